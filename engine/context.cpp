@@ -1,0 +1,16 @@
+#include "context.h"
+
+namespace ws {
+
+Engine::~Engine() = default;
+
+void PlaceCaretOnLine(Engine& engine, int lineIndex) {
+  if (!engine.sourceEditor) return;
+  std::vector<std::string> lines = engine.sourceEditor->Lines();
+  std::size_t position = 0;
+  for (int i = 0; i < lineIndex && i < static_cast<int>(lines.size()); ++i)
+    position += lines[static_cast<std::size_t>(i)].size() + 2;
+  engine.sourceEditor->PlaceCaret(position);
+}
+
+}  // namespace ws

@@ -1,0 +1,76 @@
+// The engine's process-wide state in one object: flags, tables, settings,
+// shared buffers and caches. The host creates one for the life of the process;
+// tests make a fresh one each.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "host.h"
+#include "output.h"
+#include "settings.h"
+#include "textbuffer.h"
+#include "values.h"
+
+namespace ws {
+
+struct GrammarTables;  // alpha, pred, rules as read from the program folder
+
+struct Engine {
+  explicit Engine(Host& host) : host(host) {}
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+  ~Engine();
+
+  Host& host;
+
+  // Folder of the grammar files "alpha", "pred", "rules" (with trailing "/").
+  std::string ProgramFolder;
+  SettingsStore prefs;
+
+  // Run state.
+  bool BuildStopped = false;
+  bool CompileError = false;
+  bool ProgramEnded = false;
+  bool ProgressShown = false;
+  std::string NestedFileName;
+  std::string BaseFolder;  // "" or a folder ending in "/"
+  SourceEditor* sourceEditor = nullptr;
+  int RunStartSecond = 0;
+  std::string SavedTitle;
+  int NestedRunDepth = 0;
+
+  // Temporaries are numbered across compiles for the life of the process.
+  long long TemporaryCounter = 0;
+
+  // Tag blocks: current nesting depth, and the delimiter lengths taken at compile.
+  int TagDepth = 0;
+
+  // Shared text buffers.
+  RichBuffer Memo1;
+  TextBuffer RefFile;
+  TextBuffer TempEditor;
+
+  // Variables and data sets live for the whole process and are never cleared.
+  VariableTable Variables;
+  DataSetTable DataSets;
+
+  // Grammar tables, read once and read again only when a file changed.
+  std::shared_ptr<const GrammarTables> grammar;
+
+  // Messages. Each sets nothing by itself; callers set the flags.
+  void Error(std::string_view text) { host.ShowMessage(MessageKind::Error, text); }
+  void Warning(std::string_view text) { host.ShowMessage(MessageKind::Warning, text); }
+  void Information(std::string_view text) { host.ShowMessage(MessageKind::Information, text); }
+  void Plain(std::string_view text) { host.ShowMessage(MessageKind::Plain, text); }
+
+  const Settings& settings() const { return prefs.settings; }
+};
+
+// Places the caret of the source editor (if any) at the start of the line with
+// the given 0-based index.
+void PlaceCaretOnLine(Engine& engine, int lineIndex);
+
+}  // namespace ws

@@ -1,0 +1,117 @@
+#include "fileio.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+
+namespace ws {
+
+FileError::FileError(Kind kind, std::string path)
+    : std::runtime_error((kind == Kind::Open ? "Cannot open file " : "Cannot create file ") + path),
+      kind_(kind),
+      path_(std::move(path)) {}
+
+std::string ReadFileBytes(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) throw FileError(FileError::Kind::Open, path);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    throw FileError(FileError::Kind::Open, path);
+  }
+  std::string data;
+  if (st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
+  char chunk[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      throw FileError(FileError::Kind::Open, path);
+    }
+    if (n == 0) break;
+    data.append(chunk, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return data;
+}
+
+std::string_view StripByteOrderMark(std::string_view text) {
+  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  return text;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::string data = ReadFileBytes(path);
+  if (StripByteOrderMark(data).size() != data.size()) data.erase(0, 3);
+  return data;
+}
+
+std::vector<std::string> SplitLines(std::string_view text, bool* endsWithBreak) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  bool brk = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+    brk = true;
+  }
+  if (start < text.size()) {
+    lines.emplace_back(text.substr(start));
+    brk = false;
+  }
+  if (endsWithBreak) *endsWithBreak = brk && start == text.size();
+  return lines;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  std::string temp = path + ".weftsmith-tmp";
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) throw FileError(FileError::Kind::Create, path);
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  bool ok = true;
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  // Keep the mode of a file being replaced.
+  struct stat old {};
+  if (ok && ::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  if (::close(fd) != 0) ok = false;
+  if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    throw FileError(FileError::Kind::Create, path);
+  }
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+FileStamp StampOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  FileStamp s;
+  s.size = static_cast<std::uintmax_t>(st.st_size);
+  s.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  s.inode = st.st_ino;
+  s.exists = true;
+  return s;
+}
+
+}  // namespace ws

@@ -1,0 +1,105 @@
+#include "fileio.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "paths.h"
+#include "textbuffer.h"
+
+namespace ws {
+namespace {
+
+TEST(SplitLines, AllLineEndsGiveTheSameLines) {
+  bool brk = true;
+  EXPECT_EQ(SplitLines("a\r\nb\nc\rd", &brk), (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_FALSE(brk);
+  EXPECT_EQ(SplitLines("a\r\n\r\nb\r\n", &brk), (std::vector<std::string>{"a", "", "b"}));
+  EXPECT_TRUE(brk);
+  EXPECT_EQ(SplitLines("\n\n", &brk), (std::vector<std::string>{"", ""}));
+  EXPECT_TRUE(SplitLines("", &brk).empty());
+  EXPECT_FALSE(brk);
+}
+
+TEST(TextBuffer, ReadingPastTheEndYieldsEmptyLines) {
+  TextBuffer b;
+  b.SetText("one\r\ntwo");
+  EXPECT_EQ(b.LineCount(), 2);
+  EXPECT_EQ(b.Line(1), "two");
+  EXPECT_EQ(b.Line(2), "");
+  EXPECT_EQ(b.Line(-1), "");
+  b.SetLine(4, "five");
+  EXPECT_EQ(b.LineCount(), 5);
+  EXPECT_EQ(b.Line(3), "");
+  b.InsertLine(0, "zero");
+  b.DeleteLine(1);
+  EXPECT_EQ(b.Line(0), "zero");
+  EXPECT_EQ(b.Line(1), "two");
+}
+
+TEST(TextBuffer, WholeTextKeepsTheFinalLineBreak) {
+  TextBuffer b;
+  b.SetText("a\nb\n");
+  EXPECT_EQ(b.Text(), "a\r\nb\r\n");
+  b.SetText("a\rb");
+  EXPECT_EQ(b.Text(), "a\r\nb");
+}
+
+class TempFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("ws-fileio-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  std::filesystem::path dir_;
+};
+
+TEST_F(TempFolder, ByteOrderMarkIsNotPartOfTheText) {
+  WriteFileAtomically(Path("bom.txt"), "\xEF\xBB\xBFName,City\r\nAnn,Oslo\r\n");
+  TextBuffer b;
+  b.Load(Path("bom.txt"));
+  EXPECT_EQ(b.Line(0), "Name,City");
+  EXPECT_EQ(ReadFileBytes(Path("bom.txt")).size(), 24u);
+}
+
+TEST_F(TempFolder, MissingFileIsAFileError) {
+  TextBuffer b;
+  try {
+    b.Load(Path("none.txt"));
+    FAIL();
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file " + Path("none.txt"));
+  }
+  EXPECT_THROW(ReadFileBytes(dir_.string()), FileError);  // a folder is no file
+}
+
+TEST_F(TempFolder, FailedWriteKeepsThePreviousFile) {
+  WriteFileAtomically(Path("out.htm"), "old");
+  WriteFileAtomically(Path("out.htm"), "new");
+  EXPECT_EQ(ReadFileBytes(Path("out.htm")), "new");
+  // A rename that cannot happen (the target is a folder) leaves everything as it was.
+  std::filesystem::create_directory(Path("dir.htm"));
+  EXPECT_THROW(WriteFileAtomically(Path("dir.htm"), "x"), FileError);
+  EXPECT_TRUE(std::filesystem::is_directory(Path("dir.htm")));
+  EXPECT_FALSE(std::filesystem::exists(Path("dir.htm.weftsmith-tmp")));
+  EXPECT_THROW(WriteFileAtomically(Path("missing/out.htm"), "x"), FileError);
+  EXPECT_FALSE(std::filesystem::exists(Path("missing")));
+}
+
+TEST(ResolveFileName, RelativeAbsoluteAndBackslashNames) {
+  EXPECT_EQ(ResolveFileName("/site/", "a.htm"), "/site/a.htm");
+  EXPECT_EQ(ResolveFileName("/site/", "sub\\a.htm"), "/site/sub/a.htm");
+  EXPECT_EQ(ResolveFileName("/site/", "/abs/a.htm"), "/abs/a.htm");
+  EXPECT_EQ(ResolveFileName("/site/", "C:\\x\\a.htm"), "C:/x/a.htm");
+  EXPECT_EQ(ResolveFileName("", "a.htm"), "a.htm");
+  EXPECT_EQ(FolderOf("/site/sub/a.bld"), "/site/sub/");
+  EXPECT_EQ(FolderOf("a.bld"), "");
+}
+
+}  // namespace
+}  // namespace ws
