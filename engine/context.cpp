@@ -1,5 +1,8 @@
 #include "context.h"
 
+#include "datafiles.h"
+#include "tags.h"
+
 namespace ws {
 
 Engine::~Engine() = default;

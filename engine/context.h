@@ -17,6 +17,8 @@
 namespace ws {
 
 struct GrammarTables;  // alpha, pred, rules as read from the program folder
+class IncludeCache;
+class DataFileCache;
 
 struct Engine {
   explicit Engine(Host& host) : host(host) {}
@@ -59,6 +61,8 @@ struct Engine {
 
   // Grammar tables, read once and read again only when a file changed.
   std::shared_ptr<const GrammarTables> grammar;
+  std::unique_ptr<IncludeCache> includes;
+  std::unique_ptr<DataFileCache> dataFiles;
 
   // Messages. Each sets nothing by itself; callers set the flags.
   void Error(std::string_view text) { host.ShowMessage(MessageKind::Error, text); }

@@ -1,0 +1,38 @@
+// Wide and short tags in output texts and included files.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output.h"
+
+namespace ws {
+
+struct Engine;
+
+// Turns the lines of a file into one line: runs of four line breaks become a
+// blank, then runs of two, then single ones.
+std::string FlattenLineBreaks(std::string_view text);
+
+// "include F": appends the flattened text of the file as a new piece.
+void IncludeFile(Engine& engine, OutputText& output, std::string_view fileName);
+// "include F T": appends the body of wide tag T of file F as a new piece.
+void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_view tagName,
+                        OutputText& output);
+// "tag T V": replaces every occurrence of tag T (short and wide) by V.
+void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_view value,
+                        OutputText& output);
+// Removes every occurrence of tag T and returns the pieces after which a tag
+// block's text is to be put.
+std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
+                                             std::string_view tagName);
+
+// Texts of included files, read once and read again only when the file changed.
+class IncludeCache {
+ public:
+  // The flattened text of the file; throws FileError.
+  const std::string& FlattenedText(const std::string& path);
+};
+
+}  // namespace ws
