@@ -14,6 +14,9 @@ FileError::FileError(Kind kind, std::string path)
       kind_(kind),
       path_(std::move(path)) {}
 
+FileError::FileError(std::string path, const std::string& detail)
+    : std::runtime_error(detail), kind_(Kind::Invalid), path_(std::move(path)) {}
+
 std::string ReadFileBytes(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw FileError(FileError::Kind::Open, path);

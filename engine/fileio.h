@@ -10,12 +10,15 @@
 
 namespace ws {
 
-// A file that cannot be opened or created. It ends the operation that met it;
-// the drivers report it as "Cannot open file <path>" / "Cannot create file <path>".
+// A file that cannot be opened or created, or whose content cannot be used
+// (a damaged grammar table). It ends the operation that met it; what() is the
+// message: "Cannot open file <path>", "Cannot create file <path>", or for
+// Invalid "<detail>" as given.
 class FileError : public std::runtime_error {
  public:
-  enum class Kind { Open, Create };
+  enum class Kind { Open, Create, Invalid };
   FileError(Kind kind, std::string path);
+  FileError(std::string path, const std::string& detail);  // Kind::Invalid
   Kind kind() const { return kind_; }
   const std::string& path() const { return path_; }
 
