@@ -1,0 +1,149 @@
+// Helpers shared by the engine tests: a host that records its messages and
+// serves a settable clock, a source editor that holds lines and records where
+// the caret went, and a temporary folder that cleans up after itself.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "context.h"
+#include "datafiles.h"  // Engine's caches must be complete types where an Engine is made
+#include "fileio.h"
+#include "host.h"
+#include "tags.h"
+
+namespace ws::test {
+
+struct RecordedMessage {
+  MessageKind kind;
+  std::string text;
+  bool operator==(const RecordedMessage&) const = default;
+};
+
+// Records every message box in order. The clock and the progress window are
+// plain fields that a test sets and reads.
+class RecordingHost : public Host {
+ public:
+  void ShowMessage(MessageKind kind, std::string_view text) override {
+    messages.push_back({kind, std::string(text)});
+  }
+
+  std::string FrameCaption() const override { return frameCaption; }
+  void SetApplicationTitle(std::string_view title) override {
+    applicationTitle = std::string(title);
+  }
+
+  bool ProgressIsActive() const override { return progressActive; }
+  void ShowProgress(std::string_view text) override {
+    progressActive = true;
+    progressTexts.emplace_back(text);
+  }
+  void RepaintProgress() override { ++progressRepaints; }
+  void CloseProgress() override { progressActive = false; }
+
+  int ClockSecond() const override { return clockSecond; }
+  std::string CurrentDateText() const override { return dateText; }
+  std::string CurrentTimeText() const override { return timeText; }
+
+  // The texts of all messages (any kind), in order.
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const RecordedMessage& m : messages) texts.push_back(m.text);
+    return texts;
+  }
+  // The texts of the messages of one kind, in order.
+  std::vector<std::string> Texts(MessageKind kind) const {
+    std::vector<std::string> texts;
+    for (const RecordedMessage& m : messages)
+      if (m.kind == kind) texts.push_back(m.text);
+    return texts;
+  }
+  void Clear() { messages.clear(); }
+
+  std::vector<RecordedMessage> messages;
+  std::string frameCaption;
+  std::string applicationTitle;
+  bool progressActive = false;
+  std::vector<std::string> progressTexts;
+  int progressRepaints = 0;
+  int clockSecond = 0;
+  std::string dateText = "01/02/2003";
+  std::string timeText = "04:05:06";
+};
+
+// A source editor over a list of lines. Records each caret position and the
+// line it falls on (-1 before any placement).
+class LinesEditor : public SourceEditor {
+ public:
+  LinesEditor() = default;
+  explicit LinesEditor(std::vector<std::string> lines) : lines(std::move(lines)) {}
+
+  std::vector<std::string> Lines() const override { return lines; }
+  void PlaceCaret(std::size_t position) override {
+    caretPositions.push_back(position);
+    caret = position;
+    caretLine = LineOfOffset(position);
+  }
+
+  // The 0-based line whose text (or line break) holds the offset.
+  int LineOfOffset(std::size_t position) const {
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      std::size_t next = start + lines[i].size() + 2;
+      if (position < next) return static_cast<int>(i);
+      start = next;
+    }
+    return static_cast<int>(lines.size());
+  }
+
+  std::vector<std::string> lines;
+  std::size_t caret = 0;
+  int caretLine = -1;
+  std::vector<std::size_t> caretPositions;
+};
+
+// A fresh folder under the system's temporary folder, removed with its
+// content at the end of the test.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "weftsmith-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // The folder, with a trailing "/".
+  std::string Folder() const { return path_.string() + "/"; }
+  // A path inside the folder.
+  std::string File(std::string_view name) const { return (path_ / name).string(); }
+  // Writes bytes to a file inside the folder and returns its path.
+  std::string Write(std::string_view name, std::string_view bytes) const {
+    std::string path = File(name);
+    WriteFileAtomically(path, bytes);
+    return path;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Lines joined by CR LF, each line ending in one.
+inline std::string CrLfText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+}  // namespace ws::test
