@@ -43,6 +43,9 @@ class Host {
   virtual void RepaintProgress() {}
   virtual void CloseProgress() {}
 
+  // Told after each output file has been written (for progress on a terminal).
+  virtual void OutputWritten(std::string_view /*path*/) {}
+
   // The clock: the seconds field (0-59) of the current UTC time, and the
   // current local date and time in the user's short date and long time formats.
   virtual int ClockSecond() const;
