@@ -5,6 +5,7 @@
 
 namespace ws {
 
+Engine::Engine(Host& host) : host(host) {}
 Engine::~Engine() = default;
 
 void PlaceCaretOnLine(Engine& engine, int lineIndex) {

@@ -21,7 +21,7 @@ class IncludeCache;
 class DataFileCache;
 
 struct Engine {
-  explicit Engine(Host& host) : host(host) {}
+  explicit Engine(Host& host);
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
   ~Engine();
