@@ -1,0 +1,220 @@
+// Whole build files run through the real engine: check, compile, run, and the
+// files they write.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "drivers.h"
+#include "interpreter.h"
+#include "test_support.h"
+
+namespace ws {
+namespace {
+
+using test::CrLfText;
+using test::LinesEditor;
+using test::RecordingHost;
+using test::TempFolder;
+
+class Runner : public ::testing::Test {
+ protected:
+  Runner() {
+    engine.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
+    host.frameCaption = "Weftsmith - [site.bld]";
+  }
+
+  RunOutcome Run(const std::vector<std::string>& lines, std::string folder = "") {
+    editor.lines = lines;
+    return RunBuildFile(engine, editor, folder.empty() ? dir.Folder() : folder);
+  }
+  std::string Read(std::string_view name) const { return ReadFileBytes(dir.File(name)); }
+  std::vector<std::string> Errors() const { return host.Texts(MessageKind::Error); }
+
+  RecordingHost host;
+  Engine engine{host};
+  LinesEditor editor;
+  TempFolder dir;
+};
+
+TEST_F(Runner, WritesOutputFilesWithCrLfLinesAndALeadingEmptyLine) {
+  dir.Write("tpl.htm", CrLfText({"first line", "second %%title%% line"}));
+  dir.Write("out.htm", "an older and much longer text that must go away entirely\r\n");
+  EXPECT_EQ(Run({"new \"out.htm\"", "include \"tpl.htm\"", "tag \"title\" \"Home\"", "end"}),
+            RunOutcome::Completed);
+  EXPECT_EQ(Read("out.htm"), "\r\nfirst line second Home line \r\n");
+  EXPECT_EQ(host.Texts(), std::vector<std::string>{"Build file complete"});
+  EXPECT_EQ(host.messages[0].kind, MessageKind::Information);
+  EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");  // restored
+  EXPECT_EQ(engine.TempEditor.LineCount(), 0);
+}
+
+TEST_F(Runner, IfElseTakesTheRightBranch) {
+  dir.Write("a.htm", "A");
+  dir.Write("b.htm", "B");
+  std::vector<std::string> lines = {
+      "set x \"yes\"",
+      "new \"out.htm\"",
+      "  if x is \"yes\" then",
+      "    include \"a.htm\"",
+      "  else",
+      "    include \"b.htm\"",
+      "  end",
+      "  if x isnot \"yes\" then",
+      "    include \"b.htm\"",
+      "  end",
+      "  if x is \"YES\" then",  // letter case matters
+      "    include \"b.htm\"",
+      "  else",
+      "    include \"a.htm\"",
+      "  end",
+      "end"};
+  ASSERT_EQ(Run(lines), RunOutcome::Completed) << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("out.htm"), "\r\nA\r\nA\r\n");
+}
+
+TEST_F(Runner, RepeatRunsOncePerRecordAndIfInsideIt) {
+  dir.Write("d.csv", "Name,City\r\nAnn,Oslo\r\nBob,Rome\r\n# a comment\r\nCid,Oslo\r\n");
+  std::vector<std::string> lines = {
+      "new \"out.htm\"",
+      "  repeat r \"d.csv\"",
+      "    tag \"x\"",  // no tag x in the output: the block's text lands nowhere
+      "      include \"d.csv\"",
+      "    end",
+      "    if r:\"City\" is \"Oslo\" then",
+      "      set last r:1",
+      "    end",
+      "  end",
+      "end",
+      "new \"last.htm\"",
+      "  tag \"y\" last",
+      "end"};
+  ASSERT_EQ(Run(lines), RunOutcome::Completed) << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("out.htm"), "\r\n");
+  Variable* last = engine.Variables.Find("last");
+  ASSERT_NE(last, nullptr);
+  EXPECT_EQ(last->Value, "Cid");
+}
+
+TEST_F(Runner, TagBlockFillsEveryPlaceAndIgnoresRun) {
+  dir.Write("tpl.htm", "a%%x%%b<!--tag \"x\"-->old<!--/tag \"x\"-->  c");
+  dir.Write("y.htm", "Y");
+  dir.Write("other.bld", "new \"other.htm\"\r\nend\r\n");
+  ASSERT_EQ(Run({"new \"out.htm\"", "include \"tpl.htm\"", "tag \"x\"", "include \"y.htm\"",
+                 "run \"other.bld\"", "end", "end"}),
+            RunOutcome::Completed)
+      << ::testing::PrintToString(host.Texts());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("other.htm")));
+  // The block's text is one piece after each place of the tag.
+  EXPECT_EQ(Read("out.htm"), CrLfText({"", "a", "Y", "b", "Y", "c"}));
+}
+
+TEST_F(Runner, NestedRunUsesItsOwnFolderAndTheCallerGoesOn) {
+  std::filesystem::create_directory(dir.File("sub"));
+  dir.Write("sub/part.htm", "sub part");
+  dir.Write("part.htm", "top part");
+  // The nested file stops early: only that file ends.
+  dir.Write("sub/inner.bld", CrLfText({"new \"made.htm\"", "include \"part.htm\"", "end",
+                                       "# everything after the end mark is not read"}));
+  ASSERT_EQ(Run({"run \"sub/inner.bld\"", "new \"after.htm\"", "include \"part.htm\"", "end"}),
+            RunOutcome::Completed)
+      << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("sub/made.htm"), "\r\nsub part\r\n");
+  EXPECT_EQ(Read("after.htm"), "\r\ntop part\r\n");
+  EXPECT_EQ(engine.BaseFolder, dir.Folder());
+}
+
+TEST_F(Runner, NestedSyntaxErrorEndsTheWholeRun) {
+  dir.Write("broken.bld", CrLfText({"new \"x.htm\""}));
+  EXPECT_EQ(Run({"run \"broken.bld\"", "new \"after.htm\"", "end"}), RunOutcome::Stopped);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].text.find("in file: " + dir.File("broken.bld")), std::string::npos)
+      << host.messages[0].text;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("after.htm")));
+}
+
+TEST_F(Runner, SelfRecursionStopsAtTheDepthBound) {
+  dir.Write("self.bld", "run \"self.bld\"\r\n");
+  EXPECT_EQ(Run({"run \"self.bld\""}), RunOutcome::Stopped);
+  ASSERT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(Errors()[0], "Too many nested runs: build files may run others at most " +
+                             std::to_string(kMaxRunDepth) + " deep (at " + dir.File("self.bld") +
+                             ")");
+}
+
+TEST_F(Runner, FileErrorsEndTheRunCleanly) {
+  host.progressActive = true;
+  EXPECT_EQ(Run({"new \"out.htm\"", "include \"missing.htm\"", "end"}), RunOutcome::FileFailed);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Cannot open file " + dir.File("missing.htm")});
+  EXPECT_FALSE(host.progressActive);
+  EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");
+  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_EQ(Run({"run \"nothere.bld\""}), RunOutcome::FileFailed);
+}
+
+TEST_F(Runner, FailedWriteKeepsThePreviousOutput) {
+  dir.Write("out.htm", "previous");
+  // Something in the way of the temporary file makes the write fail.
+  std::filesystem::create_directory(dir.File("out.htm.weftsmith-tmp"));
+  EXPECT_EQ(Run({"new \"out.htm\"", "end"}), RunOutcome::FileFailed);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Cannot create file " + dir.File("out.htm")});
+  EXPECT_EQ(Read("out.htm"), "previous");
+}
+
+TEST_F(Runner, MissingOutputFolderIsReportedAndNotCreated) {
+  EXPECT_EQ(Run({"new \"nofolder/out.htm\"", "end"}), RunOutcome::Stopped);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Folder " + dir.File("nofolder") + " does not exist!"});
+  EXPECT_FALSE(std::filesystem::exists(dir.File("nofolder")));
+}
+
+TEST_F(Runner, CheckerFailureLeavesTheTitleAndShowsOnlyItsMessage) {
+  host.applicationTitle = "before";
+  EXPECT_EQ(Run({"Tag \"a\""}), RunOutcome::Stopped);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Missing or Misspelled command on line: 1"});
+  EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");
+}
+
+TEST_F(Runner, CheckSyntaxIsSilentOnSuccess) {
+  editor.lines = {"new \"a.htm\"", "end"};
+  EXPECT_EQ(CheckSyntax(engine, editor), RunOutcome::Completed);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a.htm")));
+}
+
+TEST_F(Runner, DateAndTimeComeFromTheHost) {
+  ASSERT_EQ(Run({"new \"out.htm\"", "tag \"d\" <date>", "end", "set t <time>"}),
+            RunOutcome::Completed);
+  EXPECT_EQ(engine.Variables.Find("t")->Value, "04:05:06");
+}
+
+TEST(RunProgress, ShownFromTheFifthSecondWithTheWrappedText) {
+  RecordingHost host;
+  host.frameCaption = "Weftsmith - [site.bld]";
+  Engine engine(host);
+  engine.RunStartSecond = 58;
+  for (int second : {58, 59, 0, 1, 2}) {
+    host.clockSecond = second;
+    ShowRunProgress(engine);
+  }
+  EXPECT_TRUE(host.progressTexts.empty());
+  EXPECT_FALSE(engine.ProgressShown);
+  host.clockSecond = 3;
+  ShowRunProgress(engine);
+  ASSERT_EQ(host.progressTexts.size(), 1u);
+  EXPECT_EQ(host.progressTexts[0], std::string(122, ' ') + "Weftsmith running:site.bld");
+  EXPECT_TRUE(engine.ProgressShown);
+  EXPECT_EQ(host.progressRepaints, 1);
+  ShowRunProgress(engine);  // already active: repainted, not shown again
+  EXPECT_EQ(host.progressTexts.size(), 1u);
+  EXPECT_EQ(host.progressRepaints, 2);
+
+  RecordingHost plain;
+  plain.frameCaption = "Weftsmith - [a.bld]";
+  Engine second(plain);
+  second.RunStartSecond = 10;
+  plain.clockSecond = 15;
+  ShowRunProgress(second);
+  EXPECT_EQ(plain.progressTexts.at(0), std::string(122, ' ') + "Weftsmith running: a.bld");
+}
+
+}  // namespace
+}  // namespace ws
