@@ -5,6 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "fileio.h"
 
 namespace ws {
 
@@ -28,7 +32,34 @@ std::optional<std::string> StepRecord(Engine& engine, std::string_view name);
 // "IfIs" (equal = true) and "IfIsNot": "true" or "false".
 std::string CompareValues(std::string_view a, std::string_view b, bool equal);
 
+// A data file as field access sees it.
+struct DataFile {
+  // The lines that are records, as stored: not empty once leading blanks are
+  // removed, and not beginning with "#". The first holds the column names.
+  std::vector<std::string> records;
+  char separator = ',';  // a tab for a file whose name ends in "tab"
+  bool quoted = false;   // the first record begins with a double quote
+};
+
+// The field separator of a data file: a tab when its name ends in exactly
+// "tab" (lower case), else a comma.
+char SeparatorFor(std::string_view path);
+
+// Splits a data file's text into its records.
+DataFile ParseDataFile(std::string_view text, char separator);
+
 // Parsed data files, read once and read again only when the file changed.
-class DataFileCache {};
+class DataFileCache {
+ public:
+  // The file at path, read again when its stamp changed; throws FileError.
+  const DataFile& File(const std::string& path);
+
+ private:
+  struct Entry {
+    FileStamp stamp;
+    DataFile file;
+  };
+  std::unordered_map<std::string, Entry> entries_;
+};
 
 }  // namespace ws

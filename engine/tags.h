@@ -3,8 +3,10 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
+#include "fileio.h"
 #include "output.h"
 
 namespace ws {
@@ -12,7 +14,8 @@ namespace ws {
 struct Engine;
 
 // Turns the lines of a file into one line: runs of four line breaks become a
-// blank, then runs of two, then single ones.
+// blank, then runs of two, then single ones. A line break is CR LF, LF or a
+// lone CR, as SplitLines reads them.
 std::string FlattenLineBreaks(std::string_view text);
 
 // "include F": appends the flattened text of the file as a new piece.
@@ -24,15 +27,31 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
 void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_view value,
                         OutputText& output);
 // Removes every occurrence of tag T and returns the pieces after which a tag
-// block's text is to be put.
+// block's text is to be put: one point per short and per wide occurrence.
 std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
                                              std::string_view tagName);
+
+// A file as read for an include: its text (without a byte-order mark) and
+// that text flattened to one line.
+struct IncludedFile {
+  std::string text;
+  std::string flattened;
+};
 
 // Texts of included files, read once and read again only when the file changed.
 class IncludeCache {
  public:
+  // The file at path, read again when its stamp changed; throws FileError.
+  const IncludedFile& File(const std::string& path);
   // The flattened text of the file; throws FileError.
-  const std::string& FlattenedText(const std::string& path);
+  const std::string& FlattenedText(const std::string& path) { return File(path).flattened; }
+
+ private:
+  struct Entry {
+    FileStamp stamp;
+    IncludedFile file;
+  };
+  std::unordered_map<std::string, Entry> entries_;
 };
 
 }  // namespace ws

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +14,16 @@ namespace ws {
 // How many distinct names each table holds. A name beyond it is refused with
 // a message that names the limit.
 constexpr std::size_t kTableCapacity = 1000;
+
+// Lets the tables look names up by string_view without making a string.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const {
+    return std::hash<std::string_view>{}(name);
+  }
+};
+template <typename T>
+using NameIndex = std::unordered_map<std::string, T*, NameHash, std::equal_to<>>;
 
 struct Variable {
   std::string Name;
@@ -29,7 +40,7 @@ class VariableTable {
 
  private:
   std::vector<std::unique_ptr<Variable>> entries_;
-  std::unordered_map<std::string, Variable*> index_;
+  NameIndex<Variable> index_;
 };
 
 struct DataSet {
@@ -47,7 +58,7 @@ class DataSetTable {
 
  private:
   std::vector<std::unique_ptr<DataSet>> entries_;
-  std::unordered_map<std::string, DataSet*> index_;
+  NameIndex<DataSet> index_;
 };
 
 }  // namespace ws

@@ -1,0 +1,360 @@
+#include "tags.h"
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <utility>
+
+#include "context.h"
+#include "paths.h"
+
+namespace ws {
+
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+// The three markers of one tag name under the delimiters in effect.
+struct TagMarkers {
+  std::string shortTag;
+  std::string open;
+  std::string close;
+};
+
+TagMarkers MarkersOf(const Settings& s, std::string_view name) {
+  std::string n(name);
+  return {s.ShortStart + n + s.ShortEnd, s.WideOpenStart + n + s.WideOpenEnd,
+          s.WideCloseStart + n + s.WideCloseEnd};
+}
+
+// A plain substring search in which an empty marker (empty delimiters and
+// name) is found nowhere, so that no walk can stand still on it.
+std::size_t FindMarker(std::string_view text, std::string_view marker, std::size_t from) {
+  if (marker.empty() || from > text.size()) return npos;
+  return text.find(marker, from);
+}
+
+void ReportNoEnd(Engine& engine, std::string_view tagName) {
+  engine.BuildStopped = true;
+  engine.Error("no end for tag:" + std::string(tagName));
+}
+
+IncludeCache& Includes(Engine& engine) {
+  if (!engine.includes) engine.includes = std::make_unique<IncludeCache>();
+  return *engine.includes;
+}
+
+// Stretches of piece texts that a replacement put in. No marker is looked for
+// inside them (nor across their edges), so a value that holds a marker is put
+// in once per original occurrence and never replaced again.
+class InsertedText {
+ public:
+  void Add(const std::string& piece, std::size_t begin, std::size_t end) {
+    if (begin < end) ranges_[&piece].emplace_back(begin, end);
+  }
+
+  std::size_t Find(const std::string& piece, std::string_view marker, std::size_t from) const {
+    auto it = ranges_.find(&piece);
+    for (;;) {
+      std::size_t p = FindMarker(piece, marker, from);
+      if (p == npos || it == ranges_.end()) return p;
+      const Ranges& ranges = it->second;
+      auto range = std::upper_bound(ranges.begin(), ranges.end(), p,
+                                    [](std::size_t pos, const Range& r) { return pos < r.second; });
+      if (range == ranges.end() || range->first >= p + marker.size()) return p;
+      from = range->second;
+    }
+  }
+
+  // The text [begin, end) of the piece was replaced by newLength characters
+  // that are not to be protected. Marker matches never overlap a stretch, so
+  // each stretch lies wholly inside or outside [begin, end).
+  void Replaced(const std::string& piece, std::size_t begin, std::size_t end,
+                std::size_t newLength) {
+    auto it = ranges_.find(&piece);
+    if (it == ranges_.end()) return;
+    Ranges kept;
+    for (const Range& r : it->second) {
+      if (r.second <= begin)
+        kept.push_back(r);
+      else if (r.first >= end)
+        kept.emplace_back(r.first - end + begin + newLength, r.second - end + begin + newLength);
+    }
+    it->second = std::move(kept);
+  }
+
+  void Forget(const std::string& piece) { ranges_.erase(&piece); }
+
+ private:
+  using Range = std::pair<std::size_t, std::size_t>;  // [begin, end), ascending
+  using Ranges = std::vector<Range>;
+  std::unordered_map<const std::string*, Ranges> ranges_;
+};
+
+// The short-tag insertion points found so far, kept in step with the wide
+// pass: a piece that is split hands its point on to the piece holding its end,
+// and a point whose place lay inside a removed wide-tag body goes away.
+class ShortPoints {
+ public:
+  void Add(PieceRef piece) {
+    index_[&*piece] = points_.size();
+    points_.push_back(piece);
+  }
+  bool empty() const { return index_.empty(); }
+  void Move(PieceRef from, PieceRef to) {
+    auto it = index_.find(&*from);
+    if (it == index_.end()) return;
+    std::size_t i = it->second;
+    index_.erase(it);
+    points_[i] = to;
+    index_[&*to] = i;
+  }
+  void Drop(PieceRef piece) {
+    auto it = index_.find(&*piece);
+    if (it == index_.end()) return;
+    dropped_.push_back(it->second);
+    index_.erase(it);
+  }
+  std::vector<PieceRef> Take() {
+    std::sort(dropped_.begin(), dropped_.end());
+    std::vector<PieceRef> points;
+    for (std::size_t i = 0; i < points_.size(); ++i)
+      if (!std::binary_search(dropped_.begin(), dropped_.end(), i)) points.push_back(points_[i]);
+    return points;
+  }
+
+ private:
+  std::vector<PieceRef> points_;
+  std::vector<std::size_t> dropped_;
+  std::unordered_map<const std::string*, std::size_t> index_;
+};
+
+// Where a wide tag's closing marker lies: its piece and position.
+struct ClosingMarker {
+  PieceRef piece;
+  std::size_t position = npos;
+};
+
+// The first closing marker after the opening marker at p, in the same piece
+// or in a later one.
+template <typename FindFn>
+ClosingMarker FindClosing(OutputText& output, PieceRef piece, std::size_t afterOpen,
+                          std::string_view close, FindFn find) {
+  ClosingMarker found{piece, find(*piece, close, afterOpen)};
+  while (found.position == npos && std::next(found.piece) != output.end()) {
+    ++found.piece;
+    found.position = find(*found.piece, close, 0);
+  }
+  return found;
+}
+
+}  // namespace
+
+std::string FlattenLineBreaks(std::string_view text) {
+  std::string flat;
+  flat.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    char c = text[i];
+    if (c != '\r' && c != '\n') {
+      flat += c;
+      ++i;
+      continue;
+    }
+    // A run of k line breaks: the passes of four, two and one leave one
+    // blank per group.
+    std::size_t run = 0;
+    while (i < text.size() && (text[i] == '\r' || text[i] == '\n')) {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      ++i;
+      ++run;
+    }
+    std::size_t rest = run % 4;
+    flat.append(run / 4 + rest / 2 + rest % 2, ' ');
+  }
+  return flat;
+}
+
+const IncludedFile& IncludeCache::File(const std::string& path) {
+  // The stamp is taken before reading: a change during the read shows at the
+  // next look.
+  FileStamp stamp = StampOf(path);
+  auto it = entries_.find(path);
+  if (it != entries_.end() && stamp.exists && it->second.stamp == stamp) return it->second.file;
+  std::string text = ReadTextFile(path);
+  std::string flattened = FlattenLineBreaks(text);
+  Entry& entry = entries_[path];
+  entry.stamp = stamp;
+  entry.file.text = std::move(text);
+  entry.file.flattened = std::move(flattened);
+  return entry.file;
+}
+
+void IncludeFile(Engine& engine, OutputText& output, std::string_view fileName) {
+  if (engine.BuildStopped) return;
+  std::string path = ResolveFileName(engine.BaseFolder, fileName);
+  const IncludedFile& file = Includes(engine).File(path);
+  engine.TempEditor.SetText(file.text);
+  output.push_back(file.flattened);
+}
+
+void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_view tagName,
+                        OutputText& output) {
+  if (engine.BuildStopped) return;
+  std::string path = ResolveFileName(engine.BaseFolder, fileName);
+  engine.TempEditor.Clear();
+  const IncludedFile& file = Includes(engine).File(path);
+  engine.TempEditor.SetText(file.text);
+
+  TagMarkers markers = MarkersOf(engine.settings(), tagName);
+  std::string_view text = file.flattened;
+  std::size_t open = FindMarker(text, markers.open, 0);
+  if (open == npos) {
+    engine.BuildStopped = true;
+    engine.Warning("there is no tag : " + std::string(tagName) + " in file: " + path);
+    return;
+  }
+  std::size_t close = FindMarker(text, markers.close, 0);
+  if (close == npos) {
+    engine.BuildStopped = true;
+    engine.Warning("there is no end for tag : " + std::string(tagName) + " in file: " + path);
+    return;
+  }
+  std::size_t bodyStart = open + markers.open.size();
+  output.emplace_back(close > bodyStart ? text.substr(bodyStart, close - bodyStart)
+                                        : std::string_view());
+}
+
+void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_view value,
+                        OutputText& output) {
+  if (engine.BuildStopped) return;
+  TagMarkers markers = MarkersOf(engine.settings(), tagName);
+  InsertedText inserted;
+
+  // Short tags: each occurrence becomes the value, in one pass over each piece.
+  for (std::string& piece : output) {
+    std::size_t p = FindMarker(piece, markers.shortTag, 0);
+    if (p == npos) continue;
+    std::string replaced;
+    std::vector<std::pair<std::size_t, std::size_t>> stretches;
+    std::size_t last = 0;
+    for (; p != npos; p = FindMarker(piece, markers.shortTag, last)) {
+      replaced.append(piece, last, p - last);
+      stretches.emplace_back(replaced.size(), replaced.size() + value.size());
+      replaced += value;
+      last = p + markers.shortTag.size();
+    }
+    replaced.append(piece, last);
+    piece = std::move(replaced);
+    for (const auto& [begin, end] : stretches) inserted.Add(piece, begin, end);
+  }
+
+  // Wide tags: markers and body become the value. The walk only moves
+  // forward, past each value it put in, and ends when no opening marker is
+  // left.
+  auto find = [&inserted](const std::string& piece, std::string_view marker, std::size_t from) {
+    return inserted.Find(piece, marker, from);
+  };
+  PieceRef piece = output.begin();
+  std::size_t from = 0;
+  while (piece != output.end()) {
+    std::size_t p = find(*piece, markers.open, from);
+    if (p == npos) {
+      ++piece;
+      from = 0;
+      continue;
+    }
+    ClosingMarker close = FindClosing(output, piece, p + markers.open.size(), markers.close, find);
+    if (close.position == npos) {
+      ReportNoEnd(engine, tagName);
+      return;
+    }
+    std::size_t end = close.position + markers.close.size();
+    if (close.piece == piece) {
+      piece->replace(p, end - p, value);
+      inserted.Replaced(*piece, p, end, value.size());
+      from = p + value.size();
+    } else {
+      // The tag spans pieces: this piece keeps the text before it plus the
+      // value, the closing piece keeps the text after it, the pieces between go.
+      inserted.Replaced(*piece, p, piece->size(), value.size());
+      piece->erase(p);
+      piece->append(value);
+      inserted.Replaced(*close.piece, 0, end, 0);
+      close.piece->erase(0, end);
+      for (auto gone = std::next(piece); gone != close.piece; ++gone) inserted.Forget(*gone);
+      output.erase(std::next(piece), close.piece);
+      from = piece->size();
+    }
+  }
+}
+
+std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
+                                             std::string_view tagName) {
+  if (engine.BuildStopped) return {};
+  TagMarkers markers = MarkersOf(engine.settings(), tagName);
+
+  // Short tags: the marker goes, the text after it moves to a new piece, and
+  // the piece that ends where the marker was is a point.
+  ShortPoints shortPoints;
+  for (PieceRef piece = output.begin(); piece != output.end(); ++piece) {
+    std::size_t p = FindMarker(*piece, markers.shortTag, 0);
+    if (p == npos) continue;
+    std::size_t after = p + markers.shortTag.size();
+    if (after < piece->size()) output.insert(std::next(piece), piece->substr(after));
+    piece->erase(p);
+    shortPoints.Add(piece);
+  }
+
+  // Wide tags: markers and old body go. The walk only moves forward and ends
+  // when no opening marker is left.
+  auto find = [](const std::string& piece, std::string_view marker, std::size_t from) {
+    return FindMarker(piece, marker, from);
+  };
+  std::vector<PieceRef> widePoints;
+  PieceRef piece = output.begin();
+  std::size_t from = 0;
+  while (piece != output.end()) {
+    std::size_t p = find(*piece, markers.open, from);
+    if (p == npos) {
+      ++piece;
+      from = 0;
+      continue;
+    }
+    ClosingMarker close = FindClosing(output, piece, p + markers.open.size(), markers.close, find);
+    if (close.position == npos) {
+      ReportNoEnd(engine, tagName);
+      return {};
+    }
+    std::size_t end = close.position + markers.close.size();
+    if (close.piece == piece) {
+      // The text after the tag, without its leading blanks, moves to a new
+      // piece; when only blanks follow, they stay where they are.
+      std::size_t rest = piece->find_first_not_of(' ', end);
+      if (rest != npos) {
+        PieceRef next = output.insert(std::next(piece), piece->substr(rest));
+        piece->erase(p);
+        shortPoints.Move(piece, next);
+      } else {
+        piece->erase(p, end - p);
+      }
+      from = p;
+    } else {
+      // A short tag's place at the end of this piece, or in a piece between,
+      // lay inside the removed body.
+      shortPoints.Drop(piece);
+      for (auto gone = std::next(piece); gone != close.piece; ++gone) shortPoints.Drop(gone);
+      piece->erase(p);
+      close.piece->erase(0, end);
+      output.erase(std::next(piece), close.piece);
+      from = piece->size();
+    }
+    widePoints.push_back(piece);
+  }
+
+  std::vector<PieceRef> points = shortPoints.Take();
+  points.insert(points.end(), widePoints.begin(), widePoints.end());
+  return points;
+}
+
+}  // namespace ws

@@ -1,0 +1,245 @@
+#include "tags.h"
+
+#include <gtest/gtest.h>
+
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "context.h"
+#include "test_support.h"
+
+namespace ws {
+namespace {
+
+using test::RecordingHost;
+using test::TempFolder;
+using Pieces = std::vector<std::string>;
+
+std::string Open(const std::string& name) {
+  return "<!--tag \"" + name + "\"-->";
+}
+std::string Close(const std::string& name) {
+  return "<!--/tag \"" + name + "\"-->";
+}
+std::string Wide(const std::string& name, const std::string& body) {
+  return Open(name) + body + Close(name);
+}
+
+OutputText Output(const Pieces& pieces) {
+  return OutputText(pieces.begin(), pieces.end());
+}
+Pieces PiecesOf(const OutputText& output) {
+  return Pieces(output.begin(), output.end());
+}
+
+class TagsTest : public ::testing::Test {
+ protected:
+  TagsTest() { engine.BaseFolder = folder.Folder(); }
+
+  // What a tag block does with the points: the block text after each.
+  Pieces FillBlock(Pieces pieces, const std::string& tag, const std::string& text) {
+    OutputText output = Output(pieces);
+    for (PieceRef point : FindTagInsertionPoints(engine, output, tag))
+      output.insert(std::next(point), text);
+    return PiecesOf(output);
+  }
+  Pieces Replace(Pieces pieces, const std::string& tag, const std::string& value) {
+    OutputText output = Output(pieces);
+    ReplaceTagWithText(engine, tag, value, output);
+    return PiecesOf(output);
+  }
+
+  TempFolder folder;
+  RecordingHost host;
+  Engine engine{host};
+};
+
+TEST(FlattenLineBreaks, RunsOfBreaksBecomeBlanks) {
+  EXPECT_EQ(FlattenLineBreaks("A\r\nB\r\nC"), "A B C");
+  EXPECT_EQ(FlattenLineBreaks("A\r\nB\r\nC\r\n"), "A B C ");
+  EXPECT_EQ(FlattenLineBreaks("A\r\n\r\nB"), "A B");               // two: one blank
+  EXPECT_EQ(FlattenLineBreaks("A\r\n\r\n\r\nB"), "A  B");          // three: two and one
+  EXPECT_EQ(FlattenLineBreaks("A\r\n\r\n\r\n\r\nB"), "A B");       // four: one blank
+  EXPECT_EQ(FlattenLineBreaks("A\r\n\r\n\r\n\r\n\r\nB"), "A  B");  // five: four and one
+  EXPECT_EQ(FlattenLineBreaks("A\r\n\r\n\r\n\r\n\r\n\r\nB"), "A  B");
+  EXPECT_EQ(FlattenLineBreaks("A\n\nB\rC"), "A B C");
+  EXPECT_EQ(FlattenLineBreaks(""), "");
+}
+
+TEST_F(TagsTest, ShortTagBlockSplitsThePieceAroundTheBlockText) {
+  EXPECT_EQ(FillBlock({"a%%x%%b"}, "x", "Y"), (Pieces{"a", "Y", "b"}));
+  EXPECT_EQ(FillBlock({"%%x%%"}, "x", "Y"), (Pieces{"", "Y"}));
+  EXPECT_EQ(FillBlock({"a%%x%%%%x%%b"}, "x", "Y"), (Pieces{"a", "Y", "", "Y", "b"}));
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(TagsTest, WideTagBlockDropsOldBodyMarkersAndLeadingBlanks) {
+  EXPECT_EQ(FillBlock({"head" + Wide("x", "old") + "  tail"}, "x", "NEW"),
+            (Pieces{"head", "NEW", "tail"}));
+  // Only blanks after the tag: they stay on the piece.
+  EXPECT_EQ(FillBlock({"head" + Wide("x", "old") + "  "}, "x", "NEW"), (Pieces{"head  ", "NEW"}));
+  // A tag over several pieces: the pieces between go, the closing piece stays.
+  EXPECT_EQ(FillBlock({"first", "a" + Open("x") + "o1", "o2", "o3" + Close("x") + " c", "last"},
+                      "x", "NEW"),
+            (Pieces{"first", "a", "NEW", " c", "last"}));
+}
+
+TEST_F(TagsTest, ReplacingFillsShortAndWideTagsInPlace) {
+  EXPECT_EQ(Replace({"1%%x%%2%%x%%3"}, "x", "v"), (Pieces{"1v2v3"}));
+  EXPECT_EQ(Replace({"a" + Wide("x", "b") + "c"}, "x", "v"), (Pieces{"avc"}));
+  EXPECT_EQ(Replace({"a" + Open("x") + "b", "mid", "c" + Close("x") + "d"}, "x", "v"),
+            (Pieces{"av", "d"}));
+  EXPECT_EQ(Replace({Wide("x", "1") + "-%%x%%-" + Wide("x", "2")}, "x", "v"), (Pieces{"v-v-v"}));
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(TagsTest, TagNamesMatchWithLetterCaseAndWholeMarkers) {
+  Pieces text{"%%X%%" + Wide("X", "b") + "%%menu2%%"};
+  EXPECT_EQ(Replace(text, "x", "v"), text);
+  EXPECT_EQ(FillBlock(text, "x", "Y"), text);
+  EXPECT_EQ(Replace(text, "menu", "v"), text);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_FALSE(engine.BuildStopped);
+}
+
+TEST_F(TagsTest, EveryOccurrenceIsFilled) {
+  EXPECT_EQ(FillBlock({"a%%x%%b", "c" + Wide("x", "") + "d"}, "x", "Y"),
+            (Pieces{"a", "Y", "b", "c", "Y", "d"}));
+
+  std::string twelve;
+  Pieces expected;
+  for (int i = 0; i < 12; ++i) {
+    twelve += std::to_string(i) + Wide("x", "old");
+    expected.push_back(std::to_string(i));
+    expected.push_back("Y");
+  }
+  EXPECT_EQ(FillBlock({twelve}, "x", "Y"), expected);
+
+  std::string shortTwelve;
+  for (int i = 0; i < 12; ++i) shortTwelve += "%%x%%";
+  EXPECT_EQ(Replace({shortTwelve}, "x", "v"), (Pieces{std::string(12, 'v')}));
+}
+
+TEST_F(TagsTest, ShortAndWideOccurrencesOfOneNameAllKeepTheirPlace) {
+  EXPECT_EQ(FillBlock({"a%%x%%b" + Wide("x", "o") + "c"}, "x", "Y"),
+            (Pieces{"a", "Y", "b", "Y", "c"}));
+  // A wide tag before a short one in the same piece.
+  EXPECT_EQ(FillBlock({Wide("x", "o") + " mid%%x%%tail"}, "x", "Y"),
+            (Pieces{"", "Y", "mid", "Y", "tail"}));
+  // A short tag inside a wide tag's body goes with the body.
+  EXPECT_EQ(FillBlock({"a" + Open("x") + "b%%x%%c" + Close("x") + "d"}, "x", "Y"),
+            (Pieces{"a", "Y", "d"}));
+}
+
+TEST_F(TagsTest, ValueHoldingItsOwnMarkerIsPutInOncePerOccurrence) {
+  EXPECT_EQ(Replace({"a%%x%%b%%x%%c"}, "x", "[%%x%%]"), (Pieces{"a[%%x%%]b[%%x%%]c"}));
+  std::string wideValue = Wide("x", "v");
+  EXPECT_EQ(Replace({"a" + Wide("x", "1") + "b" + Wide("x", "2")}, "x", wideValue),
+            (Pieces{"a" + wideValue + "b" + wideValue}));
+  // A short occurrence filled with a wide marker of the same name is not a
+  // wide tag to replace (nor one without an end).
+  EXPECT_EQ(Replace({"a%%x%%b"}, "x", Open("x")), (Pieces{"a" + Open("x") + "b"}));
+  EXPECT_EQ(
+      Replace({"a" + Wide("x", "") + "b", "c" + Open("x"), "d" + Close("x")}, "x",
+              Open("x") + "|" + Close("x")),
+      (Pieces{"a" + Open("x") + "|" + Close("x") + "b", "c" + Open("x") + "|" + Close("x"), ""}));
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(TagsTest, OpeningMarkerWithoutClosingMarkerIsReportedAndEndsTheWalk) {
+  Pieces pieces = FillBlock({"a" + Open("x") + "b"}, "x", "Y");
+  EXPECT_EQ(pieces, (Pieces{"a" + Open("x") + "b"}));
+  EXPECT_EQ(host.Texts(MessageKind::Error), (std::vector<std::string>{"no end for tag:x"}));
+  EXPECT_TRUE(engine.BuildStopped);
+
+  // After occurrences that were already handled, too.
+  for (bool block : {true, false}) {
+    engine.BuildStopped = false;
+    host.Clear();
+    Pieces text{"%%x%%" + Wide("x", "1") + "c" + Open("x") + "d"};
+    if (block) {
+      OutputText output = Output(text);
+      EXPECT_TRUE(FindTagInsertionPoints(engine, output, "x").empty());
+    } else {
+      EXPECT_EQ(Replace(text, "x", "v"), (Pieces{"vvc" + Open("x") + "d"}));
+    }
+    EXPECT_EQ(host.Texts(MessageKind::Error), (std::vector<std::string>{"no end for tag:x"}));
+    EXPECT_TRUE(engine.BuildStopped);
+  }
+}
+
+TEST_F(TagsTest, ClosingMarkerBeforeTheOpeningOneDoesNotCloseIt) {
+  EXPECT_EQ(Replace({Close("x") + "a" + Wide("x", "b") + "c"}, "x", "v"),
+            (Pieces{Close("x") + "avc"}));
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(TagsTest, DelimitersComeFromTheSettings) {
+  engine.prefs.settings.ShortStart = "{{";
+  engine.prefs.settings.ShortEnd = "}}";
+  engine.prefs.settings.WideOpenStart = "[";
+  engine.prefs.settings.WideOpenEnd = ">";
+  engine.prefs.settings.WideCloseStart = "[/";
+  engine.prefs.settings.WideCloseEnd = ">";
+  EXPECT_EQ(Replace({"a{{x}}b[x>old[/x>c%%x%%"}, "x", "v"), (Pieces{"avbvc%%x%%"}));
+}
+
+TEST_F(TagsTest, NothingHappensOnceTheBuildStopped) {
+  engine.BuildStopped = true;
+  Pieces text{"a%%x%%b"};
+  EXPECT_EQ(Replace(text, "x", "v"), text);
+  EXPECT_EQ(FillBlock(text, "x", "Y"), text);
+  OutputText output = Output(text);
+  IncludeFile(engine, output, "missing.htm");
+  EXPECT_EQ(PiecesOf(output), text);
+}
+
+TEST_F(TagsTest, IncludeAppendsTheFlattenedFile) {
+  folder.Write("abc.htm", "A\r\nB\nC\r\n");
+  OutputText output = FreshOutput();
+  IncludeFile(engine, output, "abc.htm");
+  EXPECT_EQ(PiecesOf(output), (Pieces{"", "A B C "}));
+  EXPECT_EQ(engine.TempEditor.Lines(), (Pieces{"A", "B", "C"}));
+  EXPECT_THROW(IncludeFile(engine, output, "missing.htm"), FileError);
+}
+
+TEST_F(TagsTest, IncludeOfATagAppendsItsBody) {
+  folder.Write("t.htm", "x" + Open("t") + "line1\r\nline2" + Close("t") + "y\r\n");
+  OutputText output = FreshOutput();
+  IncludeTagFromFile(engine, "t.htm", "t", output);
+  EXPECT_EQ(PiecesOf(output), (Pieces{"", "line1 line2"}));
+  EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(TagsTest, IncludeOfAMissingTagWarnsWithTheResolvedFileName) {
+  folder.Write("t.htm", Open("t") + "body");
+  OutputText output = FreshOutput();
+  IncludeTagFromFile(engine, "t.htm", "u", output);
+  EXPECT_EQ(host.Texts(MessageKind::Warning),
+            (std::vector<std::string>{"there is no tag : u in file: " + folder.File("t.htm")}));
+  EXPECT_TRUE(engine.BuildStopped);
+
+  engine.BuildStopped = false;
+  host.Clear();
+  IncludeTagFromFile(engine, "t.htm", "t", output);
+  EXPECT_EQ(
+      host.Texts(MessageKind::Warning),
+      (std::vector<std::string>{"there is no end for tag : t in file: " + folder.File("t.htm")}));
+  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_EQ(PiecesOf(output), (Pieces{""}));
+}
+
+TEST_F(TagsTest, IncludedFileChangedOnDiskIsReadAgain) {
+  folder.Write("part.htm", "one");
+  OutputText output = FreshOutput();
+  IncludeFile(engine, output, "part.htm");
+  IncludeFile(engine, output, "part.htm");
+  folder.Write("part.htm", "two");
+  IncludeFile(engine, output, "part.htm");
+  EXPECT_EQ(PiecesOf(output), (Pieces{"", "one", "one", "two"}));
+  EXPECT_EQ(engine.TempEditor.Lines(), (Pieces{"two"}));
+}
+
+}  // namespace
+}  // namespace ws
