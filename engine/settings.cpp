@@ -192,6 +192,9 @@ bool LoadSettingsFile(SettingsStore& store, const std::string& path, Host* host)
     memo.Load(fullPath);
   } catch (const FileError& error) {
     if (host) host->ShowMessage(MessageKind::Error, error.what());
+    // The controls keep what they hold; the values in effect become the
+    // defaults as far as the controls do not give them.
+    store.settings = Settings::Defaults();
     ApplyControlsToSettings(store);
     return false;
   }

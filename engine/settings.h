@@ -61,7 +61,8 @@ Color SettingNameToColor(std::string_view name, Color fallback);
 
 // Reads the settings file (RTF or plain lines) into the store's controls and
 // Settings. A missing or unreadable file shows "Cannot open file <path>"
-// through host (when given) and leaves the defaults in effect; returns false
+// through host (when given), leaves the controls as they are and puts the
+// defaults, with the controls' delimiters and font, in effect; returns false
 // in that case.
 bool LoadSettingsFile(SettingsStore& store, const std::string& path, Host* host);
 
