@@ -28,8 +28,9 @@ struct CharFormat {
   bool operator==(const CharFormat&) const = default;
 };
 
-// A run of characters of one format. Offsets count the document's text as the
-// lines joined by CR LF, each line break two characters.
+// A run of characters of one format. Offsets count the bytes of the document's
+// UTF-8 text as the lines joined by CR LF, each line break two bytes; a line
+// break has a format of its own, so a run may go on across lines.
 struct FormatRun {
   std::size_t start = 0;
   std::size_t length = 0;
@@ -47,12 +48,16 @@ struct RichText {
 bool IsRtf(std::string_view bytes);
 
 // Reads an RTF document. Never fails: unknown or malformed input yields what
-// could be read. Text is returned as UTF-8.
+// could be read. Text is returned as UTF-8. \par, \line and \sect end a line;
+// the paragraph mark that ends the document makes no empty line of its own.
+// Only formats that differ from the document's default become runs.
 RichText ReadRtf(std::string_view bytes);
 
 // Writes a standard RTF document (code page 1252, a font table and a colour
 // table) whose paragraphs are the lines. Characters outside ASCII are written
-// as \uN escapes. defaultFont names the font of unformatted text.
+// as \uN escapes; bytes that are not UTF-8 are taken as 1252 characters.
+// defaultFont names the font of unformatted text. ReadRtf gives back the lines
+// and the runs, except that runs in the default font and size are no runs.
 std::string WriteRtf(const RichText& text, std::string_view defaultFont = "Courier New",
                      int defaultFontSize = 10);
 

@@ -1,0 +1,97 @@
+// A rich buffer saves RTF and loads RTF or plain text by what the file holds.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fileio.h"
+#include "rtf.h"
+#include "test_support.h"
+#include "textbuffer.h"
+
+namespace ws {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::string DataPath(const std::string& name) {
+  return std::string(WEFTSMITH_TEST_DATA) + "/rtf/" + name;
+}
+
+TEST(RichBufferRtf, SavedLinesAndFormatsLoadBack) {
+  test::TempFolder folder;
+  RichBuffer buffer;
+  buffer.SetLines({"new \"index.htm\"", "", "\ttag \"t\" \"Grüße {x}\\\"", "end"});
+  buffer.Select(0, 3);
+  CharFormat keyword;
+  keyword.color = RgbColor(0, 0, 255);
+  keyword.bold = true;
+  buffer.SetSelectionFormat(keyword);
+  buffer.Select(19, 6);  // the tab, "tag" and the blank and quote after it
+  CharFormat big;
+  big.fontName = "Arial";
+  big.fontSize = 14;
+  buffer.SetSelectionFormat(big);
+  const std::string path = folder.File("site.bld");
+  buffer.Save(path);
+  EXPECT_TRUE(IsRtf(ReadFileBytes(path)));
+
+  RichBuffer loaded;
+  loaded.Load(path);
+  EXPECT_EQ(loaded.Lines(), buffer.Lines());
+  EXPECT_EQ(loaded.Runs(), buffer.Runs());
+  loaded.Select(1, 1);
+  EXPECT_EQ(loaded.SelectionFormat(), keyword);
+}
+
+TEST(RichBufferRtf, TheSettingsFileKeepsItsNineteenLines) {
+  test::TempFolder folder;
+  const Lines settings = {"%%",     "%%",   "<!--tag \"", "\"-->", "<!--/tag \"", "\"-->",
+                          "",       "true", "false",      "-1",    "Courier New", "10",
+                          " ",      "Bold", " ",          "",      "clRed",       "clBlue",
+                          "clGreen"};
+  RichBuffer buffer;
+  buffer.SetLines(settings);
+  buffer.Save(folder.File("prop"));
+  RichBuffer loaded;
+  loaded.SetLines(Lines(19));
+  loaded.Load(folder.File("prop"));
+  EXPECT_EQ(loaded.Lines(), settings);
+  EXPECT_EQ(loaded.Line(19), "");
+}
+
+TEST(RichBufferRtf, RtfAndPlainTextOfOneFileLoadAsTheSameLines) {
+  RichBuffer plain;
+  plain.Load(DataPath("build.txt"));
+  ASSERT_EQ(plain.LineCount(), 7);
+  for (const char* name :
+       {"build.wordpad.rtf", "build.pandoc.rtf", "build.abiword.rtf", "build.libreoffice.rtf"}) {
+    SCOPED_TRACE(name);
+    RichBuffer rich;
+    rich.Load(DataPath(name));
+    EXPECT_EQ(rich.Lines(), plain.Lines());
+  }
+  // Saved by the buffer itself, from the plain text.
+  test::TempFolder folder;
+  plain.Save(folder.File("saved.bld"));
+  RichBuffer again;
+  again.Load(folder.File("saved.bld"));
+  EXPECT_EQ(again.Lines(), plain.Lines());
+}
+
+TEST(RichBufferRtf, TheDefaultFontIsWrittenIntoTheDocument) {
+  test::TempFolder folder;
+  RichBuffer buffer;
+  buffer.SetDefaultFont("Lucida Console", 12);
+  buffer.SetLines({"x"});
+  buffer.Save(folder.File("a.bld"));
+  const std::string rtf = ReadFileBytes(folder.File("a.bld"));
+  EXPECT_NE(rtf.find("{\\f0\\fnil\\fcharset0 Lucida Console;}"), std::string::npos) << rtf;
+  EXPECT_NE(rtf.find("\\fs24"), std::string::npos) << rtf;
+  RichBuffer loaded;
+  loaded.Load(folder.File("a.bld"));
+  EXPECT_TRUE(loaded.Runs().empty());  // text in the default font carries no format
+}
+
+}  // namespace
+}  // namespace ws
