@@ -127,19 +127,6 @@ DataFile ParseDataFile(std::string_view text, char separator) {
   return file;
 }
 
-const DataFile& DataFileCache::File(const std::string& path) {
-  // The stamp is taken before reading: a change during the read shows at the
-  // next access.
-  FileStamp stamp = StampOf(path);
-  auto it = entries_.find(path);
-  if (it != entries_.end() && stamp.exists && it->second.stamp == stamp) return it->second.file;
-  DataFile file = ParseDataFile(ReadTextFile(path), SeparatorFor(path));
-  Entry& entry = entries_[path];
-  entry.stamp = stamp;
-  entry.file = std::move(file);
-  return entry.file;
-}
-
 std::optional<OpenedDataSet> OpenDataSet(Engine& engine, std::string_view name,
                                          std::string_view paramText, std::string_view paramValue) {
   if (engine.BuildStopped) return std::nullopt;

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fileio.h"
+#include "filecache.h"
 
 namespace ws {
 
@@ -51,15 +51,15 @@ DataFile ParseDataFile(std::string_view text, char separator);
 // Parsed data files, read once and read again only when the file changed.
 class DataFileCache {
  public:
-  // The file at path, read again when its stamp changed; throws FileError.
-  const DataFile& File(const std::string& path);
+  // The file at path; throws FileError.
+  const DataFile& File(const std::string& path) {
+    return files_.Get(path, [&path](std::string text) {
+      return ParseDataFile(text, SeparatorFor(path));
+    });
+  }
 
  private:
-  struct Entry {
-    FileStamp stamp;
-    DataFile file;
-  };
-  std::unordered_map<std::string, Entry> entries_;
+  FileCache<DataFile> files_;
 };
 
 }  // namespace ws

@@ -1,8 +1,11 @@
 #include "tags.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 #include "context.h"
@@ -31,7 +34,11 @@ TagMarkers MarkersOf(const Settings& s, std::string_view name) {
 // name) is found nowhere, so that no walk can stand still on it.
 std::size_t FindMarker(std::string_view text, std::string_view marker, std::size_t from) {
   if (marker.empty() || from > text.size()) return npos;
-  return text.find(marker, from);
+  // memmem skips ahead by the whole marker; string_view::find stops at every
+  // occurrence of the marker's first character ("<" in HTML).
+  const void* found =
+      ::memmem(text.data() + from, text.size() - from, marker.data(), marker.size());
+  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : npos;
 }
 
 void ReportNoEnd(Engine& engine, std::string_view tagName) {
@@ -175,39 +182,18 @@ std::string FlattenLineBreaks(std::string_view text) {
   return flat;
 }
 
-const IncludedFile& IncludeCache::File(const std::string& path) {
-  // The stamp is taken before reading: a change during the read shows at the
-  // next look.
-  FileStamp stamp = StampOf(path);
-  auto it = entries_.find(path);
-  if (it != entries_.end() && stamp.exists && it->second.stamp == stamp) return it->second.file;
-  std::string text = ReadTextFile(path);
-  std::string flattened = FlattenLineBreaks(text);
-  Entry& entry = entries_[path];
-  entry.stamp = stamp;
-  entry.file.text = std::move(text);
-  entry.file.flattened = std::move(flattened);
-  return entry.file;
-}
-
 void IncludeFile(Engine& engine, OutputText& output, std::string_view fileName) {
   if (engine.BuildStopped) return;
   std::string path = ResolveFileName(engine.BaseFolder, fileName);
-  const IncludedFile& file = Includes(engine).File(path);
-  engine.TempEditor.SetText(file.text);
-  output.push_back(file.flattened);
+  output.push_back(Includes(engine).FlattenedText(path));
 }
 
 void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_view tagName,
                         OutputText& output) {
   if (engine.BuildStopped) return;
   std::string path = ResolveFileName(engine.BaseFolder, fileName);
-  engine.TempEditor.Clear();
-  const IncludedFile& file = Includes(engine).File(path);
-  engine.TempEditor.SetText(file.text);
-
   TagMarkers markers = MarkersOf(engine.settings(), tagName);
-  std::string_view text = file.flattened;
+  std::string_view text = Includes(engine).FlattenedText(path);
   std::size_t open = FindMarker(text, markers.open, 0);
   if (open == npos) {
     engine.BuildStopped = true;

@@ -3,10 +3,9 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "fileio.h"
+#include "filecache.h"
 #include "output.h"
 
 namespace ws {
@@ -31,27 +30,17 @@ void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_vi
 std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
                                              std::string_view tagName);
 
-// A file as read for an include: its text (without a byte-order mark) and
-// that text flattened to one line.
-struct IncludedFile {
-  std::string text;
-  std::string flattened;
-};
-
-// Texts of included files, read once and read again only when the file changed.
+// Flattened texts of included files, read once and read again only when the
+// file changed.
 class IncludeCache {
  public:
-  // The file at path, read again when its stamp changed; throws FileError.
-  const IncludedFile& File(const std::string& path);
-  // The flattened text of the file; throws FileError.
-  const std::string& FlattenedText(const std::string& path) { return File(path).flattened; }
+  // The flattened text of the file at path; throws FileError.
+  const std::string& FlattenedText(const std::string& path) {
+    return files_.Get(path, [](std::string text) { return FlattenLineBreaks(text); });
+  }
 
  private:
-  struct Entry {
-    FileStamp stamp;
-    IncludedFile file;
-  };
-  std::unordered_map<std::string, Entry> entries_;
+  FileCache<std::string> files_;
 };
 
 }  // namespace ws
