@@ -1,0 +1,400 @@
+#include "compiler.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "context.h"
+#include "fileio.h"
+#include "grammar.h"
+#include "scanner.h"
+
+namespace ws {
+
+namespace {
+
+constexpr int kParseStackSize = 255;
+
+// Between two shifts a usable grammar reduces at most once per rule at each
+// stack entry; more means its rules send the parser round in circles.
+constexpr long long kMaxReductionsPerShift =
+    static_cast<long long>(kParseStackSize) * (kMaxRules + 1);
+
+struct TParseEntry {
+  int symbol = 0;
+  TNode* value = nullptr;  // the token's node, or what an action put there
+  int mark1 = 0;           // instruction whose jump is patched later
+  int mark2 = 0;           // the loop's re-test point
+};
+
+struct ParseMessage {
+  int first;
+  int last;
+  const char* document;
+  const char* nested;  // followed by the nested file's name
+};
+
+// Tested in this order against the first and last symbol of a handle that no
+// rule matches. The grammar gives these codes their meaning (data/grammar.txt).
+constexpr ParseMessage kParseMessages[] = {
+    {1, 4, "Syntax error - illegal use of comma     ",
+     "Syntax error - illegal use of comma in file:"},
+    {20, 2, "Syntax error - missing operator - `end`  ",
+     "Syntax error - missing operator - `end` in file: "},
+    {8, 2, "Syntax error - missing operator - `end`    ",
+     "Syntax error - missing operator - `end` in file: "},
+    {30, 32, "Syntax error - too much parameters in file:  ",
+     "Syntax error - too much parameters in file:  "},
+    {2, 7, "Syntax error - too much - `end`    ", "Syntax error - too much - `end`  in file: "},
+    {24, 24, "Syntax error - Nest In Tag Without a Body  ",
+     "Syntax error - Nest In Tag Without a Body in file: "},
+    {15, 2, "Syntax error - missing operator - `end`    ",
+     "Syntax error - missing operator - `end` in file: "},
+};
+constexpr const char* kOtherParseError = "  Syntax  Error       ";
+constexpr const char* kOtherParseErrorNested = "  Syntax  Error  in file: ";
+
+const std::string kNoName;
+const std::string& NameOf(const TNode* node) {
+  return node ? node->name : kNoName;
+}
+
+class Compiler {
+ public:
+  explicit Compiler(Engine& engine) : engine_(engine) {}
+
+  bool CompileBuildFile(CompiledProgram& out);
+
+ private:
+  void ResetCompiler();
+  int ClassCode(const char* text);
+  bool ReadToken();
+  int MatchRule(int h, int n) const;
+  void RunAction(int rule, int h, int t);
+
+  bool EmitInstruction(std::string_view opcode, TNode* operand1 = nullptr,
+                       TNode* operand2 = nullptr, TNode* operand3 = nullptr);
+  TNode* NewTemporary();
+  TNode* Label(int index);
+  void Patch(int entry);
+
+  void ReportParseError(int first, int last);
+  void ReportLimit(const std::string& text);
+  std::string InFile() const;
+
+  TParseEntry& Entry(int i) {
+    if (i < 0) i = 0;
+    if (i > kParseStackSize + 1) i = kParseStackSize + 1;
+    return stack_[static_cast<std::size_t>(i)];
+  }
+  char Relation(int a, int b) const { return tables_->Relation(a, b); }
+
+  Engine& engine_;
+  std::shared_ptr<const GrammarTables> tables_;
+  std::unique_ptr<SymbolTree> tree_;
+  std::unique_ptr<Scanner> scanner_;
+  ClassCodes codes_;
+  std::unique_ptr<TInstructionTable> table_;
+  int next_ = 1;  // next free instruction index
+  std::array<TParseEntry, kParseStackSize + 2> stack_{};
+  int top_ = 0;
+  std::string lookaheadText_;
+  int lookaheadCode_ = 0;
+  TNode* lookaheadNode_ = nullptr;
+  bool atEndOfText_ = false;
+  bool errorTolerant_ = false;
+  bool stopped_ = false;  // a table limit was reported
+};
+
+void Compiler::ResetCompiler() {
+  engine_.TagDepth = 0;
+  engine_.CompileError = false;
+  tables_ = LoadGrammarTables(engine_);
+  next_ = 1;
+  tree_ = std::make_unique<SymbolTree>();
+  LoadAlphabet(*tables_, *tree_);
+  codes_ = {ClassCode("$prog"), ClassCode("#"), ClassCode("$CN"), ClassCode("$ID")};
+  scanner_ = std::make_unique<Scanner>(engine_, *tree_, codes_);
+  table_ = std::make_unique<TInstructionTable>();
+  top_ = 0;
+  atEndOfText_ = false;
+  errorTolerant_ = false;
+  stopped_ = false;
+}
+
+int Compiler::ClassCode(const char* text) {
+  int code = 0;
+  return tree_->FindOrAddSymbol(text, code)->code;
+}
+
+// Once the end of the text (or a "#" in it) has been read, nothing after it is.
+bool Compiler::ReadToken() {
+  if (atEndOfText_) return true;
+  lookaheadNode_ = scanner_->NextToken(lookaheadText_, lookaheadCode_);
+  // A quoted text "#" has the code of the texts, not of the end.
+  atEndOfText_ = lookaheadCode_ == codes_.end && lookaheadText_ == "#";
+  return !engine_.CompileError;
+}
+
+bool Compiler::CompileBuildFile(CompiledProgram& out) {
+  ResetCompiler();
+  if (!ReadToken()) return false;
+  top_ = 1;
+  stack_[1] = {codes_.end, nullptr, 0, 0};
+  long long reductions = 0;
+
+  for (;;) {
+    const char relation = Relation(stack_[static_cast<std::size_t>(top_)].symbol, lookaheadCode_);
+    if (relation != '>' && relation != '.') {
+      if (top_ >= kParseStackSize) {
+        ReportLimit("Syntax error - the blocks are nested too deeply: the parse stack holds " +
+                    std::to_string(kParseStackSize) + " entries");
+        return false;
+      }
+      stack_[static_cast<std::size_t>(++top_)] = {lookaheadCode_, lookaheadNode_, 0, 0};
+      if (!ReadToken()) return false;
+      if (Relation(stack_[static_cast<std::size_t>(top_)].symbol, lookaheadCode_) == '.')
+        errorTolerant_ = true;
+      reductions = 0;
+      continue;
+    }
+
+    // The handle runs down to the entry that its neighbour below marks with
+    // "<", at the most to the bottom of the stack.
+    int h = top_;
+    while (h > 1 && Relation(Entry(h - 1).symbol, Entry(h).symbol) != '<') --h;
+    const int rule = MatchRule(h, top_ - h + 1);
+    if (rule != 0) {
+      if (++reductions > kMaxReductionsPerShift)
+        throw FileError(engine_.ProgramFolder + "rules",
+                        "Grammar file " + engine_.ProgramFolder +
+                            "rules is damaged: its rules make the parser reduce without end");
+      RunAction(rule, h, top_);
+      if (stopped_) return false;
+      top_ = h;
+      Entry(h).symbol = tables_->rules[static_cast<std::size_t>(rule - 1)].lhs;
+      continue;
+    }
+
+    if (top_ == 1 && atEndOfText_) {
+      // A text without any command: a program that only stops.
+      if (!EmitInstruction("STP")) return false;
+      break;
+    }
+    if (h == 2 && Entry(2).symbol == codes_.program && atEndOfText_) break;
+    ReportParseError(Entry(h).symbol, Entry(top_).symbol);
+    return false;
+  }
+
+  out.table = *table_;
+  out.tree = std::move(tree_);
+  return true;
+}
+
+// The first rule, in file order, whose right-hand side is the handle (or, in
+// the error-tolerant mode, begins with it). 0 when none does.
+int Compiler::MatchRule(int h, int n) const {
+  if (n < 1 || n > kMaxRuleLength) return 0;
+  const std::vector<TRule>& rules = tables_->rules;
+  for (std::size_t k = 0; k < rules.size(); ++k) {
+    const TRule& rule = rules[k];
+    if (errorTolerant_ ? rule.length < n : rule.length != n) continue;
+    bool same = true;
+    for (int i = 0; i < n && same; ++i)
+      same =
+          rule.rhs[static_cast<std::size_t>(i)] == stack_[static_cast<std::size_t>(h + i)].symbol;
+    if (same) return static_cast<int>(k) + 1;
+  }
+  return 0;
+}
+
+// The semantic action of a rule, for the handle of entries h to t.
+void Compiler::RunAction(int rule, int h, int t) {
+  TParseEntry& head = Entry(h);
+  switch (rule) {
+    case 1:  // the whole program
+      EmitInstruction("STP");
+      break;
+    case 6:  // `end` of the else part: the `else` jumps past the `if`
+      Patch(h);
+      break;
+    case 7:  // `else`: the failed test lands on it; it jumps past the else part
+      Patch(h);
+      head.mark1 = next_;
+      EmitInstruction("else");
+      break;
+    case 8:    // if A is B then
+    case 9: {  // if A isnot B then
+      TNode* result = NewTemporary();
+      if (!EmitInstruction(rule == 8 ? "IfIs" : "IfIsNot", Entry(h + 1).value, Entry(t - 1).value,
+                           result))
+        break;
+      head.mark1 = next_;
+      EmitInstruction(rule == 8 ? "JMPIfIs" : "JMPIfIsNot", nullptr, result, nullptr);
+      break;
+    }
+    case 10:  // `end` of an `if` without `else`
+      Patch(h);
+      EmitInstruction("EndIfEnd");
+      break;
+    case 11: {  // `end` of a `repeat`: step to the next record and test again
+      if (!EmitInstruction("ADD", nullptr, head.value, nullptr)) break;
+      const int add = next_ - 1;
+      Patch(h);
+      (*table_)[add].operand1 = Label(head.mark2);
+      break;
+    }
+    case 12: {  // repeat X F
+      TNode* variable = Entry(h + 1).value;
+      TNode* dataFile = Entry(t).value;
+      head.value = variable;
+      if (!EmitInstruction("repeat", variable, dataFile, nullptr)) break;
+      head.mark1 = next_;
+      head.mark2 = next_;
+      EmitInstruction("JMPRep", nullptr, dataFile, variable);
+      break;
+    }
+    case 13:  // set X V: the keyword's text is the opcode
+      EmitInstruction(NameOf(head.value), Entry(h + 1).value, Entry(t).value, nullptr);
+      break;
+    case 14:  // run F
+      EmitInstruction(NameOf(head.value), Entry(t).value, nullptr, nullptr);
+      break;
+    case 15:  // `end` of a `new` block
+      EmitInstruction("endnew", head.value, nullptr, nullptr);
+      break;
+    case 16:  // new F
+      EmitInstruction("new", Entry(t).value, nullptr, nullptr);
+      head.value = Entry(t).value;
+      break;
+    case 17:  // include F
+      EmitInstruction("include1", Entry(t).value, nullptr, nullptr);
+      break;
+    case 18:  // include F , T
+      EmitInstruction("include2", Entry(h + 1).value, Entry(t).value, nullptr);
+      break;
+    case 19:  // `end` of a `tag` block
+      EmitInstruction("endtag");
+      break;
+    case 20:  // tag T (a block)
+      EmitInstruction("tag1", Entry(t).value, nullptr, nullptr);
+      break;
+    case 21:  // tag T , V
+      EmitInstruction("tag2", Entry(h + 1).value, Entry(t).value, nullptr);
+      break;
+    case 23:    // field by name X:"Name"
+    case 24: {  // field by number X:N
+      TNode* result = NewTemporary();
+      TNode* field = tree_->NewDetachedNode(NameOf(head.value) + ":" + NameOf(Entry(t).value));
+      head.value = result;
+      Entry(t).value = field;
+      EmitInstruction(rule == 23 ? ":Str" : ":Numb", field, nullptr, result);
+      break;
+    }
+    case 26: {  // a variable used as a value
+      TNode* result = NewTemporary();
+      TNode* variable = tree_->NewDetachedNode(NameOf(head.value));
+      head.value = result;
+      EmitInstruction("ID", variable, nullptr, result);
+      break;
+    }
+    case 28: {  // a quoted text: named with its quotes, valued without them
+      TNode* text = Entry(t).value;
+      if (text && tree_->Find(text->name) == text) {
+        // A symbol that other tokens share is never renamed; the text gets a
+        // node of its own.
+        text = tree_->NewDetachedNode(text->name);
+      }
+      if (text) {
+        text->value = text->name;
+        text->name = "\"" + text->name + "\"";
+      }
+      head.value = text;
+      break;
+    }
+    case 31:    // <date>
+    case 32: {  // <time>
+      TNode* result = NewTemporary();
+      head.value = result;
+      EmitInstruction(rule == 31 ? "date" : "time", nullptr, nullptr, result);
+      break;
+    }
+    default:  // structural rules: lists, alternatives, closing marks
+      break;
+  }
+}
+
+bool Compiler::EmitInstruction(std::string_view opcode, TNode* operand1, TNode* operand2,
+                               TNode* operand3) {
+  if (stopped_) return false;
+  if (next_ > kInstructionCount) {
+    ReportLimit("Syntax error - the program needs more than " + std::to_string(kInstructionCount) +
+                " instructions");
+    return false;
+  }
+  TInstruction& instruction = (*table_)[next_++];
+  instruction.opcode = std::string(opcode.substr(0, kOpcodeLength));
+  instruction.operand1 = operand1;
+  instruction.operand2 = operand2;
+  instruction.operand3 = operand3;
+  return true;
+}
+
+// "&" and a number that runs on across compiles for the life of the process.
+TNode* Compiler::NewTemporary() {
+  int code = codes_.identifier;
+  bool created = false;
+  TNode* node =
+      tree_->FindOrAddSymbol("&" + std::to_string(engine_.TemporaryCounter), code, &created);
+  if (created) ++engine_.TemporaryCounter;
+  return node;
+}
+
+// Jump targets are symbols named by the instruction's number.
+TNode* Compiler::Label(int index) {
+  int code = codes_.number;
+  return tree_->FindOrAddSymbol(std::to_string(index), code);
+}
+
+// The jump remembered in mark1 of the entry now leads to the next instruction.
+void Compiler::Patch(int entry) {
+  const int jump = Entry(entry).mark1;
+  if (jump >= 1 && jump < next_) (*table_)[jump].operand1 = Label(next_);
+}
+
+std::string Compiler::InFile() const {
+  return engine_.NestedFileName.empty() ? std::string() : " in file: " + engine_.NestedFileName;
+}
+
+void Compiler::ReportParseError(int first, int last) {
+  const bool nested = !engine_.NestedFileName.empty();
+  std::string message = nested ? kOtherParseErrorNested : kOtherParseError;
+  for (const ParseMessage& m : kParseMessages) {
+    if (m.first == first && m.last == last) {
+      message = nested ? m.nested : m.document;
+      break;
+    }
+  }
+  if (nested) message += engine_.NestedFileName;
+  engine_.CompileError = true;
+  engine_.BuildStopped = true;
+  engine_.Error(message);
+}
+
+// The tables' sizes are limits of the program: reaching one ends the compile
+// with a message that names it.
+void Compiler::ReportLimit(const std::string& text) {
+  stopped_ = true;
+  engine_.CompileError = true;
+  engine_.BuildStopped = true;
+  engine_.Error(text + InFile());
+}
+
+}  // namespace
+
+bool CompileBuildFile(Engine& engine, CompiledProgram& out) {
+  return Compiler(engine).CompileBuildFile(out);
+}
+
+}  // namespace ws

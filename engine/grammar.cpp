@@ -1,0 +1,133 @@
+#include "grammar.h"
+
+#include <charconv>
+#include <optional>
+
+#include "context.h"
+
+namespace ws {
+
+namespace {
+
+[[noreturn]] void Damaged(const std::string& path, const std::string& detail) {
+  throw FileError(path, "Grammar file " + path + " is damaged: " + detail);
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+std::optional<int> Integer(std::string_view text) {
+  int value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string LineText(std::size_t index) {
+  return "line " + std::to_string(index + 1);
+}
+
+}  // namespace
+
+std::vector<AlphabetEntry> ParseAlphabet(std::string_view text, const std::string& path) {
+  std::vector<std::string> lines = SplitLines(text);
+  if (lines.empty()) throw FileError(FileError::Kind::Open, path);
+  if (lines.size() % 2 != 0)
+    Damaged(path, "the symbol on " + LineText(lines.size() - 1) + " has no code line");
+  std::vector<AlphabetEntry> alphabet;
+  alphabet.reserve(lines.size() / 2);
+  for (std::size_t i = 0; i < lines.size(); i += 2) {
+    std::optional<int> code = Integer(TrimBlanks(lines[i + 1]));
+    if (!code || *code < 1 || *code > kSymbolCount)
+      Damaged(path, LineText(i + 1) + " is not a code from 1 to 70");
+    alphabet.push_back({lines[i].substr(0, kSymbolTextLength), *code});
+  }
+  for (const char* required : {"$prog", "#", "$CN", "$ID"}) {
+    bool found = false;
+    for (const AlphabetEntry& e : alphabet) found = found || e.text == required;
+    if (!found) Damaged(path, std::string("the symbol ") + required + " is missing");
+  }
+  return alphabet;
+}
+
+std::string ParseRelations(std::string_view bytes, const std::string& path) {
+  if (bytes.size() < kRelationBytes) throw FileError(FileError::Kind::Open, path);
+  return std::string(bytes.substr(0, kRelationBytes));
+}
+
+std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
+  std::vector<std::string> lines = SplitLines(text);
+  while (!lines.empty() && TrimBlanks(lines.back()).empty()) lines.pop_back();
+  if (lines.empty()) throw FileError(FileError::Kind::Open, path);
+  if (lines.size() > static_cast<std::size_t>(kMaxRules))
+    Damaged(path, "it has " + std::to_string(lines.size()) + " rules and the rule table holds " +
+                      std::to_string(kMaxRules));
+  std::vector<TRule> rules;
+  rules.reserve(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::vector<int> numbers;
+    std::string_view rest = lines[i];
+    for (;;) {
+      rest = TrimBlanks(rest);
+      if (rest.empty()) break;
+      std::size_t end = rest.find_first_of(" \t");
+      std::optional<int> n = Integer(rest.substr(0, end));
+      if (!n) Damaged(path, LineText(i) + " holds something other than numbers");
+      numbers.push_back(*n);
+      rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+    }
+    if (numbers.size() != 2 + kMaxRuleLength)
+      Damaged(path, LineText(i) + " does not hold seven numbers");
+    TRule rule;
+    rule.lhs = numbers[0];
+    rule.length = numbers[1];
+    if (rule.lhs < 1 || rule.lhs > kSymbolCount)
+      Damaged(path, LineText(i) + ": the left-hand symbol is not a code from 1 to 70");
+    if (rule.length < 1 || rule.length > kMaxRuleLength)
+      Damaged(path, LineText(i) + ": a rule has 1 to 5 right-hand symbols");
+    for (int k = 0; k < kMaxRuleLength; ++k) {
+      const int symbol = numbers[static_cast<std::size_t>(2 + k)];
+      const bool inside = k < rule.length;
+      if (inside ? (symbol < 1 || symbol > kSymbolCount) : symbol != 0)
+        Damaged(path, LineText(i) + ": right-hand symbol " + std::to_string(k + 1) +
+                          (inside ? " is not a code from 1 to 70" : " must be 0"));
+      rule.rhs[static_cast<std::size_t>(k)] = symbol;
+    }
+    rules.push_back(rule);
+  }
+  return rules;
+}
+
+std::shared_ptr<const GrammarTables> LoadGrammarTables(Engine& engine) {
+  const std::string& folder = engine.ProgramFolder;
+  const std::string alphaPath = folder + "alpha";
+  const std::string predPath = folder + "pred";
+  const std::string rulesPath = folder + "rules";
+  const FileStamp alphaStamp = StampOf(alphaPath);
+  const FileStamp predStamp = StampOf(predPath);
+  const FileStamp rulesStamp = StampOf(rulesPath);
+
+  // A stamp taken before reading: a change during the read is seen next time.
+  const GrammarTables* old = engine.grammar.get();
+  const bool sameFolder = old && old->folder == folder;
+  const bool alphaKept = sameFolder && alphaStamp.exists && old->alphaStamp == alphaStamp;
+  const bool predKept = sameFolder && predStamp.exists && old->predStamp == predStamp;
+  const bool rulesKept = sameFolder && rulesStamp.exists && old->rulesStamp == rulesStamp;
+  if (alphaKept && predKept && rulesKept) return engine.grammar;
+
+  auto fresh = std::make_shared<GrammarTables>();
+  fresh->folder = folder;
+  fresh->alphabet = alphaKept ? old->alphabet : ParseAlphabet(ReadTextFile(alphaPath), alphaPath);
+  fresh->relations = predKept ? old->relations : ParseRelations(ReadFileBytes(predPath), predPath);
+  fresh->rules = rulesKept ? old->rules : ParseRules(ReadTextFile(rulesPath), rulesPath);
+  fresh->alphaStamp = alphaStamp;
+  fresh->predStamp = predStamp;
+  fresh->rulesStamp = rulesStamp;
+  engine.grammar = fresh;
+  return fresh;
+}
+
+}  // namespace ws
