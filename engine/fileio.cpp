@@ -73,6 +73,18 @@ std::vector<std::string> SplitLines(std::string_view text, bool* endsWithBreak) 
   return lines;
 }
 
+namespace {
+// The mode that open() gives a new file: 0666 less the process's umask.
+mode_t NewFileMode() {
+  static const mode_t mode = [] {
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  return mode;
+}
+}  // namespace
+
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   std::string temp = path + ".weftsmith-tmp";
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -90,9 +102,10 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     p += n;
     left -= static_cast<std::size_t>(n);
   }
-  // Keep the mode of a file being replaced.
+  // Keep the mode of a file being replaced when it differs from a new file's.
   struct stat old {};
-  if (ok && ::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  if (ok && ::stat(path.c_str(), &old) == 0 && (old.st_mode & 07777) != NewFileMode())
+    ::fchmod(fd, old.st_mode & 07777);
   if (::close(fd) != 0) ok = false;
   if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
   if (!ok) {
