@@ -872,15 +872,13 @@ int RtfWriter::ColorIndex(Color color) const {
 }
 
 const CharFormat& RtfWriter::FormatAt(std::size_t offset) {
-  static const CharFormat kDefault;
   // Offsets only grow, so a cursor over the sorted runs finds each in turn.
-  while (runCursor_ < runs_.size() &&
-         runs_[runCursor_].length <= offset - std::min(offset, runs_[runCursor_].start) &&
-         runs_[runCursor_].start <= offset)
+  while (runCursor_ < runs_.size() && runs_[runCursor_].start <= offset &&
+         offset - runs_[runCursor_].start >= runs_[runCursor_].length)
     ++runCursor_;
   if (runCursor_ < runs_.size() && runs_[runCursor_].start <= offset)
     return runs_[runCursor_].format;
-  return kDefault;
+  return defaultFormat_;
 }
 
 void RtfWriter::Control(std::string_view word) {
@@ -991,8 +989,8 @@ std::string RtfWriter::Write() {
       i = next;
     }
     offset += line.size();
-    // The break after the line carries the format of its first character,
-    // so that a run across lines stays one run; the last break is no text.
+    // The line break has the format of its own offset, so that a run across
+    // lines stays one run; the break after the last line is no text.
     if (index + 1 < text_.lines.size()) SwitchTo(FormatAt(offset));
     Control("par");
     out_ += "\r\n";
