@@ -1,8 +1,8 @@
 #include "tags.h"
 
-#include <string.h>
-
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <unordered_map>
@@ -30,15 +30,52 @@ TagMarkers MarkersOf(const Settings& s, std::string_view name) {
           s.WideCloseStart + n + s.WideCloseEnd};
 }
 
+// How common a byte is in HTML and text: the lower, the rarer.
+constexpr int CommonnessOf(unsigned char c) {
+  if (c >= 'a' && c <= 'z') return 9;
+  if (c == ' ' || c == '<' || c == '>' || c == '/' || c == '=' || c == '"' || c == '\n' ||
+      c == '\r' || c == '\t')
+    return 9;
+  if (c >= 'A' && c <= 'Z') return 6;
+  if (c >= '0' && c <= '9') return 6;
+  if (c == '.' || c == ',' || c == '-' || c == ':' || c == ';' || c == '\'' || c == '_') return 6;
+  if (c >= 128) return 4;
+  return 2;  // ! % # & @ { } | ~ ^ $ * ? [ ] ( ) and control characters
+}
+
+constexpr std::array<unsigned char, 256> kCommonness = [] {
+  std::array<unsigned char, 256> table{};
+  for (int c = 0; c < 256; ++c) table[c] = static_cast<unsigned char>(CommonnessOf(c));
+  return table;
+}();
+
+int Commonness(char c) {
+  return kCommonness[static_cast<unsigned char>(c)];
+}
+
 // A plain substring search in which an empty marker (empty delimiters and
-// name) is found nowhere, so that no walk can stand still on it.
+// name) is found nowhere, so that no walk can stand still on it. Every tag
+// operation searches the whole output, so this is the build's hottest loop:
+// it looks for the marker's rarest byte with memchr and compares around it,
+// instead of stopping at every "<" of the page.
 std::size_t FindMarker(std::string_view text, std::string_view marker, std::size_t from) {
-  if (marker.empty() || from > text.size()) return npos;
-  // memmem skips ahead by the whole marker; string_view::find stops at every
-  // occurrence of the marker's first character ("<" in HTML).
-  const void* found =
-      ::memmem(text.data() + from, text.size() - from, marker.data(), marker.size());
-  return found ? static_cast<std::size_t>(static_cast<const char*>(found) - text.data()) : npos;
+  if (marker.empty() || from > text.size() || text.size() - from < marker.size()) return npos;
+  std::size_t pivot = 0;
+  for (std::size_t i = 1; i < marker.size(); ++i)
+    if (Commonness(marker[i]) < Commonness(marker[pivot])) pivot = i;
+  const char* const begin = text.data();
+  const char* const last = begin + text.size() - marker.size();  // last possible start
+  const char* scan = begin + from + pivot;
+  const char* const scanEnd = last + pivot + 1;
+  while (scan < scanEnd) {
+    const void* hit = std::memchr(scan, marker[pivot], static_cast<std::size_t>(scanEnd - scan));
+    if (!hit) return npos;
+    const char* start = static_cast<const char*>(hit) - pivot;
+    if (std::memcmp(start, marker.data(), marker.size()) == 0)
+      return static_cast<std::size_t>(start - begin);
+    scan = static_cast<const char*>(hit) + 1;
+  }
+  return npos;
 }
 
 void ReportNoEnd(Engine& engine, std::string_view tagName) {
