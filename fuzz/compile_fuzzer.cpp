@@ -1,0 +1,71 @@
+// Feeds arbitrary text to the scanner and parser as a prepared build file and
+// checks what a compile promises: an accepted program is a run of filled
+// records ending in "STP" whose jumps land inside it; a rejected one leaves the
+// caller's program untouched and says so with CompileError.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "compiler.h"
+#include "context.h"
+#include "datafiles.h"  // complete types for the Engine's caches
+#include "fileio.h"
+#include "tags.h"
+
+namespace {
+
+class QuietHost : public ws::Host {
+ public:
+  void ShowMessage(ws::MessageKind, std::string_view) override {}
+};
+
+void Require(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+bool IsJump(const std::string& opcode) {
+  return opcode == "JMPIfIs" || opcode == "JMPIfIsNot" || opcode == "else" || opcode == "JMPRep" ||
+         opcode == "ADD";
+}
+
+void CheckAccepted(const ws::TInstructionTable& table) {
+  int count = 0;
+  while (count < ws::kInstructionCount && !table[count + 1].opcode.empty()) ++count;
+  Require(count >= 1 && table[count].opcode == "STP");
+  for (int i = count + 1; i <= ws::kInstructionCount; ++i) Require(table[i].opcode.empty());
+  for (int i = 1; i <= count; ++i) {
+    const ws::TInstruction& in = table[i];
+    Require(in.opcode.size() <= static_cast<std::size_t>(ws::kOpcodeLength));
+    if (!IsJump(in.opcode)) continue;
+    Require(in.operand1 != nullptr);
+    const int target = std::stoi(in.operand1->name);
+    Require(target >= 1 && target <= count);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static QuietHost host;
+  static ws::Engine engine(host);  // keeps the grammar tables between inputs
+  engine.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
+  engine.Memo1.SetText(std::string_view(reinterpret_cast<const char*>(data), size));
+
+  ws::CompiledProgram program;
+  program.table[1].opcode = "untouched";
+  bool accepted = false;
+  try {
+    accepted = ws::CompileBuildFile(engine, program);
+  } catch (const ws::FileError&) {
+    __builtin_trap();  // the shipped tables are always usable
+  }
+  if (accepted) {
+    Require(!engine.CompileError);
+    CheckAccepted(program.table);
+  } else {
+    Require(engine.CompileError);
+    Require(program.table[1].opcode == "untouched");
+  }
+  return 0;
+}
