@@ -192,6 +192,48 @@ ClosingMarker FindClosing(OutputText& output, PieceRef piece, std::size_t afterO
   return found;
 }
 
+// Where a wide tag that opens and closes in one piece was: its opening
+// marker, and the first character after it that is not a blank.
+struct WideCut {
+  std::size_t open;
+  std::size_t rest;
+};
+
+// Cuts a piece at the wide tag `first` and at every following tag that also
+// opens and closes in it with more than blanks after it: the text before each
+// tag stays a piece of its own and becomes an insertion point, the text after
+// the last one becomes a new piece, which is returned for the walk to go on
+// in. All cuts are made in one pass, so that many tags in one piece do not
+// copy the rest of the piece once per tag.
+PieceRef CutAtWideTags(OutputText& output, PieceRef piece, const TagMarkers& markers, WideCut first,
+                       ShortPoints& shortPoints, std::vector<PieceRef>& widePoints) {
+  const std::string text = std::move(*piece);
+  std::vector<WideCut> cuts{first};
+  for (;;) {
+    const std::size_t open = FindMarker(text, markers.open, cuts.back().rest);
+    if (open == npos) break;
+    // A tag that closes in a later piece, or is followed by blanks only, is
+    // left to the walk.
+    const std::size_t close = FindMarker(text, markers.close, open + markers.open.size());
+    if (close == npos) break;
+    const std::size_t rest = text.find_first_not_of(' ', close + markers.close.size());
+    if (rest == npos) break;
+    cuts.push_back({open, rest});
+  }
+  *piece = text.substr(0, cuts.front().open);
+  widePoints.push_back(piece);
+  PieceRef last = piece;
+  for (std::size_t i = 0; i < cuts.size(); ++i) {
+    const std::size_t start = cuts[i].rest;
+    const std::size_t end = i + 1 < cuts.size() ? cuts[i + 1].open : text.size();
+    last = output.insert(std::next(last), text.substr(start, end - start));
+    if (i + 1 < cuts.size()) widePoints.push_back(last);
+  }
+  // A short tag's place at the end of the piece is now at the end of the last.
+  shortPoints.Move(piece, last);
+  return last;
+}
+
 }  // namespace
 
 std::string FlattenLineBreaks(std::string_view text) {
@@ -278,37 +320,45 @@ void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_vi
   auto find = [&inserted](const std::string& piece, std::string_view marker, std::size_t from) {
     return inserted.Find(piece, marker, from);
   };
-  PieceRef piece = output.begin();
-  std::size_t from = 0;
-  while (piece != output.end()) {
-    std::size_t p = find(*piece, markers.open, from);
-    if (p == npos) {
-      ++piece;
-      from = 0;
-      continue;
-    }
-    ClosingMarker close = FindClosing(output, piece, p + markers.open.size(), markers.close, find);
-    if (close.position == npos) {
-      ReportNoEnd(engine, tagName);
-      return;
-    }
-    std::size_t end = close.position + markers.close.size();
-    if (close.piece == piece) {
-      piece->replace(p, end - p, value);
-      inserted.Replaced(*piece, p, end, value.size());
-      from = p + value.size();
-    } else {
+  // Each piece is rebuilt once: the search runs over its text as it was, in
+  // which the stretches of short-tag values keep their places, and the
+  // replaced text goes to a new string, so that many tags in one piece cost
+  // no more than one pass over it.
+  for (PieceRef piece = output.begin(); piece != output.end(); ++piece) {
+    std::string rebuilt;
+    std::size_t copied = 0;  // the text before this is in rebuilt
+    std::size_t from = 0;
+    bool spansPieces = false;
+    for (;;) {
+      std::size_t p = find(*piece, markers.open, from);
+      if (p == npos) break;
+      ClosingMarker close =
+          FindClosing(output, piece, p + markers.open.size(), markers.close, find);
+      if (close.position == npos) {
+        if (copied > 0) *piece = std::move(rebuilt.append(*piece, copied));
+        ReportNoEnd(engine, tagName);
+        return;
+      }
+      rebuilt.append(*piece, copied, p - copied);
+      rebuilt += value;
+      const std::size_t end = close.position + markers.close.size();
+      if (close.piece == piece) {
+        copied = from = end;
+        continue;
+      }
       // The tag spans pieces: this piece keeps the text before it plus the
-      // value, the closing piece keeps the text after it, the pieces between go.
-      inserted.Replaced(*piece, p, piece->size(), value.size());
-      piece->erase(p);
-      piece->append(value);
+      // value, the closing piece keeps the text after it, the pieces between
+      // go. The walk goes on in the closing piece.
+      inserted.Forget(*piece);
+      *piece = std::move(rebuilt);
       inserted.Replaced(*close.piece, 0, end, 0);
       close.piece->erase(0, end);
       for (auto gone = std::next(piece); gone != close.piece; ++gone) inserted.Forget(*gone);
       output.erase(std::next(piece), close.piece);
-      from = piece->size();
+      spansPieces = true;
+      break;
     }
+    if (!spansPieces && copied > 0) *piece = std::move(rebuilt.append(*piece, copied));
   }
 }
 
@@ -319,14 +369,21 @@ std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
 
   // Short tags: the marker goes, the text after it moves to a new piece, and
   // the piece that ends where the marker was is a point.
+  // Each piece is cut at all its markers in one pass over its text.
   ShortPoints shortPoints;
   for (PieceRef piece = output.begin(); piece != output.end(); ++piece) {
     std::size_t p = FindMarker(*piece, markers.shortTag, 0);
     if (p == npos) continue;
-    std::size_t after = p + markers.shortTag.size();
-    if (after < piece->size()) output.insert(std::next(piece), piece->substr(after));
-    piece->erase(p);
+    const std::string text = std::move(*piece);
+    *piece = text.substr(0, p);
     shortPoints.Add(piece);
+    std::size_t after = p + markers.shortTag.size();
+    while ((p = FindMarker(text, markers.shortTag, after)) != npos) {
+      piece = output.insert(std::next(piece), text.substr(after, p - after));
+      shortPoints.Add(piece);
+      after = p + markers.shortTag.size();
+    }
+    if (after < text.size()) piece = output.insert(std::next(piece), text.substr(after));
   }
 
   // Wide tags: markers and old body go. The walk only moves forward and ends
@@ -355,12 +412,11 @@ std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
       // piece; when only blanks follow, they stay where they are.
       std::size_t rest = piece->find_first_not_of(' ', end);
       if (rest != npos) {
-        PieceRef next = output.insert(std::next(piece), piece->substr(rest));
-        piece->erase(p);
-        shortPoints.Move(piece, next);
-      } else {
-        piece->erase(p, end - p);
+        piece = CutAtWideTags(output, piece, markers, {p, rest}, shortPoints, widePoints);
+        from = 0;
+        continue;
       }
+      piece->erase(p, end - p);
       from = p;
     } else {
       // A short tag's place at the end of this piece, or in a piece between,
