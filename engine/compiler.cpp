@@ -161,10 +161,10 @@ bool Compiler::CompileBuildFile(CompiledProgram& out) {
     }
 
     // The handle runs down to the entry that its neighbour below marks with
-    // "<", at the most to the bottom of the stack.
+    // "<", at the most to the bottom of the stack, which no rule contains.
     int h = top_;
     while (h > 1 && Relation(Entry(h - 1).symbol, Entry(h).symbol) != '<') --h;
-    const int rule = MatchRule(h, top_ - h + 1);
+    const int rule = h >= 2 ? MatchRule(h, top_ - h + 1) : 0;
     if (rule != 0) {
       if (++reductions > kMaxReductionsPerShift)
         throw FileError(engine_.ProgramFolder + "rules",
