@@ -29,18 +29,27 @@ std::string ReformatText(Engine& engine, SourceEditor& editor) {
   memo.Clear();
   memo.SetLines(editor.Lines());
 
+  // Every line that cannot be split shows its message and puts the caret on
+  // its line. The caret is placed here from a running offset, because placing
+  // it by line number looks at all the editor's lines, once per bad line.
+  engine.sourceEditor = nullptr;
+  std::size_t lineStart = 0;  // offset of line i in the editor's text
+
   int depth = 0;
   // Line index 0 is processed even in an empty text.
   const int count = std::max(memo.LineCount(), 1);
   for (int i = 0; i < count; ++i) {
     std::string line = memo.Line(i);
+    const std::size_t nextLineStart = lineStart + line.size() + 2;
     std::replace(line.begin(), line.end(), '\t', ' ');
     line.erase(0, std::min(line.find_first_not_of(' '), line.size()));
 
     // A line that cannot be split (its error has been shown) keeps P1 empty
     // and is indented like a line without a command.
     Parameters p;
-    if (!line.empty()) SplitParameters(engine, line, i, std::to_string(i + 1), p);
+    if (!line.empty() && !SplitParameters(engine, line, i, std::to_string(i + 1), p))
+      editor.PlaceCaret(lineStart);
+    lineStart = nextLineStart;
 
     int units = depth;
     switch (Classify(p)) {
@@ -60,6 +69,7 @@ std::string ReformatText(Engine& engine, SourceEditor& editor) {
     indented += line;
     memo.SetLine(i, std::move(indented));
   }
+  engine.sourceEditor = &editor;
   return memo.Text();
 }
 
