@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -103,6 +104,8 @@ int ExitStatus(ws::RunOutcome outcome) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Past a file size limit a write fails and is reported; the signal would end the process.
+  std::signal(SIGXFSZ, SIG_IGN);
   // <date> and <time> use the short date and full time formats of the locale
   // in the environment (LC_TIME, LC_ALL, LANG).
   std::setlocale(LC_TIME, "");

@@ -21,7 +21,8 @@ std::string ReadFileBytes(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) throw FileError(FileError::Kind::Open, path);
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  // A device would be read without end (/dev/zero) or wait for a terminal.
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
     ::close(fd);
     throw FileError(FileError::Kind::Open, path);
   }
@@ -87,8 +88,17 @@ mode_t NewFileMode() {
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   std::string temp = path + ".weftsmith-tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // A temporary file left behind is reused, but never through a symbolic link
+  // or a second hard link, which would change another file, nor when it is no
+  // plain file (a named pipe would block the open without O_NONBLOCK).
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) throw FileError(FileError::Kind::Create, path);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 ||
+      ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    throw FileError(FileError::Kind::Create, path);
+  }
   const char* p = bytes.data();
   std::size_t left = bytes.size();
   bool ok = true;
