@@ -2,7 +2,6 @@
 // never crashes or hangs, and leaves the files that were there as they were.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -11,14 +10,12 @@
 #include <vector>
 
 #include "drivers.h"
-#include "grammar.h"
 #include "reformat.h"
 #include "test_support.h"
 
 namespace ws {
 namespace {
 
-using test::CrLfText;
 using test::LinesEditor;
 using test::RecordingHost;
 using test::TempFolder;
@@ -225,7 +222,7 @@ TEST_F(BadInput, BinaryJunkAsBuildFileIncludedFileAndDataFile) {
 
 // Valid commands with junk bytes put in at random places: a run completes
 // with its one message or stops with its reasons and no completion.
-TEST_F(BadInput, MutatedBuildFilesEndWithOneMessage) {
+TEST_F(BadInput, MutatedBuildFilesEndWithTheirMessages) {
   dir.Write("t.htm", "%%t%% <!--tag \"t\"-->x<!--/tag \"t\"-->");
   dir.Write("d.csv", "Name,City\r\na,b\r\n");
   const std::string commands[] = {
