@@ -55,7 +55,15 @@ std::vector<AlphabetEntry> ParseAlphabet(std::string_view text, const std::strin
 
 std::string ParseRelations(std::string_view bytes, const std::string& path) {
   if (bytes.size() < kRelationBytes) throw FileError(FileError::Kind::Open, path);
-  return std::string(bytes.substr(0, kRelationBytes));
+  std::string_view table = bytes.substr(0, kRelationBytes);
+  // Relations are written as printable characters; a control byte or one above
+  // 126 means the file is not a relation table at all.
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const auto c = static_cast<unsigned char>(table[i]);
+    if (c < 32 || c > 126)
+      Damaged(path, "byte " + std::to_string(i + 1) + " is no relation character");
+  }
+  return std::string(table);
 }
 
 std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
@@ -98,6 +106,12 @@ std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
     }
     rules.push_back(rule);
   }
+  // The compiler's actions refer to rules 1 to 32 by number; a shorter table
+  // was cut off.
+  if (lines.size() < static_cast<std::size_t>(kRulesWithActions))
+    Damaged(path, "it has " + std::to_string(lines.size()) +
+                      " rules and the compiler needs at least " +
+                      std::to_string(kRulesWithActions));
   return rules;
 }
 

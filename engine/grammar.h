@@ -18,6 +18,7 @@ struct Engine;
 
 constexpr int kSymbolCount = 70;               // codes 1 to 70
 constexpr int kMaxRules = 100;                 // lines of "rules"
+constexpr int kRulesWithActions = 32;          // the highest rule number an action refers to
 constexpr int kMaxRuleLength = 5;              // symbols on a right-hand side
 constexpr std::size_t kSymbolTextLength = 10;  // characters of an alphabet text that count
 constexpr std::size_t kRelationBytes = kSymbolCount * kSymbolCount;
