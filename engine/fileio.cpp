@@ -84,9 +84,39 @@ mode_t NewFileMode() {
   }();
   return mode;
 }
+
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  // A file that does not exist yet has no previous content to protect: it is
+  // written in place (no temporary file, no rename: a fresh build of many
+  // pages costs a third of the system calls), and removed if the write fails.
+  int fresh = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fresh >= 0) {
+    bool ok = WriteAll(fresh, bytes);
+    if (::close(fresh) != 0) ok = false;
+    if (!ok) {
+      ::unlink(path.c_str());
+      throw FileError(FileError::Kind::Create, path);
+    }
+    return;
+  }
+  if (errno != EEXIST) throw FileError(FileError::Kind::Create, path);
+
   std::string temp = path + ".weftsmith-tmp";
   // A temporary file left behind is reused, but never through a symbolic link
   // or a second hard link, which would change another file, nor when it is no
@@ -99,19 +129,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     ::close(fd);
     throw FileError(FileError::Kind::Create, path);
   }
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  bool ok = true;
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
+  bool ok = WriteAll(fd, bytes);
   // Keep the mode of a file being replaced when it differs from a new file's.
   struct stat old {};
   if (ok && ::stat(path.c_str(), &old) == 0 && (old.st_mode & 07777) != NewFileMode())

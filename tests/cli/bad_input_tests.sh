@@ -196,6 +196,15 @@ status=$?
 check "file size limit exits 2" test "$status" -eq 2
 check "file size limit names the file" one_error "Error: Cannot create file $d/out.htm"
 check "file size limit keeps the old output" old_output_kept "$d"
+# A new output that cannot be written completely is not left half written.
+crlf 'new "fresh.htm"' 'include "t.htm"' 'end' >"$d/fresh.bld"
+(
+  ulimit -f 64
+  exec "$bin" "$d/fresh.bld" >"$work/out" 2>"$work/err" </dev/null
+)
+status=$?
+check "new output past the size limit exits 2" test "$status" -eq 2
+check "no half-written new output" test ! -e "$d/fresh.htm"
 
 echo "$passed passed, $failed failed"
 test "$failed" -eq 0
