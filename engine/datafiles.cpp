@@ -210,7 +210,7 @@ std::optional<std::string> LookupVariable(Engine& engine, std::string_view name,
   if (engine.BuildStopped) return std::nullopt;
   Variable* variable = engine.Variables.Find(name);
   if (!variable && declare) {
-    variable = engine.Variables.Declare(name);
+    variable = engine.Variables.Enter(name);
     if (!variable) {
       engine.BuildStopped = true;
       engine.Error("Too many variables: at most " + std::to_string(kTableCapacity) +

@@ -15,32 +15,9 @@ namespace ws {
 // a message that names the limit.
 constexpr std::size_t kTableCapacity = 1000;
 
-// Lets the tables look names up by string_view without making a string.
-struct NameHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view name) const {
-    return std::hash<std::string_view>{}(name);
-  }
-};
-template <typename T>
-using NameIndex = std::unordered_map<std::string, T*, NameHash, std::equal_to<>>;
-
 struct Variable {
   std::string Name;
   std::string Value;
-};
-
-class VariableTable {
- public:
-  // The entry of name, or null.
-  Variable* Find(std::string_view name);
-  // Finds or declares name; null when the table is full.
-  Variable* Declare(std::string_view name);
-  std::size_t size() const { return entries_.size(); }
-
- private:
-  std::vector<std::unique_ptr<Variable>> entries_;
-  NameIndex<Variable> index_;
 };
 
 struct DataSet {
@@ -49,16 +26,39 @@ struct DataSet {
   std::string FilePath;
 };
 
-class DataSetTable {
+// Entries by exact name, in the order they were entered, at stable addresses.
+template <typename Entry>
+class NamedTable {
  public:
-  DataSet* Find(std::string_view name);
+  // The entry of name, or null.
+  Entry* Find(std::string_view name) {
+    auto it = index_.find(name);
+    return it == index_.end() ? nullptr : it->second;
+  }
   // Finds or enters name; null when the table is full.
-  DataSet* Enter(std::string_view name);
+  Entry* Enter(std::string_view name) {
+    if (Entry* found = Find(name)) return found;
+    if (entries_.size() >= kTableCapacity) return nullptr;
+    Entry& entry = *entries_.emplace_back(std::make_unique<Entry>());
+    entry.Name = std::string(name);
+    index_.emplace(entry.Name, &entry);
+    return &entry;
+  }
   std::size_t size() const { return entries_.size(); }
 
  private:
-  std::vector<std::unique_ptr<DataSet>> entries_;
-  NameIndex<DataSet> index_;
+  // Lets names be looked up by string_view without making a string.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const {
+      return std::hash<std::string_view>{}(name);
+    }
+  };
+  std::vector<std::unique_ptr<Entry>> entries_;
+  std::unordered_map<std::string, Entry*, NameHash, std::equal_to<>> index_;
 };
+
+using VariableTable = NamedTable<Variable>;
+using DataSetTable = NamedTable<DataSet>;
 
 }  // namespace ws
