@@ -3,30 +3,8 @@
 # must end with a clear message and the expected exit status, and leave the
 # files that were there as they were. Big inputs are made here, not stored.
 set -u
-bin=${WEFTSMITH_BUILD:?path of weftsmith-build}
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
+source "$(dirname "$0")/lib.sh"
 chmod 755 "$work"  # another user reads the permission case's files
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name" >&2
-    echo "  stdout: $(head -c 300 "$work/out" 2>/dev/null)" >&2
-    echo "  stderr: $(head -c 300 "$work/err" 2>/dev/null)" >&2
-  fi
-}
-run() {  # run ARGS... : status in $status, output in $work/out and $work/err
-  "$bin" "$@" >"$work/out" 2>"$work/err" </dev/null
-  status=$?
-}
-crlf() { printf '%s\r\n' "$@"; }
 # The standard error is exactly one line: the message given.
 one_error() { test "$(cat "$work/err")" = "$1"; }
 # The folder's old output is still there, unchanged, with no temporary beside it.
@@ -206,5 +184,4 @@ status=$?
 check "new output past the size limit exits 2" test "$status" -eq 2
 check "no half-written new output" test ! -e "$d/fresh.htm"
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

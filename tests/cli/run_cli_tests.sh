@@ -3,29 +3,7 @@
 # of files and compares exit status, messages and written bytes.
 set -u
 src=${1:?source folder}
-bin=${WEFTSMITH_BUILD:?path of weftsmith-build}
-work=$(mktemp -d)
-trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-check() {  # check NAME CONDITION...
-  local name=$1
-  shift
-  if "$@"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAILED: $name" >&2
-    echo "  stdout: $(cat "$work/out" 2>/dev/null)" >&2
-    echo "  stderr: $(cat "$work/err" 2>/dev/null)" >&2
-  fi
-}
-run() {  # run ARGS... : status in $status, output in $work/out and $work/err
-  "$bin" "$@" >"$work/out" 2>"$work/err" </dev/null
-  status=$?
-}
-crlf() { printf '%s\r\n' "$@"; }
+source "$(dirname "$0")/lib.sh"
 
 # The bundled example checks cleanly and builds.
 cp -r "$src/examples" "$work/examples"
@@ -103,5 +81,4 @@ run "$work/nest/self.bld"
 check "self-recursion exits 1" test "$status" -eq 1
 check "self-recursion names the file" grep -q "^Error: Too many nested runs.*self.bld" "$work/err"
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish
