@@ -1,0 +1,171 @@
+// Runs arbitrary text as a build file, as "Run This Script" does: line check,
+// preparation, compile and run, in a folder of this process that holds
+// templates with short and wide tags, data files and other build files (one
+// that compiles, one that does not). Each input starts from the same folder
+// and a fresh engine, so runs are repeatable.
+//
+// Checked: every run ends with one outcome that its messages agree with
+// ("Build file complete" alone, or at least one other message and never
+// that one), the application title is given back, no tag block is left open
+// and no temporary file of an atomic write is left behind.
+//
+// Keeping the run inside its folder: a build file names files only by its
+// quoted texts and numbers, and by values made of them, of data-file fields,
+// of the clock's texts and of counters. A name with "/" or "\" could leave the
+// folder (an absolute name, or "../"), and a name with ":" is used unchanged,
+// that is relative to the process's current folder. So the input is compiled
+// once beforehand, and it is not run when a quoted text or number of the
+// program holds any of these characters. The files here, the tag delimiters
+// and the clock's texts hold none, so no value made at run time can hold one,
+// nor any build file that the run writes and runs (without "\" it cannot be
+// RTF either). A name ".." alone is the parent folder, which can be neither
+// read nor written as a file.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "compiler.h"
+#include "context.h"
+#include "datafiles.h"  // complete types for the Engine's caches
+#include "drivers.h"
+#include "fileio.h"
+#include "fuzz_support.h"
+#include "grammar.h"
+#include "prepare.h"
+#include "program.h"
+#include "tags.h"
+
+namespace {
+
+using ws::fuzz::Require;
+
+constexpr std::size_t kMaxInput = 4096;
+
+// The wide tag's closing marker of the defaults begins "<!--/"; here it
+// holds no "/", see above.
+void UseDelimiters(ws::Settings& s) {
+  s.ShortStart = "%%";
+  s.ShortEnd = "%%";
+  s.WideOpenStart = "<!--tag \"";
+  s.WideOpenEnd = "\"-->";
+  s.WideCloseStart = "<!--end tag \"";
+  s.WideCloseEnd = "\"-->";
+}
+
+void WriteFolder(const ws::fuzz::Sandbox& sandbox) {
+  sandbox.Write("page.htm",
+                "<html><head><title>%%title%% - %%site%%<title>\r\n"
+                "<body>\r\n"
+                "<nav><!--tag \"menu\"-->old menu<!--end tag \"menu\"--><nav>\r\n"
+                "<h1>%%title%%<h1>\r\n"
+                "<!--tag \"body\"-->old\r\n\r\nbody<!--end tag \"body\"-->\r\n"
+                "%%note%% built %%built%%\r\n");
+  sandbox.Write("parts.htm",
+                "Shared parts.\r\n\r\n"
+                "<!--tag \"menu\"--><a href=\"index.htm\">Home<a> | "
+                "<a href=\"about.htm\">About<a><!--end tag \"menu\"-->\r\n"
+                "<!--tag \"note\"--><p>A %%kind%% note.<!--end tag \"note\"-->\r\n"
+                "<!--tag \"open\"-->this tag has no end\r\n");
+  sandbox.Write("d.csv",
+                "File,Title,Kind\r\n"
+                "# one record per page\r\n"
+                "index.htm,Home,page\r\n"
+                "about.htm,About us,news\r\n"
+                "   \r\n"
+                "empty.htm,,page\r\n");
+  sandbox.Write("q.csv", "\"Name\",\"City\"\r\n\"Ann\",\"Oslo\"\r\n\"Bob, Jr\",\"Rome\"\r\n");
+  sandbox.Write("d.tab", "Name\tCity\nAnn\tOslo\n");
+  sandbox.Write("n.bld",
+                "set nested \"yes\"\r\n"
+                "new \"n.htm\"\r\n"
+                "  include \"page.htm\"\r\n"
+                "  tag \"title\" \"Nested\"\r\n"
+                "end\r\n");
+  sandbox.Write("bad.bld", "new \"x.htm\"\r\n  include\r\n");
+}
+
+// See the comment at the top. The compile is the one the run makes: the
+// same lines, prepared the same way.
+bool MayLeaveTheFolder(const std::vector<std::string>& lines,
+                       std::shared_ptr<const ws::GrammarTables>& grammar) {
+  ws::fuzz::RecordingHost host;
+  ws::Engine engine(host);
+  engine.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
+  engine.grammar = grammar;
+  engine.Memo1.SetLines(lines);
+  ws::PrepareSource(engine);
+  ws::CompiledProgram program;
+  const bool compiled = ws::CompileBuildFile(engine, program);
+  grammar = engine.grammar;
+  if (!compiled) return false;  // the run stops before any instruction
+  for (int i = 1; i <= ws::kInstructionCount; ++i) {
+    const ws::TInstruction& in = program.table[i];
+    for (const ws::TNode* operand : {in.operand1, in.operand2, in.operand3})
+      if (operand && operand->value.find_first_of("/\\:") != std::string::npos) return true;
+  }
+  return false;
+}
+
+bool TemporaryFileLeft(const ws::fuzz::Sandbox& sandbox) {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(sandbox.Folder(), ec))
+    if (entry.path().filename().string().ends_with(".weftsmith-tmp")) return true;
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > kMaxInput) return 0;
+  const std::string_view text = ws::fuzz::AsText(data, size);
+  const std::vector<std::string> lines = ws::SplitLines(text);
+
+  // The grammar tables are read once; each engine is given them.
+  static std::shared_ptr<const ws::GrammarTables> grammar;
+  if (MayLeaveTheFolder(lines, grammar)) return 0;
+
+  const ws::fuzz::Sandbox& sandbox = ws::fuzz::Sandbox::Get();
+  sandbox.Clear();
+  WriteFolder(sandbox);
+
+  ws::fuzz::RecordingHost host;
+  ws::fuzz::LinesEditor editor(lines);
+  static ws::fuzz::KeptCaches caches;
+  ws::RunOutcome outcome;
+  {
+    ws::Engine engine(host);
+    caches.LendTo(engine);
+    engine.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
+    engine.grammar = grammar;
+    UseDelimiters(engine.prefs.settings);
+    outcome = ws::RunBuildFile(engine, editor, sandbox.Folder());
+    grammar = engine.grammar;
+    caches.TakeBackFrom(engine);
+    if (outcome != ws::RunOutcome::FileFailed) Require(engine.TagDepth == 0);
+  }
+
+  // For looking at a single input: WEFTSMITH_FUZZ_VERBOSE=1 build_fuzzer FILE
+  static const bool verbose = std::getenv("WEFTSMITH_FUZZ_VERBOSE") != nullptr;
+  if (verbose)
+    for (const ws::fuzz::Message& m : host.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
+
+  Require(host.applicationTitle == "Weftsmith - [fuzz.bld]");
+  bool completeShown = false;
+  for (const ws::fuzz::Message& m : host.messages)
+    completeShown = completeShown || m.text == "Build file complete";
+  if (outcome == ws::RunOutcome::Completed) {
+    Require(host.messages.size() == 1 && completeShown);
+    Require(host.messages[0].kind == ws::MessageKind::Information);
+  } else {
+    Require(!host.messages.empty() && !completeShown);
+  }
+  if (text.find("weftsmith-tmp") == std::string_view::npos) Require(!TemporaryFileLeft(sandbox));
+  return 0;
+}
