@@ -63,6 +63,7 @@ std::size_t FindMarker(std::string_view text, std::string_view marker, std::size
   std::size_t pivot = 0;
   for (std::size_t i = 1; i < marker.size(); ++i)
     if (Commonness(marker[i]) < Commonness(marker[pivot])) pivot = i;
+  const std::size_t lastByte = marker.size() - 1, middle = marker.size() / 2;
   const char* const begin = text.data();
   const char* const last = begin + text.size() - marker.size();  // last possible start
   const char* scan = begin + from + pivot;
@@ -71,7 +72,10 @@ std::size_t FindMarker(std::string_view text, std::string_view marker, std::size
     const void* hit = std::memchr(scan, marker[pivot], static_cast<std::size_t>(scanEnd - scan));
     if (!hit) return npos;
     const char* start = static_cast<const char*>(hit) - pivot;
-    if (std::memcmp(start, marker.data(), marker.size()) == 0)
+    // The last and the middle byte (inside the name) rule out most other tags'
+    // markers before the whole marker is compared.
+    if (start[lastByte] == marker[lastByte] && start[middle] == marker[middle] &&
+        std::memcmp(start, marker.data(), marker.size()) == 0)
       return static_cast<std::size_t>(start - begin);
     scan = static_cast<const char*>(hit) + 1;
   }
