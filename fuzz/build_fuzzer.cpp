@@ -7,7 +7,9 @@
 // Checked: every run ends with one outcome that its messages agree with
 // ("Build file complete" alone, or at least one other message and never
 // that one), the application title is given back, no tag block is left open
-// and no temporary file of an atomic write is left behind.
+// and no temporary file of an atomic write is left behind. The same lines are
+// also reformatted: only indentation changes, and a second reformat changes
+// nothing.
 //
 // Keeping the run inside its folder: a build file names files only by its
 // quoted texts and numbers, and by values made of them, of data-file fields,
@@ -20,6 +22,7 @@
 // nor any build file that the run writes and runs (without "\" it cannot be
 // RTF either). A name ".." alone is the parent folder, which can be neither
 // read nor written as a file.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -40,6 +43,7 @@
 #include "grammar.h"
 #include "prepare.h"
 #include "program.h"
+#include "reformat.h"
 #include "tags.h"
 
 namespace {
@@ -113,6 +117,43 @@ bool MayLeaveTheFolder(const std::vector<std::string>& lines,
   return false;
 }
 
+// Lines of a text joined by CR LF, an empty text being one empty line.
+std::vector<std::string> SplitCrLf(std::string_view text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0;;) {
+    const std::size_t end = text.find("\r\n", start);
+    lines.emplace_back(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos) return lines;
+    start = end + 2;
+  }
+}
+
+// A line without its indentation, tabs read as blanks.
+std::string Unindented(std::string line) {
+  std::replace(line.begin(), line.end(), '\t', ' ');
+  line.erase(0, std::min(line.find_first_not_of(' '), line.size()));
+  return line;
+}
+
+std::string Reformat(const std::vector<std::string>& lines, int indent) {
+  ws::fuzz::RecordingHost host;
+  ws::Engine engine(host);
+  engine.prefs.controls.Indent = indent;
+  ws::fuzz::LinesEditor editor(lines);
+  return ws::ReformatText(engine, editor);
+}
+
+// Reformatting changes only the indentation of each line, and a second
+// reformat changes nothing.
+void CheckReformat(const std::vector<std::string>& lines, int indent) {
+  const std::string once = Reformat(lines, indent);
+  const std::vector<std::string> result = SplitCrLf(once);
+  Require(result.size() == std::max<std::size_t>(lines.size(), 1));
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    Require(Unindented(result[i]) == Unindented(lines[i]));
+  Require(Reformat(result, indent) == once);
+}
+
 bool TemporaryFileLeft(const ws::fuzz::Sandbox& sandbox) {
   std::error_code ec;
   for (const auto& entry : std::filesystem::directory_iterator(sandbox.Folder(), ec))
@@ -126,6 +167,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size > kMaxInput) return 0;
   const std::string_view text = ws::fuzz::AsText(data, size);
   const std::vector<std::string> lines = ws::SplitLines(text);
+  CheckReformat(lines, static_cast<int>(size % 6) - 1);  // touches no file
 
   // The grammar tables are read once; each engine is given them.
   static std::shared_ptr<const ws::GrammarTables> grammar;
