@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "host.h"
 #include "output.h"
@@ -47,12 +46,11 @@ struct Engine {
   // Temporaries are numbered across compiles for the life of the process.
   long long TemporaryCounter = 0;
 
-  // Tag blocks: current nesting depth, and the delimiter lengths taken at compile.
+  // Nesting depth of the tag blocks being run.
   int TagDepth = 0;
 
   // Shared text buffers.
   RichBuffer Memo1;
-  TextBuffer RefFile;
   TextBuffer TempEditor;
 
   // Variables and data sets live for the whole process and are never cleared.

@@ -16,7 +16,7 @@ namespace {
 bool PrepareAndCompile(Engine& engine, const SourceEditor& editor, CompiledProgram& program) {
   engine.Memo1.SetLines(editor.Lines());
   PrepareSource(engine);
-  return CompileBuildFile(engine, program) && !engine.CompileError;
+  return CompileBuildFile(engine, program);
 }
 
 void RestoreTitle(Engine& engine) { engine.host.SetApplicationTitle(engine.SavedTitle); }
@@ -97,7 +97,7 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
   engine.Memo1.Load(resolved);
   PrepareSource(engine);
   CompiledProgram program;
-  if (!CompileBuildFile(engine, program) || engine.CompileError) {
+  if (!CompileBuildFile(engine, program)) {
     engine.BuildStopped = true;
     return;
   }
