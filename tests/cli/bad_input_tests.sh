@@ -96,7 +96,11 @@ check "junk build file gives one error" test "$(grep -c '^Error: ' "$work/err")"
 check "junk build file keeps the old output" old_output_kept "$d"
 { printf '{\\rtf1 '; cat "$d/junk.bin"; } >"$d/junk.rtf"
 run "$d/junk.rtf"
-check "junk behind an RTF header stops" test "$status" -eq 1 -o "$status" -eq 2
+# Random bytes inside an RTF document may read as no command at all (all of
+# it in groups the reader skips), which is an empty build file: it may end
+# either way, but never by a crash, and the old output stays.
+check "junk behind an RTF header ends with a status of the contract" test "$status" -le 2
+check "junk behind an RTF header keeps the old output" old_output_kept "$d"
 crlf 'new "inc.htm"' 'include "junk.bin"' 'end' >"$d/include.bld"
 run "$d/include.bld"
 check "junk included file builds" test "$status" -eq 0
