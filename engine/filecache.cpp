@@ -1,22 +1,63 @@
 #include "filecache.h"
 
+#include <fcntl.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
-
-#include "paths.h"
+#include <csignal>
 
 namespace ws {
 
 namespace {
+
+// Writes, attribute changes (which include the link count: a rename over the
+// file or its deletion), moves and the end of the file.
 constexpr std::uint32_t kFileEvents =
     IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
-constexpr std::uint32_t kFolderEvents = IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE;
+
+// How many times the kernel announced queued events to this process.
+std::atomic<std::uint64_t> gEventSignals{0};
+static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
+
+void OnEventSignal(int) {
+  gEventSignals.fetch_add(1, std::memory_order_relaxed);
+}
+
+// Installs the SIGIO handler once. Refused when the host handles or ignores
+// SIGIO itself, or blocks it in this thread (the count would never move).
+bool EventSignalReady() {
+  static const bool ready = [] {
+    struct sigaction old {};
+    if (::sigaction(SIGIO, nullptr, &old) != 0) return false;
+    if ((old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) return false;
+    sigset_t blocked;
+    if (::pthread_sigmask(SIG_BLOCK, nullptr, &blocked) != 0 || sigismember(&blocked, SIGIO))
+      return false;
+    struct sigaction action {};
+    action.sa_handler = OnEventSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGIO, &action, nullptr) == 0;
+  }();
+  return ready;
+}
+
 }  // namespace
 
-FileWatcher::FileWatcher() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+FileWatcher::FileWatcher() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+  if (fd_ < 0 || !EventSignalReady()) return;
+  // The signal goes to the process; a thread of it that writes a watched
+  // file runs the handler before its write returns.
+  int flags = ::fcntl(fd_, F_GETFL);
+  if (flags < 0 || ::fcntl(fd_, F_SETOWN, ::getpid()) != 0 ||
+      ::fcntl(fd_, F_SETFL, flags | O_ASYNC) != 0)
+    return;
+  signalled_ = true;
+  signalsSeen_ = gEventSignals.load(std::memory_order_acquire);
+}
 
 FileWatcher::~FileWatcher() {
   if (fd_ >= 0) ::close(fd_);
@@ -25,25 +66,33 @@ FileWatcher::~FileWatcher() {
 bool FileWatcher::Watch(const std::string& path) {
   if (fd_ < 0) return false;
   Drain();
-  std::string folder = FolderOf(path);
-  if (!watchOfFolder_.contains(folder)) {
-    // The folder's watch sees a file replaced by a rename or deleted and made anew.
-    int wd = ::inotify_add_watch(fd_, folder.empty() ? "." : folder.c_str(), kFolderEvents);
-    if (wd < 0) return false;
-    watchOfFolder_[folder] = wd;
-    folderOfWatch_[wd] = folder;
-  }
+  // The file the name leads to, and the name itself when it is a symbolic
+  // link (re-pointing the link changes the link, not the old target).
   int wd = ::inotify_add_watch(fd_, path.c_str(), kFileEvents);
   if (wd < 0) return false;
-  std::vector<std::string>& files = filesOfWatch_[wd];
-  if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
+  int linkWd = ::inotify_add_watch(fd_, path.c_str(), kFileEvents | IN_DONT_FOLLOW);
+  if (linkWd < 0) return false;
+  for (int w : {wd, linkWd}) {
+    std::vector<std::string>& files = filesOfWatch_[w];
+    if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
+  }
   changed_.erase(path);
   return true;
 }
 
 bool FileWatcher::Changed(const std::string& path) {
   if (fd_ < 0) return true;
-  Drain();
+  if (signalled_) {
+    // Read before the queue, so that an event queued during the read is
+    // announced by a later count and read by a later check.
+    std::uint64_t signals = gEventSignals.load(std::memory_order_acquire);
+    if (signals != signalsSeen_) {
+      signalsSeen_ = signals;
+      Drain();
+    }
+  } else {
+    Drain();
+  }
   return changed_.contains(path);
 }
 
@@ -62,15 +111,6 @@ void FileWatcher::Drain() {
       p += sizeof(inotify_event) + event->len;
       if (event->mask & IN_Q_OVERFLOW) {
         MarkAll();
-        continue;
-      }
-      if (auto folder = folderOfWatch_.find(event->wd); folder != folderOfWatch_.end()) {
-        if (event->len > 0) changed_.insert(folder->second + event->name);
-        if (event->mask & IN_IGNORED) {  // the folder itself went away
-          watchOfFolder_.erase(folder->second);
-          folderOfWatch_.erase(folder);
-          MarkAll();
-        }
         continue;
       }
       if (auto files = filesOfWatch_.find(event->wd); files != filesOfWatch_.end()) {

@@ -3,8 +3,12 @@
 // Included files and data files are read again and again during a build (once
 // per page); reading and parsing them each time dominated the build. A cache
 // entry stays valid until the file changes. Changes are learnt from the
-// kernel (inotify) at the cost of one non-blocking read per access; where a
-// file cannot be watched, its size, time and inode are compared instead.
+// kernel (inotify): each watched file reports writes, attribute and link-count
+// changes (a rename over it, a deletion) and moves. The kernel also raises
+// SIGIO when it queues an event; a counter bumped by the handler lets an
+// access skip reading the queue while nothing happened, so a check costs no
+// system call. Where the signal cannot be used, each access reads the queue;
+// where a file cannot be watched, its size, time and inode are compared.
 #pragma once
 
 #include <cstdint>
@@ -24,20 +28,25 @@ class FileWatcher {
   FileWatcher(const FileWatcher&) = delete;
   FileWatcher& operator=(const FileWatcher&) = delete;
 
-  // Starts watching path and its folder; call it before reading the file.
-  // False when the file cannot be watched (compare stamps instead).
+  // Starts watching path; call it before reading the file. False when the
+  // file cannot be watched (compare stamps instead).
   bool Watch(const std::string& path);
   // Whether path may have changed since Watch(path).
   bool Changed(const std::string& path);
+  // Records that path changed (the caller wrote it).
+  void MarkChanged(const std::string& path) { changed_.insert(path); }
+
+  // Whether events are announced by signal (else every check reads the queue).
+  bool Signalled() const { return signalled_; }
 
  private:
   void Drain();
   void MarkAll();
 
   int fd_ = -1;
+  bool signalled_ = false;
+  std::uint64_t signalsSeen_ = 0;
   std::unordered_map<int, std::vector<std::string>> filesOfWatch_;
-  std::unordered_map<int, std::string> folderOfWatch_;
-  std::unordered_map<std::string, int> watchOfFolder_;
   std::unordered_set<std::string> changed_;
 };
 
@@ -63,6 +72,11 @@ class FileCache {
     entry.stamp = stamp;
     entry.value = std::move(value);
     return entry.value;
+  }
+
+  // Forgets what is kept for path: the next Get reads it again.
+  void Invalidate(const std::string& path) {
+    if (entries_.erase(path) > 0) watcher_.MarkChanged(path);
   }
 
  private:

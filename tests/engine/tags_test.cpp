@@ -250,9 +250,33 @@ TEST_F(TagsTest, IncludedFileChangedOnDiskIsReadAgain) {
   }
   IncludeFile(engine, output, "part.htm");
   EXPECT_EQ(output.back(), "owt");
+  // Deleted and made anew with the same size.
+  std::filesystem::remove(folder.File("part.htm"));
+  {
+    std::FILE* f = std::fopen(folder.File("part.htm").c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("net", f);
+    std::fclose(f);
+  }
+  IncludeFile(engine, output, "part.htm");
+  EXPECT_EQ(output.back(), "net");
   // Deleted: the include fails instead of serving the old text.
   std::filesystem::remove(folder.File("part.htm"));
   EXPECT_THROW(IncludeFile(engine, output, "part.htm"), FileError);
+}
+
+TEST_F(TagsTest, IncludedLinkPointedElsewhereIsReadAgain) {
+  folder.Write("a.htm", "first");
+  folder.Write("b.htm", "second");
+  std::filesystem::create_symlink("a.htm", folder.File("link.htm"));
+  OutputText output = FreshOutput();
+  IncludeFile(engine, output, "link.htm");
+  IncludeFile(engine, output, "link.htm");
+  // Re-pointed the way "ln -sfn" does it: a new link renamed over the old one.
+  std::filesystem::create_symlink("b.htm", folder.File("new-link"));
+  std::filesystem::rename(folder.File("new-link"), folder.File("link.htm"));
+  IncludeFile(engine, output, "link.htm");
+  EXPECT_EQ(PiecesOf(output), (Pieces{"", "first", "first", "second"}));
 }
 
 }  // namespace
