@@ -1,12 +1,19 @@
 #include "context.h"
 
 #include "datafiles.h"
+#include "outputfiles.h"
+#include "outputwriter.h"
 #include "tags.h"
 
 namespace ws {
 
 Engine::Engine(Host& host) : host(host) {}
 Engine::~Engine() = default;
+
+void Engine::Message(MessageKind kind, std::string_view text) {
+  SettleOutputs(*this);
+  host.ShowMessage(kind, text);
+}
 
 void PlaceCaretOnLine(Engine& engine, int lineIndex) {
   if (!engine.sourceEditor) return;

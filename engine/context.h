@@ -18,6 +18,7 @@ namespace ws {
 struct GrammarTables;  // alpha, pred, rules as read from the program folder
 class IncludeCache;
 class DataFileCache;
+class OutputQueue;  // pages being written while the run goes on
 
 struct Engine {
   explicit Engine(Host& host);
@@ -61,12 +62,16 @@ struct Engine {
   std::shared_ptr<const GrammarTables> grammar;
   std::unique_ptr<IncludeCache> includes;
   std::unique_ptr<DataFileCache> dataFiles;
+  std::unique_ptr<OutputQueue> outputs;
 
-  // Messages. Each sets nothing by itself; callers set the flags.
-  void Error(std::string_view text) { host.ShowMessage(MessageKind::Error, text); }
-  void Warning(std::string_view text) { host.ShowMessage(MessageKind::Warning, text); }
-  void Information(std::string_view text) { host.ShowMessage(MessageKind::Information, text); }
-  void Plain(std::string_view text) { host.ShowMessage(MessageKind::Plain, text); }
+  // Messages. Each sets nothing by itself; callers set the flags. Pages still
+  // being written are settled first: when one of them failed, that failure
+  // is reported instead and the call throws (see SettleOutputs).
+  void Message(MessageKind kind, std::string_view text);
+  void Error(std::string_view text) { Message(MessageKind::Error, text); }
+  void Warning(std::string_view text) { Message(MessageKind::Warning, text); }
+  void Information(std::string_view text) { Message(MessageKind::Information, text); }
+  void Plain(std::string_view text) { Message(MessageKind::Plain, text); }
 
   const Settings& settings() const { return prefs.settings; }
 };

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "context.h"
+#include "outputfiles.h"
 #include "paths.h"
 
 namespace ws {
@@ -24,9 +25,11 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
   return last == npos ? std::string_view() : text.substr(0, last + 1);
 }
 
-DataFileCache& DataFiles(Engine& engine) {
+// The data file at path, after any page of that name being written is done.
+const DataFile& DataFileAt(Engine& engine, const std::string& path) {
+  AwaitOutput(engine, path);
   if (!engine.dataFiles) engine.dataFiles = std::make_unique<DataFileCache>();
-  return *engine.dataFiles;
+  return engine.dataFiles->File(path);
 }
 
 void ReportNoSuchVariable(Engine& engine) {
@@ -130,7 +133,15 @@ DataFile ParseDataFile(std::string_view text, char separator) {
 std::optional<OpenedDataSet> OpenDataSet(Engine& engine, std::string_view name,
                                          std::string_view paramText, std::string_view paramValue) {
   if (engine.BuildStopped) return std::nullopt;
+  const bool pending = OutputsPending(engine);
+  DataSet* known = pending ? engine.DataSets.Find(name) : nullptr;
   DataSet* set = engine.DataSets.Enter(name);
+  if (pending && set) {
+    if (known)
+      RecordUndo(engine, [set, saved = *set] { *set = saved; });
+    else
+      RecordUndo(engine, [&engine] { engine.DataSets.RemoveNewest(); });
+  }
   if (!set) {
     engine.BuildStopped = true;
     engine.Error("Too many data sets: at most " + std::to_string(kTableCapacity) +
@@ -146,7 +157,7 @@ std::optional<OpenedDataSet> OpenDataSet(Engine& engine, std::string_view name,
     fileName = paramValue;
   set->FilePath = ResolveFileName(engine.BaseFolder, fileName);
 
-  const DataFile& file = DataFiles(engine).File(set->FilePath);
+  const DataFile& file = DataFileAt(engine, set->FilePath);
   return OpenedDataSet{std::to_string(set->CurrentRecord), std::to_string(file.records.size())};
 }
 
@@ -159,7 +170,7 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
     return std::nullopt;
   }
   std::string_view column = colon == npos ? std::string_view() : reference.substr(colon + 1);
-  const DataFile& file = DataFiles(engine).File(set->FilePath);
+  const DataFile& file = DataFileAt(engine, set->FilePath);
 
   long long c = 0;
   if (column.starts_with('"')) {
@@ -211,6 +222,7 @@ std::optional<std::string> LookupVariable(Engine& engine, std::string_view name,
   Variable* variable = engine.Variables.Find(name);
   if (!variable && declare) {
     variable = engine.Variables.Enter(name);
+    if (variable) RecordUndo(engine, [&engine] { engine.Variables.RemoveNewest(); });
     if (!variable) {
       engine.BuildStopped = true;
       engine.Error("Too many variables: at most " + std::to_string(kTableCapacity) +
@@ -223,7 +235,11 @@ std::optional<std::string> LookupVariable(Engine& engine, std::string_view name,
     engine.Warning("Variable: " + std::string(name) + " is not declared");
     return std::nullopt;
   }
-  if (declare) variable->Value = std::string(value);
+  if (declare) {
+    if (OutputsPending(engine))
+      RecordUndo(engine, [variable, saved = variable->Value] { variable->Value = saved; });
+    variable->Value = std::string(value);
+  }
   return variable->Value;
 }
 
@@ -234,6 +250,8 @@ std::optional<std::string> StepRecord(Engine& engine, std::string_view name) {
     ReportNoSuchVariable(engine);
     return std::nullopt;
   }
+  if (OutputsPending(engine))
+    RecordUndo(engine, [set, saved = set->CurrentRecord] { set->CurrentRecord = saved; });
   ++set->CurrentRecord;
   return std::to_string(set->CurrentRecord);
 }

@@ -53,10 +53,11 @@ class DataFileCache {
  public:
   // The file at path; throws FileError.
   const DataFile& File(const std::string& path) {
-    return files_.Get(path, [&path](std::string text) {
-      return ParseDataFile(text, SeparatorFor(path));
-    });
+    return files_.Get(
+        path, [&path](std::string text) { return ParseDataFile(text, SeparatorFor(path)); });
   }
+  // The run wrote path: the next access reads it again.
+  void Invalidate(const std::string& path) { files_.Invalidate(path); }
 
  private:
   FileCache<DataFile> files_;

@@ -1,10 +1,14 @@
 #include "drivers.h"
 
+#include <memory>
+#include <optional>
+
 #include "checker.h"
 #include "compiler.h"
 #include "context.h"
 #include "fileio.h"
 #include "interpreter.h"
+#include "outputfiles.h"
 #include "paths.h"
 #include "prepare.h"
 
@@ -19,7 +23,9 @@ bool PrepareAndCompile(Engine& engine, const SourceEditor& editor, CompiledProgr
   return CompileBuildFile(engine, program);
 }
 
-void RestoreTitle(Engine& engine) { engine.host.SetApplicationTitle(engine.SavedTitle); }
+void RestoreTitle(Engine& engine) {
+  engine.host.SetApplicationTitle(engine.SavedTitle);
+}
 
 // A file that cannot be read or written ends the run like any other failure.
 RunOutcome ReportFileError(Engine& engine, const FileError& error) {
@@ -48,6 +54,7 @@ RunOutcome RunBuildFile(Engine& engine, SourceEditor& editor, std::string folder
   }
 
   RunOutcome outcome = RunOutcome::Completed;
+  std::optional<FileError> failure;
   try {
     CompiledProgram program;
     if (!PrepareAndCompile(engine, editor, program)) {
@@ -55,8 +62,24 @@ RunOutcome RunBuildFile(Engine& engine, SourceEditor& editor, std::string folder
       return RunOutcome::Stopped;
     }
     RunProgram(engine, program.table);
+    SettleOutputs(engine);
   } catch (const FileError& error) {
-    outcome = ReportFileError(engine, error);
+    failure = error;
+  } catch (const RunHalted&) {
+    outcome = RunOutcome::Stopped;
+  }
+  if (failure) {
+    // A page finished before the failing read may have failed first; that
+    // one ended the run.
+    try {
+      SettleOutputs(engine);
+    } catch (const FileError& earlier) {
+      failure = earlier;
+    } catch (const RunHalted&) {
+      failure.reset();
+      outcome = RunOutcome::Stopped;
+    }
+    if (failure) outcome = ReportFileError(engine, *failure);
   }
   engine.host.CloseProgress();
   RestoreTitle(engine);
@@ -77,8 +100,7 @@ RunOutcome CheckSyntax(Engine& engine, SourceEditor& editor) {
   if (engine.BuildStopped) return RunOutcome::Stopped;
   try {
     CompiledProgram program;
-    return PrepareAndCompile(engine, editor, program) ? RunOutcome::Completed
-                                                      : RunOutcome::Stopped;
+    return PrepareAndCompile(engine, editor, program) ? RunOutcome::Completed : RunOutcome::Stopped;
   } catch (const FileError& error) {
     return ReportFileError(engine, error);
   }
@@ -94,6 +116,15 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
                  std::to_string(kMaxRunDepth) + " deep (at " + resolved + ")");
     return;
   }
+  AwaitOutput(engine, resolved);
+  // The shared buffer and the numbering of temporaries outlive the run: put
+  // back if a page finished before this one fails.
+  if (OutputsPending(engine))
+    RecordUndo(engine, [&engine, saved = std::make_shared<RichBuffer>(engine.Memo1),
+                        counter = engine.TemporaryCounter] {
+      engine.Memo1 = *saved;
+      engine.TemporaryCounter = counter;
+    });
   engine.Memo1.Load(resolved);
   PrepareSource(engine);
   CompiledProgram program;
@@ -115,7 +146,8 @@ void ShowRunProgress(Engine& engine) {
   Host& host = engine.host;
   const int second = host.ClockSecond();
   const bool wrapped = second < engine.RunStartSecond;
-  const int elapsed = wrapped ? second + 60 - engine.RunStartSecond : second - engine.RunStartSecond;
+  const int elapsed =
+      wrapped ? second + 60 - engine.RunStartSecond : second - engine.RunStartSecond;
   if (elapsed > 4 && !host.ProgressIsActive()) {
     // The document's caption is the frame caption without "Weftsmith - [" and "]".
     std::string caption = host.FrameCaption();

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "context.h"
+#include "outputfiles.h"
 #include "paths.h"
 
 namespace ws {
@@ -87,9 +88,12 @@ void ReportNoEnd(Engine& engine, std::string_view tagName) {
   engine.Error("no end for tag:" + std::string(tagName));
 }
 
-IncludeCache& Includes(Engine& engine) {
+// The flattened text of an included file, after any page of that name being
+// written is done.
+const std::string& IncludedText(Engine& engine, const std::string& path) {
+  AwaitOutput(engine, path);
   if (!engine.includes) engine.includes = std::make_unique<IncludeCache>();
-  return *engine.includes;
+  return engine.includes->FlattenedText(path);
 }
 
 // Stretches of piece texts that a replacement put in. No marker is looked for
@@ -268,7 +272,7 @@ std::string FlattenLineBreaks(std::string_view text) {
 void IncludeFile(Engine& engine, OutputText& output, std::string_view fileName) {
   if (engine.BuildStopped) return;
   std::string path = ResolveFileName(engine.BaseFolder, fileName);
-  output.push_back(Includes(engine).FlattenedText(path));
+  output.push_back(IncludedText(engine, path));
 }
 
 void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_view tagName,
@@ -276,7 +280,7 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
   if (engine.BuildStopped) return;
   std::string path = ResolveFileName(engine.BaseFolder, fileName);
   TagMarkers markers = MarkersOf(engine.settings(), tagName);
-  std::string_view text = Includes(engine).FlattenedText(path);
+  std::string_view text = IncludedText(engine, path);
   std::size_t open = FindMarker(text, markers.open, 0);
   if (open == npos) {
     engine.BuildStopped = true;

@@ -38,6 +38,8 @@ class IncludeCache {
   const std::string& FlattenedText(const std::string& path) {
     return files_.Get(path, [](std::string text) { return FlattenLineBreaks(text); });
   }
+  // The run wrote path: the next access reads it again.
+  void Invalidate(const std::string& path) { files_.Invalidate(path); }
 
  private:
   FileCache<std::string> files_;

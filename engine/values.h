@@ -45,6 +45,12 @@ class NamedTable {
     return &entry;
   }
   std::size_t size() const { return entries_.size(); }
+  // Removes the entry entered last (undoes the last Enter of a new name).
+  void RemoveNewest() {
+    if (entries_.empty()) return;
+    index_.erase(entries_.back()->Name);
+    entries_.pop_back();
+  }
 
  private:
   // Lets names be looked up by string_view without making a string.

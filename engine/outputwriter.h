@@ -1,0 +1,82 @@
+// Writes finished output files on a thread of its own, in the order they were
+// handed over, while the run goes on with the next pages. Creating and writing
+// the files is about half of a large build; overlapping it with the building
+// of the following pages hides most of it.
+//
+// The writer never reports to the host itself: the running thread collects
+// what was written and what failed. After a failed write, every write handed
+// over later is dropped, exactly as if the run had stopped at the failure.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fileio.h"
+
+namespace ws {
+
+class OutputWriter {
+ public:
+  // At most maxFiles files or maxBytes bytes wait at once; Submit blocks
+  // beyond, so memory does not grow with the number of pages.
+  explicit OutputWriter(std::size_t maxFiles = 64, std::size_t maxBytes = std::size_t{16} << 20);
+  // Writes what is still queued, then ends the thread.
+  ~OutputWriter();
+  OutputWriter(const OutputWriter&) = delete;
+  OutputWriter& operator=(const OutputWriter&) = delete;
+
+  // Hands a file over to be written atomically (WriteFileAtomically).
+  void Submit(std::string path, std::string bytes);
+
+  struct Failure {
+    std::string path;
+    FileError error;
+  };
+  struct Report {
+    std::vector<std::string> written;  // in the order handed over
+    std::optional<Failure> failure;    // the first failed write, if any
+  };
+  // What was written or failed since the last call; with wait, first waits
+  // until every file handed over is written or dropped. A reported failure
+  // is forgotten, so that later writes go ahead again.
+  Report Collect(bool wait);
+
+  // Called on the writer's thread before each file is written (for tests that
+  // need a slow or a stalled disk).
+  using WriteHook = std::function<void(const std::string& path)>;
+  void SetBeforeWrite(WriteHook hook);
+
+ private:
+  struct Job {
+    std::string path;
+    std::string bytes;
+  };
+  void Loop();
+
+  const std::size_t maxFiles_;
+  const std::size_t maxBytes_;
+  std::mutex mutex_;
+  std::condition_variable work_;   // the writer waits for jobs
+  std::condition_variable space_;  // the running thread waits for room or the end
+  std::deque<Job> queue_;
+  std::size_t queuedBytes_ = 0;
+  bool writing_ = false;     // a job is being written outside the lock
+  bool writerIdle_ = false;  // the writer waits on work_
+  bool submitterWaits_ = false;
+  bool stopping_ = false;
+  std::vector<std::string> written_;
+  std::optional<Failure> failure_;
+  std::shared_ptr<const WriteHook> beforeWrite_;
+  std::thread thread_;  // last: starts after everything above exists
+};
+
+}  // namespace ws

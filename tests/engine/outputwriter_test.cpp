@@ -1,0 +1,163 @@
+// Pages written on the writer's thread while the run goes on: the run must
+// behave as if each page were written the moment it was finished.
+#include "outputwriter.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "drivers.h"
+#include "outputfiles.h"
+#include "test_support.h"
+
+namespace ws {
+namespace {
+
+using namespace std::chrono_literals;
+using test::RecordingHost;
+using test::TempFolder;
+
+TEST(OutputWriter, WritesInOrderAndDropsEverythingAfterAFailure) {
+  TempFolder dir;
+  OutputWriter writer(2);  // a short queue: Submit waits for room
+  for (const char* name : {"a.htm", "b.htm", "c.htm"}) writer.Submit(dir.File(name), name);
+  writer.Submit(dir.File("missing/d.htm"), "d");
+  writer.Submit(dir.File("e.htm"), "e");
+  OutputWriter::Report report = writer.Collect(true);
+  EXPECT_EQ(report.written,
+            (std::vector<std::string>{dir.File("a.htm"), dir.File("b.htm"), dir.File("c.htm")}));
+  ASSERT_TRUE(report.failure);
+  EXPECT_EQ(report.failure->path, dir.File("missing/d.htm"));
+  EXPECT_STREQ(report.failure->error.what(),
+               ("Cannot create file " + dir.File("missing/d.htm")).c_str());
+  EXPECT_EQ(ReadFileBytes(dir.File("c.htm")), "c.htm");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("e.htm")));
+
+  // A collected failure is forgotten: later files are written again.
+  writer.Submit(dir.File("f.htm"), "f");
+  report = writer.Collect(true);
+  EXPECT_EQ(report.written, std::vector<std::string>{dir.File("f.htm")});
+  EXPECT_FALSE(report.failure);
+}
+
+// A host that counts the pages the run has reached through <date>.
+class CountingHost : public RecordingHost {
+ public:
+  std::string CurrentDateText() const override {
+    ++datesAsked;
+    return RecordingHost::CurrentDateText();
+  }
+  mutable std::atomic<int> datesAsked{0};
+};
+
+class WrittenWhileRunning : public ::testing::Test {
+ protected:
+  WrittenWhileRunning() {
+    engine.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
+    engine.outputs = std::make_unique<OutputQueue>();
+  }
+  void BeforeWrite(OutputWriter::WriteHook hook) {
+    engine.outputs->writer.SetBeforeWrite(std::move(hook));
+  }
+  RunOutcome Run(const std::vector<std::string>& lines) {
+    editor.lines = lines;
+    return RunBuildFile(engine, editor, dir.Folder());
+  }
+  std::vector<std::string> Errors() const { return host.Texts(MessageKind::Error); }
+
+  CountingHost host;
+  Engine engine{host};
+  test::LinesEditor editor;
+  TempFolder dir;
+};
+
+TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
+  dir.Write("pages.csv", "File\np1.htm\np2.htm\np3.htm\np4.htm\np5.htm\n");
+  std::filesystem::create_directory(dir.File("p3.htm"));  // in the way of page 3
+  // Page 3's write waits until the run has reached page 5, so that the run
+  // has gone on well past the failure before it learns of it.
+  std::atomic<bool> reached{false};
+  BeforeWrite([&](const std::string& path) {
+    if (!path.ends_with("p3.htm")) return;
+    for (auto end = std::chrono::steady_clock::now() + 5s;
+         host.datesAsked < 5 && std::chrono::steady_clock::now() < end;)
+      std::this_thread::sleep_for(1ms);
+    reached = host.datesAsked >= 5;
+  });
+  EXPECT_EQ(Run({"repeat page \"pages.csv\"", "  new page:\"File\"", "    tag \"d\" <date>",
+                 "  end", "  set last page:\"File\"", "end"}),
+            RunOutcome::FileFailed);
+  EXPECT_TRUE(reached);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Cannot create file " + dir.File("p3.htm")});
+  EXPECT_TRUE(std::filesystem::exists(dir.File("p2.htm")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("p4.htm")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("p5.htm")));
+  // The tables are as they were when page 3 was finished.
+  EXPECT_EQ(engine.Variables.Find("last")->Value, "p2.htm");
+  EXPECT_EQ(engine.DataSets.Find("page")->CurrentRecord, 4);
+
+  // The next run writes again.
+  std::filesystem::remove(dir.File("p3.htm"));
+  BeforeWrite(nullptr);
+  host.Clear();
+  EXPECT_EQ(Run({"new \"p3.htm\"", "end"}), RunOutcome::Completed);
+  EXPECT_EQ(ReadFileBytes(dir.File("p3.htm")), "\r\n");
+}
+
+TEST_F(WrittenWhileRunning, MessagesAfterAFailedPageAreNotShown) {
+  dir.Write("pages.csv", "File\np1.htm\np2.htm\np3.htm\n");
+  std::filesystem::create_directory(dir.File("p2.htm"));
+  BeforeWrite([](const std::string& path) {
+    if (path.ends_with("p2.htm")) std::this_thread::sleep_for(50ms);
+  });
+  // Page 3 asks for a column that is not there, and then includes a missing
+  // file; neither may be reported, since the run ended at page 2.
+  const std::vector<std::string> build = {"repeat page \"pages.csv\"",
+                                          "  new page:\"File\"",
+                                          "    if page:\"File\" is \"p3.htm\" then",
+                                          "      tag \"x\" page:\"Nope\"",
+                                          "    end",
+                                          "  end",
+                                          "end"};
+  EXPECT_EQ(Run(build), RunOutcome::FileFailed);
+  EXPECT_EQ(host.Texts(), std::vector<std::string>{"Cannot create file " + dir.File("p2.htm")});
+
+  host.Clear();
+  std::vector<std::string> missing = build;
+  missing[3] = "      include \"nothere.htm\"";
+  EXPECT_EQ(Run(missing), RunOutcome::FileFailed);
+  EXPECT_EQ(host.Texts(), std::vector<std::string>{"Cannot create file " + dir.File("p2.htm")});
+}
+
+TEST_F(WrittenWhileRunning, MissingFolderOfALaterPageStopsTheRunThere) {
+  BeforeWrite([](const std::string&) { std::this_thread::sleep_for(20ms); });
+  EXPECT_EQ(Run({"new \"a.htm\"", "end", "new \"sub/b.htm\"", "end", "new \"c.htm\"", "end",
+                 "set after \"c\""}),
+            RunOutcome::Stopped);
+  EXPECT_EQ(host.Texts(),
+            std::vector<std::string>{"Folder " + dir.File("sub") + " does not exist!"});
+  EXPECT_TRUE(std::filesystem::exists(dir.File("a.htm")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("c.htm")));
+  EXPECT_EQ(engine.Variables.Find("after"), nullptr);
+}
+
+TEST_F(WrittenWhileRunning, PageReadBackByTheRunIsTheNewOne) {
+  dir.Write("part.htm", "old");
+  dir.Write("fresh.htm", "fresh");
+  std::filesystem::create_directory(dir.File("sub"));
+  BeforeWrite([](const std::string&) { std::this_thread::sleep_for(20ms); });
+  EXPECT_EQ(
+      Run({"new \"a.htm\"", "include \"part.htm\"", "end",  // caches the old text
+           "new \"part.htm\"", "include \"fresh.htm\"", "end", "new \"b.htm\"",
+           "include \"part.htm\"", "end", "new \"c.htm\"", "include \"sub/../part.htm\"", "end"}),
+      RunOutcome::Completed);
+  EXPECT_EQ(ReadFileBytes(dir.File("a.htm")), "\r\nold\r\n");
+  EXPECT_EQ(ReadFileBytes(dir.File("b.htm")), "\r\n fresh \r\n");
+  EXPECT_EQ(ReadFileBytes(dir.File("c.htm")), "\r\n fresh \r\n");
+}
+
+}  // namespace
+}  // namespace ws
