@@ -1,6 +1,7 @@
 #include "context.h"
 
 #include "datafiles.h"
+#include "markers.h"
 #include "outputfiles.h"
 #include "outputwriter.h"
 #include "tags.h"

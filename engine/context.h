@@ -18,7 +18,8 @@ namespace ws {
 struct GrammarTables;  // alpha, pred, rules as read from the program folder
 class IncludeCache;
 class DataFileCache;
-class OutputQueue;  // pages being written while the run goes on
+class OutputQueue;
+class TagMarkerCache;  // pages being written while the run goes on
 
 struct Engine {
   explicit Engine(Host& host);
@@ -63,6 +64,7 @@ struct Engine {
   std::unique_ptr<IncludeCache> includes;
   std::unique_ptr<DataFileCache> dataFiles;
   std::unique_ptr<OutputQueue> outputs;
+  std::unique_ptr<TagMarkerCache> tagMarkers;
 
   // Messages. Each sets nothing by itself; callers set the flags. Pages still
   // being written are settled first: when one of them failed, that failure

@@ -1,11 +1,20 @@
 #include "outputwriter.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace ws {
 
+namespace {
+// The writer is woken once this many files wait (or when someone waits for
+// it): one wake-up per batch instead of one per page.
+constexpr std::size_t kWakeBatch = 8;
+}  // namespace
+
 OutputWriter::OutputWriter(std::size_t maxFiles, std::size_t maxBytes)
-    : maxFiles_(maxFiles == 0 ? 1 : maxFiles), maxBytes_(maxBytes), thread_([this] { Loop(); }) {}
+    : maxFiles_(std::max<std::size_t>(maxFiles, 1)),
+      maxBytes_(maxBytes),
+      thread_([this] { Loop(); }) {}
 
 OutputWriter::~OutputWriter() {
   {
@@ -16,28 +25,35 @@ OutputWriter::~OutputWriter() {
   thread_.join();
 }
 
+// Notifies with the lock held, so that no state changes between a caller's
+// look at it and its wait.
+void OutputWriter::WakeWriter() {
+  if (!writerIdle_ || queue_.empty()) return;
+  writerIdle_ = false;
+  work_.notify_one();
+}
+
 void OutputWriter::Submit(std::string path, std::string bytes) {
   std::unique_lock lock(mutex_);
-  if (failure_) return;  // dropped: the run stops at the failure
   // One file always fits, however large.
-  while (!failure_ && !queue_.empty() &&
-         (queue_.size() >= maxFiles_ || queuedBytes_ + bytes.size() > maxBytes_)) {
+  while (!failure_ && pendingFiles_ > 0 &&
+         (pendingFiles_ >= maxFiles_ || pendingBytes_ + bytes.size() > maxBytes_)) {
+    WakeWriter();
     submitterWaits_ = true;
     space_.wait(lock);
     submitterWaits_ = false;
   }
-  if (failure_) return;
-  queuedBytes_ += bytes.size();
+  if (failure_) return;  // dropped: the run stops at the failure
+  ++pendingFiles_;
+  pendingBytes_ += bytes.size();
   queue_.push_back({std::move(path), std::move(bytes)});
-  if (writerIdle_) {
-    lock.unlock();
-    work_.notify_one();
-  }
+  if (queue_.size() >= std::min(kWakeBatch, maxFiles_)) WakeWriter();
 }
 
 OutputWriter::Report OutputWriter::Collect(bool wait) {
   std::unique_lock lock(mutex_);
-  while (wait && (writing_ || !queue_.empty())) {
+  while (wait && pendingFiles_ > 0) {
+    WakeWriter();
     submitterWaits_ = true;
     space_.wait(lock);
     submitterWaits_ = false;
@@ -61,36 +77,45 @@ void OutputWriter::Loop() {
     if (queue_.empty()) {
       if (stopping_) return;
       writerIdle_ = true;
-      work_.wait(lock);
+      // WakeWriter clears writerIdle_; the destructor only sets stopping_.
+      work_.wait(lock, [this] { return !writerIdle_ || stopping_; });
       writerIdle_ = false;
       continue;
     }
-    Job job = std::move(queue_.front());
-    queue_.pop_front();
-    queuedBytes_ -= job.bytes.size();
-    writing_ = true;
+    // Everything waiting is written in one go, outside the lock.
+    std::deque<Job> batch = std::move(queue_);
+    queue_.clear();
+    std::size_t batchBytes = 0;
+    for (const Job& job : batch) batchBytes += job.bytes.size();
     std::shared_ptr<const WriteHook> hook = beforeWrite_;
     lock.unlock();
 
+    std::vector<std::string> written;
     std::optional<Failure> failed;
-    try {
-      if (hook) (*hook)(job.path);
-      WriteFileAtomically(job.path, job.bytes);
-    } catch (const FileError& error) {
-      failed = Failure{job.path, error};
-    } catch (const std::exception&) {
-      failed = Failure{job.path, FileError(FileError::Kind::Create, job.path)};
+    for (Job& job : batch) {
+      try {
+        if (hook) (*hook)(job.path);
+        WriteFileAtomically(job.path, job.bytes);
+        written.push_back(std::move(job.path));
+      } catch (const FileError& error) {
+        failed = Failure{job.path, error};
+      } catch (const std::exception&) {
+        failed = Failure{job.path, FileError(FileError::Kind::Create, job.path)};
+      }
+      if (failed) break;  // the rest of the batch is dropped
     }
 
     lock.lock();
-    writing_ = false;
+    written_.insert(written_.end(), std::make_move_iterator(written.begin()),
+                    std::make_move_iterator(written.end()));
+    pendingFiles_ -= batch.size();
+    pendingBytes_ -= batchBytes;
     if (failed) {
       failure_ = std::move(failed);
       // Everything handed over after the failed file is dropped.
+      for (const Job& job : queue_) pendingBytes_ -= job.bytes.size();
+      pendingFiles_ -= queue_.size();
       queue_.clear();
-      queuedBytes_ = 0;
-    } else {
-      written_.push_back(std::move(job.path));
     }
     if (submitterWaits_) space_.notify_one();
   }

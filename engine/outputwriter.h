@@ -61,16 +61,18 @@ class OutputWriter {
     std::string bytes;
   };
   void Loop();
+  // Wakes the writer when it sleeps and files wait; called with the lock held.
+  void WakeWriter();
 
   const std::size_t maxFiles_;
   const std::size_t maxBytes_;
   std::mutex mutex_;
   std::condition_variable work_;   // the writer waits for jobs
   std::condition_variable space_;  // the running thread waits for room or the end
-  std::deque<Job> queue_;
-  std::size_t queuedBytes_ = 0;
-  bool writing_ = false;     // a job is being written outside the lock
-  bool writerIdle_ = false;  // the writer waits on work_
+  std::deque<Job> queue_;          // not yet taken by the writer
+  std::size_t pendingFiles_ = 0;   // queued or being written
+  std::size_t pendingBytes_ = 0;
+  bool writerIdle_ = false;  // the writer sleeps until woken
   bool submitterWaits_ = false;
   bool stopping_ = false;
   std::vector<std::string> written_;

@@ -1,14 +1,13 @@
 #include "tags.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <iterator>
 #include <memory>
 #include <unordered_map>
 #include <utility>
 
 #include "context.h"
+#include "markers.h"
 #include "outputfiles.h"
 #include "paths.h"
 
@@ -18,69 +17,9 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-// The three markers of one tag name under the delimiters in effect.
-struct TagMarkers {
-  std::string shortTag;
-  std::string open;
-  std::string close;
-};
-
-TagMarkers MarkersOf(const Settings& s, std::string_view name) {
-  std::string n(name);
-  return {s.ShortStart + n + s.ShortEnd, s.WideOpenStart + n + s.WideOpenEnd,
-          s.WideCloseStart + n + s.WideCloseEnd};
-}
-
-// How common a byte is in HTML and text: the lower, the rarer.
-constexpr int CommonnessOf(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return 9;
-  if (c == ' ' || c == '<' || c == '>' || c == '/' || c == '=' || c == '"' || c == '\n' ||
-      c == '\r' || c == '\t')
-    return 9;
-  if (c >= 'A' && c <= 'Z') return 6;
-  if (c >= '0' && c <= '9') return 6;
-  if (c == '.' || c == ',' || c == '-' || c == ':' || c == ';' || c == '\'' || c == '_') return 6;
-  if (c >= 128) return 4;
-  return 2;  // ! % # & @ { } | ~ ^ $ * ? [ ] ( ) and control characters
-}
-
-constexpr std::array<unsigned char, 256> kCommonness = [] {
-  std::array<unsigned char, 256> table{};
-  for (int c = 0; c < 256; ++c) table[c] = static_cast<unsigned char>(CommonnessOf(c));
-  return table;
-}();
-
-int Commonness(char c) {
-  return kCommonness[static_cast<unsigned char>(c)];
-}
-
-// A plain substring search in which an empty marker (empty delimiters and
-// name) is found nowhere, so that no walk can stand still on it. Every tag
-// operation searches the whole output, so this is the build's hottest loop:
-// it looks for the marker's rarest byte with memchr and compares around it,
-// instead of stopping at every "<" of the page.
-std::size_t FindMarker(std::string_view text, std::string_view marker, std::size_t from) {
-  if (marker.empty() || from > text.size() || text.size() - from < marker.size()) return npos;
-  std::size_t pivot = 0;
-  for (std::size_t i = 1; i < marker.size(); ++i)
-    if (Commonness(marker[i]) < Commonness(marker[pivot])) pivot = i;
-  const std::size_t lastByte = marker.size() - 1, middle = marker.size() / 2;
-  const char* const begin = text.data();
-  const char* const last = begin + text.size() - marker.size();  // last possible start
-  const char* scan = begin + from + pivot;
-  const char* const scanEnd = last + pivot + 1;
-  while (scan < scanEnd) {
-    const void* hit = std::memchr(scan, marker[pivot], static_cast<std::size_t>(scanEnd - scan));
-    if (!hit) return npos;
-    const char* start = static_cast<const char*>(hit) - pivot;
-    // The last and the middle byte (inside the name) rule out most other tags'
-    // markers before the whole marker is compared.
-    if (start[lastByte] == marker[lastByte] && start[middle] == marker[middle] &&
-        std::memcmp(start, marker.data(), marker.size()) == 0)
-      return static_cast<std::size_t>(start - begin);
-    scan = static_cast<const char*>(hit) + 1;
-  }
-  return npos;
+const TagMarkers& MarkersFor(Engine& engine, std::string_view tagName) {
+  if (!engine.tagMarkers) engine.tagMarkers = std::make_unique<TagMarkerCache>();
+  return engine.tagMarkers->Get(engine.settings(), tagName);
 }
 
 void ReportNoEnd(Engine& engine, std::string_view tagName) {
@@ -102,18 +41,17 @@ const std::string& IncludedText(Engine& engine, const std::string& path) {
 class InsertedText {
  public:
   void Add(const std::string& piece, std::size_t begin, std::size_t end) {
-    if (begin < end) ranges_[&piece].emplace_back(begin, end);
+    if (begin < end) RangesOf(piece).emplace_back(begin, end);
   }
 
-  std::size_t Find(const std::string& piece, std::string_view marker, std::size_t from) const {
-    auto it = ranges_.find(&piece);
+  std::size_t Find(const std::string& piece, const Marker& marker, std::size_t from) const {
+    const Ranges* ranges = Lookup(piece);
     for (;;) {
-      std::size_t p = FindMarker(piece, marker, from);
-      if (p == npos || it == ranges_.end()) return p;
-      const Ranges& ranges = it->second;
-      auto range = std::upper_bound(ranges.begin(), ranges.end(), p,
+      std::size_t p = marker.FindIn(piece, from);
+      if (p == npos || !ranges) return p;
+      auto range = std::upper_bound(ranges->begin(), ranges->end(), p,
                                     [](std::size_t pos, const Range& r) { return pos < r.second; });
-      if (range == ranges.end() || range->first >= p + marker.size()) return p;
+      if (range == ranges->end() || range->first >= p + marker.size()) return p;
       from = range->second;
     }
   }
@@ -123,24 +61,40 @@ class InsertedText {
   // each stretch lies wholly inside or outside [begin, end).
   void Replaced(const std::string& piece, std::size_t begin, std::size_t end,
                 std::size_t newLength) {
-    auto it = ranges_.find(&piece);
-    if (it == ranges_.end()) return;
+    const Ranges* found = Lookup(piece);
+    if (!found) return;
+    Ranges& ranges = RangesOf(piece);
     Ranges kept;
-    for (const Range& r : it->second) {
+    for (const Range& r : ranges) {
       if (r.second <= begin)
         kept.push_back(r);
       else if (r.first >= end)
         kept.emplace_back(r.first - end + begin + newLength, r.second - end + begin + newLength);
     }
-    it->second = std::move(kept);
+    ranges = std::move(kept);
   }
 
-  void Forget(const std::string& piece) { ranges_.erase(&piece); }
+  void Forget(const std::string& piece) {
+    std::erase_if(pieces_, [&piece](const auto& entry) { return entry.first == &piece; });
+  }
 
  private:
   using Range = std::pair<std::size_t, std::size_t>;  // [begin, end), ascending
   using Ranges = std::vector<Range>;
-  std::unordered_map<const std::string*, Ranges> ranges_;
+
+  // A page has few pieces with values put in: a list beats a hash table.
+  const Ranges* Lookup(const std::string& piece) const {
+    for (const auto& [key, ranges] : pieces_)
+      if (key == &piece) return &ranges;
+    return nullptr;
+  }
+  Ranges& RangesOf(const std::string& piece) {
+    for (auto& [key, ranges] : pieces_)
+      if (key == &piece) return ranges;
+    return pieces_.emplace_back(&piece, Ranges{}).second;
+  }
+
+  std::vector<std::pair<const std::string*, Ranges>> pieces_;
 };
 
 // The short-tag insertion points found so far, kept in step with the wide
@@ -191,7 +145,7 @@ struct ClosingMarker {
 // or in a later one.
 template <typename FindFn>
 ClosingMarker FindClosing(OutputText& output, PieceRef piece, std::size_t afterOpen,
-                          std::string_view close, FindFn find) {
+                          const Marker& close, FindFn find) {
   ClosingMarker found{piece, find(*piece, close, afterOpen)};
   while (found.position == npos && std::next(found.piece) != output.end()) {
     ++found.piece;
@@ -218,11 +172,11 @@ PieceRef CutAtWideTags(OutputText& output, PieceRef piece, const TagMarkers& mar
   const std::string text = std::move(*piece);
   std::vector<WideCut> cuts{first};
   for (;;) {
-    const std::size_t open = FindMarker(text, markers.open, cuts.back().rest);
+    const std::size_t open = markers.open.FindIn(text, cuts.back().rest);
     if (open == npos) break;
     // A tag that closes in a later piece, or is followed by blanks only, is
     // left to the walk.
-    const std::size_t close = FindMarker(text, markers.close, open + markers.open.size());
+    const std::size_t close = markers.close.FindIn(text, open + markers.open.size());
     if (close == npos) break;
     const std::size_t rest = text.find_first_not_of(' ', close + markers.close.size());
     if (rest == npos) break;
@@ -279,15 +233,15 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
                         OutputText& output) {
   if (engine.BuildStopped) return;
   std::string path = ResolveFileName(engine.BaseFolder, fileName);
-  TagMarkers markers = MarkersOf(engine.settings(), tagName);
+  const TagMarkers& markers = MarkersFor(engine, tagName);
   std::string_view text = IncludedText(engine, path);
-  std::size_t open = FindMarker(text, markers.open, 0);
+  std::size_t open = markers.open.FindIn(text, 0);
   if (open == npos) {
     engine.BuildStopped = true;
     engine.Warning("there is no tag : " + std::string(tagName) + " in file: " + path);
     return;
   }
-  std::size_t close = FindMarker(text, markers.close, 0);
+  std::size_t close = markers.close.FindIn(text, 0);
   if (close == npos) {
     engine.BuildStopped = true;
     engine.Warning("there is no end for tag : " + std::string(tagName) + " in file: " + path);
@@ -301,31 +255,38 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
 void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_view value,
                         OutputText& output) {
   if (engine.BuildStopped) return;
-  TagMarkers markers = MarkersOf(engine.settings(), tagName);
+  const TagMarkers& markers = MarkersFor(engine, tagName);
   InsertedText inserted;
 
   // Short tags: each occurrence becomes the value, in one pass over each piece.
   for (std::string& piece : output) {
-    std::size_t p = FindMarker(piece, markers.shortTag, 0);
+    std::size_t p = markers.shortTag.FindIn(piece, 0);
     if (p == npos) continue;
+    const std::size_t next = markers.shortTag.FindIn(piece, p + markers.shortTag.size());
+    if (next == npos) {
+      // The common case, one occurrence: replaced where it stands.
+      piece.replace(p, markers.shortTag.size(), value);
+      inserted.Add(piece, p, p + value.size());
+      continue;
+    }
     std::string replaced;
-    std::vector<std::pair<std::size_t, std::size_t>> stretches;
+    replaced.reserve(piece.size() + 2 * value.size());
     std::size_t last = 0;
-    for (; p != npos; p = FindMarker(piece, markers.shortTag, last)) {
+    for (; p != npos; p = markers.shortTag.FindIn(piece, last)) {
       replaced.append(piece, last, p - last);
-      stretches.emplace_back(replaced.size(), replaced.size() + value.size());
+      // The stretch is kept by the piece's address, which the new text keeps.
+      inserted.Add(piece, replaced.size(), replaced.size() + value.size());
       replaced += value;
       last = p + markers.shortTag.size();
     }
     replaced.append(piece, last);
     piece = std::move(replaced);
-    for (const auto& [begin, end] : stretches) inserted.Add(piece, begin, end);
   }
 
   // Wide tags: markers and body become the value. The walk only moves
   // forward, past each value it put in, and ends when no opening marker is
   // left.
-  auto find = [&inserted](const std::string& piece, std::string_view marker, std::size_t from) {
+  auto find = [&inserted](const std::string& piece, const Marker& marker, std::size_t from) {
     return inserted.Find(piece, marker, from);
   };
   // Each piece is rebuilt once: the search runs over its text as it was, in
@@ -347,6 +308,7 @@ void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_vi
         ReportNoEnd(engine, tagName);
         return;
       }
+      if (rebuilt.empty()) rebuilt.reserve(piece->size() + value.size());
       rebuilt.append(*piece, copied, p - copied);
       rebuilt += value;
       const std::size_t end = close.position + markers.close.size();
@@ -373,20 +335,20 @@ void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_vi
 std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
                                              std::string_view tagName) {
   if (engine.BuildStopped) return {};
-  TagMarkers markers = MarkersOf(engine.settings(), tagName);
+  const TagMarkers& markers = MarkersFor(engine, tagName);
 
   // Short tags: the marker goes, the text after it moves to a new piece, and
   // the piece that ends where the marker was is a point.
   // Each piece is cut at all its markers in one pass over its text.
   ShortPoints shortPoints;
   for (PieceRef piece = output.begin(); piece != output.end(); ++piece) {
-    std::size_t p = FindMarker(*piece, markers.shortTag, 0);
+    std::size_t p = markers.shortTag.FindIn(*piece, 0);
     if (p == npos) continue;
     const std::string text = std::move(*piece);
     *piece = text.substr(0, p);
     shortPoints.Add(piece);
     std::size_t after = p + markers.shortTag.size();
-    while ((p = FindMarker(text, markers.shortTag, after)) != npos) {
+    while ((p = markers.shortTag.FindIn(text, after)) != npos) {
       piece = output.insert(std::next(piece), text.substr(after, p - after));
       shortPoints.Add(piece);
       after = p + markers.shortTag.size();
@@ -396,8 +358,8 @@ std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
 
   // Wide tags: markers and old body go. The walk only moves forward and ends
   // when no opening marker is left.
-  auto find = [](const std::string& piece, std::string_view marker, std::size_t from) {
-    return FindMarker(piece, marker, from);
+  auto find = [](const std::string& piece, const Marker& marker, std::size_t from) {
+    return marker.FindIn(piece, from);
   };
   std::vector<PieceRef> widePoints;
   PieceRef piece = output.begin();

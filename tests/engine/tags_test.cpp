@@ -179,6 +179,8 @@ TEST_F(TagsTest, ClosingMarkerBeforeTheOpeningOneDoesNotCloseIt) {
 }
 
 TEST_F(TagsTest, DelimitersComeFromTheSettings) {
+  // Markers made under the old delimiters are not used once they change.
+  EXPECT_EQ(Replace({"a%%x%%b"}, "x", "v"), (Pieces{"avb"}));
   engine.prefs.settings.ShortStart = "{{";
   engine.prefs.settings.ShortEnd = "}}";
   engine.prefs.settings.WideOpenStart = "[";
@@ -186,6 +188,18 @@ TEST_F(TagsTest, DelimitersComeFromTheSettings) {
   engine.prefs.settings.WideCloseStart = "[/";
   engine.prefs.settings.WideCloseEnd = ">";
   EXPECT_EQ(Replace({"a{{x}}b[x>old[/x>c%%x%%"}, "x", "v"), (Pieces{"avbvc%%x%%"}));
+}
+
+TEST_F(TagsTest, MarkersAreFoundAtEveryPlaceAndNowhereElse) {
+  // At the very start and end, side by side, after a near miss that shares
+  // the rarest byte, and in texts shorter than the marker.
+  EXPECT_EQ(Replace({"%%x%%", "%%x%%%%x%%", "%x%%%%x%%%", "%%", "%%x%"}, "x", "v"),
+            (Pieces{"v", "vv", "%x%%v%", "%%", "%%x%"}));
+  // A marker with no rare byte at all, and an empty one, found nowhere.
+  engine.prefs.settings.ShortStart = "";
+  engine.prefs.settings.ShortEnd = "";
+  EXPECT_EQ(Replace({"axa", "abc"}, "x", "v"), (Pieces{"ava", "abc"}));
+  EXPECT_EQ(Replace({"abc"}, "", "v"), (Pieces{"abc"}));
 }
 
 TEST_F(TagsTest, NothingHappensOnceTheBuildStopped) {
