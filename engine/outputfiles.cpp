@@ -68,22 +68,12 @@ void Conclude(Engine& engine, OutputQueue& queue, OutputWriter::Report report) {
 void WriteOutputFile(Engine& engine, std::string_view fileName, OutputText& output) {
   if (engine.BuildStopped) return;
   std::string resolved = ResolveFileName(engine.BaseFolder, fileName);
-  std::size_t size = 0;
-  for (const std::string& piece : output) size += piece.size() + 2;
-  std::string bytes;
-  bytes.reserve(size);
-  for (const std::string& piece : output) {
-    bytes += piece;
-    bytes += "\r\n";
-  }
-  output = FreshOutput();
-
   OutputQueue& queue = Queue(engine);
   // A page that failed meanwhile ends the run before this one is handed over.
   Conclude(engine, queue, queue.writer.Collect(false));
   ++queue.unconfirmedNames[std::string(FileNameOf(resolved))];
   ++queue.submitted;
-  queue.writer.Submit(std::move(resolved), std::move(bytes));
+  queue.writer.Submit(std::move(resolved), std::exchange(output, FreshOutput()));
 }
 
 bool OutputsPending(const Engine& engine) {

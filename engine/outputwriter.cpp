@@ -1,14 +1,27 @@
 #include "outputwriter.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace ws {
 
 namespace {
+
 // The writer is woken once this many files wait (or when someone waits for
 // it): one wake-up per batch instead of one per page.
 constexpr std::size_t kWakeBatch = 8;
+
+std::string LinesToBytes(const OutputText& lines, std::size_t size) {
+  std::string bytes;
+  bytes.reserve(size);
+  for (const std::string& line : lines) {
+    bytes += line;
+    bytes += "\r\n";
+  }
+  return bytes;
+}
+
 }  // namespace
 
 OutputWriter::OutputWriter(std::size_t maxFiles, std::size_t maxBytes)
@@ -33,11 +46,17 @@ void OutputWriter::WakeWriter() {
   work_.notify_one();
 }
 
-void OutputWriter::Submit(std::string path, std::string bytes) {
+void OutputWriter::Submit(std::string path, OutputText lines) {
+  std::size_t bytes = 0;
+  for (const std::string& line : lines) bytes += line.size() + 2;
+  // The pieces are joined (and freed) here: memory freed on another thread
+  // than the one that took it makes both threads' allocations slower.
+  std::string text = LinesToBytes(lines, bytes);
+  lines.clear();
   std::unique_lock lock(mutex_);
   // One file always fits, however large.
   while (!failure_ && pendingFiles_ > 0 &&
-         (pendingFiles_ >= maxFiles_ || pendingBytes_ + bytes.size() > maxBytes_)) {
+         (pendingFiles_ >= maxFiles_ || pendingBytes_ + bytes > maxBytes_)) {
     WakeWriter();
     submitterWaits_ = true;
     space_.wait(lock);
@@ -45,15 +64,21 @@ void OutputWriter::Submit(std::string path, std::string bytes) {
   }
   if (failure_) return;  // dropped: the run stops at the failure
   ++pendingFiles_;
-  pendingBytes_ += bytes.size();
-  queue_.push_back({std::move(path), std::move(bytes)});
+  pendingBytes_ += bytes;
+  queue_.push_back({std::move(path), std::move(text)});
   if (queue_.size() >= std::min(kWakeBatch, maxFiles_)) WakeWriter();
 }
 
 OutputWriter::Report OutputWriter::Collect(bool wait) {
   std::unique_lock lock(mutex_);
   while (wait && pendingFiles_ > 0) {
-    WakeWriter();
+    // Files the writer has not started on are written here rather than
+    // waited for; a batch the writer is writing is waited for, which also
+    // keeps the files in order.
+    if (!writing_) {
+      WriteQueued(lock);
+      continue;
+    }
     submitterWaits_ = true;
     space_.wait(lock);
     submitterWaits_ = false;
@@ -71,53 +96,58 @@ void OutputWriter::SetBeforeWrite(WriteHook hook) {
   beforeWrite_ = hook ? std::make_shared<const WriteHook>(std::move(hook)) : nullptr;
 }
 
+void OutputWriter::WriteQueued(std::unique_lock<std::mutex>& lock) {
+  Batch batch = std::move(queue_);
+  queue_.clear();
+  std::size_t batchBytes = 0;
+  for (const Job& job : batch) batchBytes += job.bytes.size();
+  std::shared_ptr<const WriteHook> hook = beforeWrite_;
+  writing_ = true;
+  lock.unlock();
+
+  std::vector<std::string> written;
+  std::optional<Failure> failed;
+  for (Job& job : batch) {
+    try {
+      if (hook) (*hook)(job.path);
+      WriteFileAtomically(job.path, job.bytes);
+      written.push_back(std::move(job.path));
+    } catch (const FileError& error) {
+      failed = Failure{job.path, error};
+    } catch (const std::exception&) {
+      failed = Failure{job.path, FileError(FileError::Kind::Create, job.path)};
+    }
+    if (failed) break;  // the rest of the batch is dropped
+  }
+
+  lock.lock();
+  writing_ = false;
+  written_.insert(written_.end(), std::make_move_iterator(written.begin()),
+                  std::make_move_iterator(written.end()));
+  pendingFiles_ -= batch.size();
+  pendingBytes_ -= batchBytes;
+  if (failed) {
+    failure_ = std::move(failed);
+    // Everything handed over after the failed file is dropped.
+    for (const Job& job : queue_) pendingBytes_ -= job.bytes.size();
+    pendingFiles_ -= queue_.size();
+    queue_.clear();
+  }
+  if (submitterWaits_) space_.notify_one();
+}
+
 void OutputWriter::Loop() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    if (queue_.empty()) {
-      if (stopping_) return;
+    if (queue_.empty() || writing_) {
+      if (stopping_ && queue_.empty() && !writing_) return;
       writerIdle_ = true;
       // WakeWriter clears writerIdle_; the destructor only sets stopping_.
       work_.wait(lock, [this] { return !writerIdle_ || stopping_; });
       writerIdle_ = false;
       continue;
     }
-    // Everything waiting is written in one go, outside the lock.
-    std::deque<Job> batch = std::move(queue_);
-    queue_.clear();
-    std::size_t batchBytes = 0;
-    for (const Job& job : batch) batchBytes += job.bytes.size();
-    std::shared_ptr<const WriteHook> hook = beforeWrite_;
-    lock.unlock();
-
-    std::vector<std::string> written;
-    std::optional<Failure> failed;
-    for (Job& job : batch) {
-      try {
-        if (hook) (*hook)(job.path);
-        WriteFileAtomically(job.path, job.bytes);
-        written.push_back(std::move(job.path));
-      } catch (const FileError& error) {
-        failed = Failure{job.path, error};
-      } catch (const std::exception&) {
-        failed = Failure{job.path, FileError(FileError::Kind::Create, job.path)};
-      }
-      if (failed) break;  // the rest of the batch is dropped
-    }
-
-    lock.lock();
-    written_.insert(written_.end(), std::make_move_iterator(written.begin()),
-                    std::make_move_iterator(written.end()));
-    pendingFiles_ -= batch.size();
-    pendingBytes_ -= batchBytes;
-    if (failed) {
-      failure_ = std::move(failed);
-      // Everything handed over after the failed file is dropped.
-      for (const Job& job : queue_) pendingBytes_ -= job.bytes.size();
-      pendingFiles_ -= queue_.size();
-      queue_.clear();
-    }
-    if (submitterWaits_) space_.notify_one();
+    WriteQueued(lock);
   }
 }
 

@@ -6,6 +6,9 @@
 // The writer never reports to the host itself: the running thread collects
 // what was written and what failed. After a failed write, every write handed
 // over later is dropped, exactly as if the run had stopped at the failure.
+// When the running thread waits for the end (Collect) and the writer has not
+// started on the files left, it writes them itself: waking a sleeping thread
+// can take longer than writing a few files.
 #pragma once
 
 #include <condition_variable>
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include "fileio.h"
+#include "output.h"
 
 namespace ws {
 
@@ -34,8 +38,9 @@ class OutputWriter {
   OutputWriter(const OutputWriter&) = delete;
   OutputWriter& operator=(const OutputWriter&) = delete;
 
-  // Hands a file over to be written atomically (WriteFileAtomically).
-  void Submit(std::string path, std::string bytes);
+  // Hands a file over: each piece becomes one line ending in CR LF, and the
+  // file is replaced atomically (WriteFileAtomically).
+  void Submit(std::string path, OutputText lines);
 
   struct Failure {
     std::string path;
@@ -50,8 +55,8 @@ class OutputWriter {
   // is forgotten, so that later writes go ahead again.
   Report Collect(bool wait);
 
-  // Called on the writer's thread before each file is written (for tests that
-  // need a slow or a stalled disk).
+  // Called before each file is written (for tests that need a slow or a
+  // stalled disk); on the writer's thread or on the one that waits.
   using WriteHook = std::function<void(const std::string& path)>;
   void SetBeforeWrite(WriteHook hook);
 
@@ -60,18 +65,23 @@ class OutputWriter {
     std::string path;
     std::string bytes;
   };
+  using Batch = std::deque<Job>;
+
   void Loop();
   // Wakes the writer when it sleeps and files wait; called with the lock held.
   void WakeWriter();
+  // Takes everything queued and writes it, letting the lock go meanwhile.
+  void WriteQueued(std::unique_lock<std::mutex>& lock);
 
   const std::size_t maxFiles_;
   const std::size_t maxBytes_;
   std::mutex mutex_;
   std::condition_variable work_;   // the writer waits for jobs
   std::condition_variable space_;  // the running thread waits for room or the end
-  std::deque<Job> queue_;          // not yet taken by the writer
+  Batch queue_;                    // not yet taken
   std::size_t pendingFiles_ = 0;   // queued or being written
   std::size_t pendingBytes_ = 0;
+  bool writing_ = false;     // a batch is being written (by either thread)
   bool writerIdle_ = false;  // the writer sleeps until woken
   bool submitterWaits_ = false;
   bool stopping_ = false;

@@ -23,9 +23,9 @@ using test::TempFolder;
 TEST(OutputWriter, WritesInOrderAndDropsEverythingAfterAFailure) {
   TempFolder dir;
   OutputWriter writer(2);  // a short queue: Submit waits for room
-  for (const char* name : {"a.htm", "b.htm", "c.htm"}) writer.Submit(dir.File(name), name);
-  writer.Submit(dir.File("missing/d.htm"), "d");
-  writer.Submit(dir.File("e.htm"), "e");
+  for (const char* name : {"a.htm", "b.htm", "c.htm"}) writer.Submit(dir.File(name), {"", name});
+  writer.Submit(dir.File("missing/d.htm"), {"d"});
+  writer.Submit(dir.File("e.htm"), {"e"});
   OutputWriter::Report report = writer.Collect(true);
   EXPECT_EQ(report.written,
             (std::vector<std::string>{dir.File("a.htm"), dir.File("b.htm"), dir.File("c.htm")}));
@@ -33,11 +33,11 @@ TEST(OutputWriter, WritesInOrderAndDropsEverythingAfterAFailure) {
   EXPECT_EQ(report.failure->path, dir.File("missing/d.htm"));
   EXPECT_STREQ(report.failure->error.what(),
                ("Cannot create file " + dir.File("missing/d.htm")).c_str());
-  EXPECT_EQ(ReadFileBytes(dir.File("c.htm")), "c.htm");
+  EXPECT_EQ(ReadFileBytes(dir.File("c.htm")), "\r\nc.htm\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir.File("e.htm")));
 
   // A collected failure is forgotten: later files are written again.
-  writer.Submit(dir.File("f.htm"), "f");
+  writer.Submit(dir.File("f.htm"), {"f"});
   report = writer.Collect(true);
   EXPECT_EQ(report.written, std::vector<std::string>{dir.File("f.htm")});
   EXPECT_FALSE(report.failure);
@@ -75,36 +75,38 @@ class WrittenWhileRunning : public ::testing::Test {
 };
 
 TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
-  dir.Write("pages.csv", "File\np1.htm\np2.htm\np3.htm\np4.htm\np5.htm\n");
-  std::filesystem::create_directory(dir.File("p3.htm"));  // in the way of page 3
-  // Page 3's write waits until the run has reached page 5, so that the run
+  std::string records = "File\n";
+  for (int i = 1; i <= 100; ++i) records += "p" + std::to_string(i) + ".htm\n";
+  dir.Write("pages.csv", records);
+  std::filesystem::create_directory(dir.File("p50.htm"));  // in the way of page 50
+  // Page 50's write waits until the run has reached page 60, so that the run
   // has gone on well past the failure before it learns of it.
   std::atomic<bool> reached{false};
   BeforeWrite([&](const std::string& path) {
-    if (!path.ends_with("p3.htm")) return;
+    if (!path.ends_with("/p50.htm")) return;
     for (auto end = std::chrono::steady_clock::now() + 5s;
-         host.datesAsked < 5 && std::chrono::steady_clock::now() < end;)
+         host.datesAsked < 60 && std::chrono::steady_clock::now() < end;)
       std::this_thread::sleep_for(1ms);
-    reached = host.datesAsked >= 5;
+    reached = host.datesAsked >= 60;
   });
   EXPECT_EQ(Run({"repeat page \"pages.csv\"", "  new page:\"File\"", "    tag \"d\" <date>",
                  "  end", "  set last page:\"File\"", "end"}),
             RunOutcome::FileFailed);
   EXPECT_TRUE(reached);
-  EXPECT_EQ(Errors(), std::vector<std::string>{"Cannot create file " + dir.File("p3.htm")});
-  EXPECT_TRUE(std::filesystem::exists(dir.File("p2.htm")));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("p4.htm")));
-  EXPECT_FALSE(std::filesystem::exists(dir.File("p5.htm")));
-  // The tables are as they were when page 3 was finished.
-  EXPECT_EQ(engine.Variables.Find("last")->Value, "p2.htm");
-  EXPECT_EQ(engine.DataSets.Find("page")->CurrentRecord, 4);
+  EXPECT_EQ(Errors(), std::vector<std::string>{"Cannot create file " + dir.File("p50.htm")});
+  EXPECT_TRUE(std::filesystem::exists(dir.File("p49.htm")));
+  for (int i = 51; i <= 100; ++i)
+    EXPECT_FALSE(std::filesystem::exists(dir.File("p" + std::to_string(i) + ".htm"))) << i;
+  // The tables are as they were when page 50 was finished.
+  EXPECT_EQ(engine.Variables.Find("last")->Value, "p49.htm");
+  EXPECT_EQ(engine.DataSets.Find("page")->CurrentRecord, 51);
 
   // The next run writes again.
-  std::filesystem::remove(dir.File("p3.htm"));
+  std::filesystem::remove(dir.File("p50.htm"));
   BeforeWrite(nullptr);
   host.Clear();
-  EXPECT_EQ(Run({"new \"p3.htm\"", "end"}), RunOutcome::Completed);
-  EXPECT_EQ(ReadFileBytes(dir.File("p3.htm")), "\r\n");
+  EXPECT_EQ(Run({"new \"p50.htm\"", "end"}), RunOutcome::Completed);
+  EXPECT_EQ(ReadFileBytes(dir.File("p50.htm")), "\r\n");
 }
 
 TEST_F(WrittenWhileRunning, MessagesAfterAFailedPageAreNotShown) {
