@@ -15,8 +15,12 @@ namespace {
 
 const std::string kNoText;
 
-const std::string& NameOf(const TNode* node) { return node ? node->name : kNoText; }
-const std::string& ValueOf(const TNode* node) { return node ? node->value : kNoText; }
+const std::string& NameOf(const TNode* node) {
+  return node ? node->name : kNoText;
+}
+const std::string& ValueOf(const TNode* node) {
+  return node ? node->value : kNoText;
+}
 void SetValue(TNode* node, std::string value) {
   if (node) node->value = std::move(value);
 }
@@ -66,8 +70,8 @@ void ExecuteInstruction(Engine& engine, OutputText& current, const TInstructionT
   if (op == ":Str" || op == ":Numb") {
     if (auto value = FieldValue(engine, NameOf(in.operand1))) SetValue(in.operand3, *value);
   } else if (op == "repeat") {
-    if (auto opened = OpenDataSet(engine, NameOf(in.operand1), NameOf(in.operand2),
-                                  ValueOf(in.operand2))) {
+    if (auto opened =
+            OpenDataSet(engine, NameOf(in.operand1), NameOf(in.operand2), ValueOf(in.operand2))) {
       SetValue(in.operand1, opened->firstRecord);
       SetValue(in.operand2, opened->recordCount);
     }
@@ -129,12 +133,23 @@ void FillTagBlock(Engine& engine, std::string_view tagName, OutputText& current,
     ExecuteInstruction(engine, block, program, ip);
   --engine.TagDepth;
 
-  std::size_t size = 0;
-  for (const std::string& piece : block) size += piece.size();
+  // The block's pieces joined; a block with one non-empty piece (an include,
+  // say) hands that piece over without a copy.
+  std::size_t size = 0, filled = 0;
+  for (const std::string& piece : block) {
+    size += piece.size();
+    if (!piece.empty()) ++filled;
+  }
   std::string text;
-  text.reserve(size);
-  for (const std::string& piece : block) text += piece;
-  for (PieceRef point : points) current.insert(std::next(point), text);
+  if (filled == 1) {
+    for (std::string& piece : block)
+      if (!piece.empty()) text = std::move(piece);
+  } else {
+    text.reserve(size);
+    for (const std::string& piece : block) text += piece;
+  }
+  for (std::size_t i = 0; i < points.size(); ++i)
+    current.insert(std::next(points[i]), i + 1 < points.size() ? text : std::move(text));
 }
 
 }  // namespace ws

@@ -169,7 +169,7 @@ struct WideCut {
 // copy the rest of the piece once per tag.
 PieceRef CutAtWideTags(OutputText& output, PieceRef piece, const TagMarkers& markers, WideCut first,
                        ShortPoints& shortPoints, std::vector<PieceRef>& widePoints) {
-  const std::string text = std::move(*piece);
+  std::string text = std::move(*piece);
   std::vector<WideCut> cuts{first};
   for (;;) {
     const std::size_t open = markers.open.FindIn(text, cuts.back().rest);
@@ -182,7 +182,6 @@ PieceRef CutAtWideTags(OutputText& output, PieceRef piece, const TagMarkers& mar
     if (rest == npos) break;
     cuts.push_back({open, rest});
   }
-  *piece = text.substr(0, cuts.front().open);
   widePoints.push_back(piece);
   PieceRef last = piece;
   for (std::size_t i = 0; i < cuts.size(); ++i) {
@@ -191,6 +190,9 @@ PieceRef CutAtWideTags(OutputText& output, PieceRef piece, const TagMarkers& mar
     last = output.insert(std::next(last), text.substr(start, end - start));
     if (i + 1 < cuts.size()) widePoints.push_back(last);
   }
+  // The first piece keeps the text's own buffer.
+  text.resize(cuts.front().open);
+  *piece = std::move(text);
   // A short tag's place at the end of the piece is now at the end of the last.
   shortPoints.Move(piece, last);
   return last;
@@ -344,9 +346,10 @@ std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
   for (PieceRef piece = output.begin(); piece != output.end(); ++piece) {
     std::size_t p = markers.shortTag.FindIn(*piece, 0);
     if (p == npos) continue;
-    const std::string text = std::move(*piece);
-    *piece = text.substr(0, p);
-    shortPoints.Add(piece);
+    std::string text = std::move(*piece);
+    const PieceRef first = piece;
+    const std::size_t firstEnd = p;
+    shortPoints.Add(first);
     std::size_t after = p + markers.shortTag.size();
     while ((p = markers.shortTag.FindIn(text, after)) != npos) {
       piece = output.insert(std::next(piece), text.substr(after, p - after));
@@ -354,6 +357,9 @@ std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
       after = p + markers.shortTag.size();
     }
     if (after < text.size()) piece = output.insert(std::next(piece), text.substr(after));
+    // The first piece keeps the text's own buffer.
+    text.resize(firstEnd);
+    *first = std::move(text);
   }
 
   // Wide tags: markers and old body go. The walk only moves forward and ends
