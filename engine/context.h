@@ -18,8 +18,8 @@ namespace ws {
 struct GrammarTables;  // alpha, pred, rules as read from the program folder
 class IncludeCache;
 class DataFileCache;
-class OutputQueue;
-class TagMarkerCache;  // pages being written while the run goes on
+class OutputQueue;     // pages being written while the run goes on
+class TagMarkerCache;  // the markers of the tag names in use
 
 struct Engine {
   explicit Engine(Host& host);

@@ -33,9 +33,6 @@ class FileWatcher {
   bool Watch(const std::string& path);
   // Whether path may have changed since Watch(path).
   bool Changed(const std::string& path);
-  // Records that path changed (the caller wrote it).
-  void MarkChanged(const std::string& path) { changed_.insert(path); }
-
   // Whether events are announced by signal (else every check reads the queue).
   bool Signalled() const { return signalled_; }
 
@@ -75,9 +72,7 @@ class FileCache {
   }
 
   // Forgets what is kept for path: the next Get reads it again.
-  void Invalidate(const std::string& path) {
-    if (entries_.erase(path) > 0) watcher_.MarkChanged(path);
-  }
+  void Invalidate(const std::string& path) { entries_.erase(path); }
 
  private:
   struct Entry {

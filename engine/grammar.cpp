@@ -1,11 +1,10 @@
 #include "grammar.h"
 
-#include "outputfiles.h"
-
 #include <charconv>
 #include <optional>
 
 #include "context.h"
+#include "outputfiles.h"
 
 namespace ws {
 
@@ -122,7 +121,7 @@ std::shared_ptr<const GrammarTables> LoadGrammarTables(Engine& engine) {
   const std::string alphaPath = folder + "alpha";
   const std::string predPath = folder + "pred";
   const std::string rulesPath = folder + "rules";
-  for (const std::string& path : {alphaPath, predPath, rulesPath}) AwaitOutput(engine, path);
+  for (const std::string* path : {&alphaPath, &predPath, &rulesPath}) AwaitOutput(engine, *path);
   const FileStamp alphaStamp = StampOf(alphaPath);
   const FileStamp predStamp = StampOf(predPath);
   const FileStamp rulesStamp = StampOf(rulesPath);
