@@ -7,8 +7,10 @@
 // changes (a rename over it, a deletion) and moves. The kernel also raises
 // SIGIO when it queues an event; a counter bumped by the handler lets an
 // access skip reading the queue while nothing happened, so a check costs no
-// system call. Where the signal cannot be used, each access reads the queue;
-// where a file cannot be watched, its size, time and inode are compared.
+// system call. Where the signal cannot be used (the host handles, ignores or
+// blocks SIGIO when the first watcher is made), each access reads the queue;
+// a host must not take SIGIO over later. Where a file cannot be watched, its
+// size, time and inode are compared.
 #pragma once
 
 #include <cstdint>
