@@ -255,23 +255,20 @@ TEST_F(TagsTest, IncludedFileChangedOnDiskIsReadAgain) {
   IncludeFile(engine, output, "part.htm");
   EXPECT_EQ(PiecesOf(output), (Pieces{"", "one", "one", "two"}));
 
-  // Rewritten in place, same size, same inode, within the same clock tick.
-  {
-    std::FILE* f = std::fopen(folder.File("part.htm").c_str(), "r+");
+  // Written through the C library, not by an atomic replacement.
+  auto writeInPlace = [&](const char* mode, const char* text) {
+    std::FILE* f = std::fopen(folder.File("part.htm").c_str(), mode);
     ASSERT_NE(f, nullptr);
-    std::fputs("owt", f);
+    std::fputs(text, f);
     std::fclose(f);
-  }
+  };
+  // Rewritten in place, same size, same inode, within the same clock tick.
+  writeInPlace("r+", "owt");
   IncludeFile(engine, output, "part.htm");
   EXPECT_EQ(output.back(), "owt");
   // Deleted and made anew with the same size.
   std::filesystem::remove(folder.File("part.htm"));
-  {
-    std::FILE* f = std::fopen(folder.File("part.htm").c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fputs("net", f);
-    std::fclose(f);
-  }
+  writeInPlace("w", "net");
   IncludeFile(engine, output, "part.htm");
   EXPECT_EQ(output.back(), "net");
   // Deleted: the include fails instead of serving the old text.
