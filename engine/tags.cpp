@@ -61,17 +61,18 @@ class InsertedText {
   // each stretch lies wholly inside or outside [begin, end).
   void Replaced(const std::string& piece, std::size_t begin, std::size_t end,
                 std::size_t newLength) {
-    const Ranges* found = Lookup(piece);
-    if (!found) return;
-    Ranges& ranges = RangesOf(piece);
-    Ranges kept;
-    for (const Range& r : ranges) {
-      if (r.second <= begin)
-        kept.push_back(r);
-      else if (r.first >= end)
-        kept.emplace_back(r.first - end + begin + newLength, r.second - end + begin + newLength);
+    for (auto& [key, ranges] : pieces_) {
+      if (key != &piece) continue;
+      Ranges kept;
+      for (const Range& r : ranges) {
+        if (r.second <= begin)
+          kept.push_back(r);
+        else if (r.first >= end)
+          kept.emplace_back(r.first - end + begin + newLength, r.second - end + begin + newLength);
+      }
+      ranges = std::move(kept);
+      return;
     }
-    ranges = std::move(kept);
   }
 
   void Forget(const std::string& piece) {
