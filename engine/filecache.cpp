@@ -49,8 +49,9 @@ bool EventSignalReady() {
 
 FileWatcher::FileWatcher() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
   if (fd_ < 0 || !EventSignalReady()) return;
-  // The signal goes to the process; a thread of it that writes a watched
-  // file runs the handler before its write returns.
+  // The signal goes to the process, and first to its main thread: a file
+  // that thread writes is announced before its write returns. (Pages written
+  // by the output writer leave the caches when they are confirmed.)
   int flags = ::fcntl(fd_, F_GETFL);
   if (flags < 0 || ::fcntl(fd_, F_SETOWN, ::getpid()) != 0 ||
       ::fcntl(fd_, F_SETFL, flags | O_ASYNC) != 0)
