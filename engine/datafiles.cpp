@@ -133,14 +133,11 @@ DataFile ParseDataFile(std::string_view text, char separator) {
 std::optional<OpenedDataSet> OpenDataSet(Engine& engine, std::string_view name,
                                          std::string_view paramText, std::string_view paramValue) {
   if (engine.BuildStopped) return std::nullopt;
-  const bool pending = OutputsPending(engine);
-  DataSet* known = pending ? engine.DataSets.Find(name) : nullptr;
-  DataSet* set = engine.DataSets.Enter(name);
-  if (pending && set) {
-    if (known)
-      RecordUndo(engine, [set, saved = *set] { *set = saved; });
-    else
-      RecordUndo(engine, [&engine] { engine.DataSets.RemoveNewest(); });
+  DataSet* set = engine.DataSets.Find(name);
+  if (set && OutputsPending(engine)) RecordUndo(engine, [set, saved = *set] { *set = saved; });
+  if (!set) {
+    set = engine.DataSets.Enter(name);
+    if (set) RecordUndo(engine, [&engine] { engine.DataSets.RemoveNewest(); });
   }
   if (!set) {
     engine.BuildStopped = true;

@@ -3,12 +3,11 @@
 
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "settings.h"
+#include "values.h"
 
 namespace ws {
 
@@ -47,14 +46,8 @@ class TagMarkerCache {
   const TagMarkers& Get(const Settings& s, std::string_view name);
 
  private:
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const {
-      return std::hash<std::string_view>{}(name);
-    }
-  };
   std::array<std::string, 6> delimiters_;
-  std::unordered_map<std::string, TagMarkers, NameHash, std::equal_to<>> markers_;
+  NameMap<TagMarkers> markers_;
 };
 
 }  // namespace ws

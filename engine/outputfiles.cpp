@@ -13,11 +13,6 @@ namespace ws {
 
 namespace {
 
-std::string_view FileNameOf(std::string_view path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 OutputQueue& Queue(Engine& engine) {
   if (!engine.outputs) engine.outputs = std::make_unique<OutputQueue>();
   return *engine.outputs;

@@ -15,11 +15,11 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "output.h"
 #include "outputwriter.h"
+#include "values.h"
 
 namespace ws {
 
@@ -29,17 +29,10 @@ struct Engine;
 // the run changed since.
 class OutputQueue {
  public:
-  // Lets names be looked up by string_view without making a string.
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const {
-      return std::hash<std::string_view>{}(name);
-    }
-  };
   OutputWriter writer;
   // Pages by file name (the last part of the path): a file read under another
   // spelling of the same folder is still recognised.
-  std::unordered_map<std::string, int, NameHash, std::equal_to<>> unconfirmedNames;
+  NameMap<int> unconfirmedNames;
   std::uint64_t submitted = 0;  // pages handed over so far
   std::uint64_t confirmed = 0;  // of them, written or dropped
   struct Undo {

@@ -14,4 +14,7 @@ std::string ResolveFileName(std::string_view baseFolder, std::string_view name);
 // The folder part of a file name up to and including its last "/" ("" if none).
 std::string FolderOf(std::string_view path);
 
+// The part of a file name after its last "/" (all of it if none).
+std::string_view FileNameOf(std::string_view path);
+
 }  // namespace ws

@@ -15,6 +15,17 @@ namespace ws {
 // a message that names the limit.
 constexpr std::size_t kTableCapacity = 1000;
 
+// A map by name in which a name is looked up by string_view without making a
+// string.
+struct NameHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view name) const {
+    return std::hash<std::string_view>{}(name);
+  }
+};
+template <typename Value>
+using NameMap = std::unordered_map<std::string, Value, NameHash, std::equal_to<>>;
+
 struct Variable {
   std::string Name;
   std::string Value;
@@ -53,15 +64,8 @@ class NamedTable {
   }
 
  private:
-  // Lets names be looked up by string_view without making a string.
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const {
-      return std::hash<std::string_view>{}(name);
-    }
-  };
   std::vector<std::unique_ptr<Entry>> entries_;
-  std::unordered_map<std::string, Entry*, NameHash, std::equal_to<>> index_;
+  NameMap<Entry*> index_;
 };
 
 using VariableTable = NamedTable<Variable>;

@@ -99,6 +99,9 @@ TEST(ResolveFileName, RelativeAbsoluteAndBackslashNames) {
   EXPECT_EQ(ResolveFileName("", "a.htm"), "a.htm");
   EXPECT_EQ(FolderOf("/site/sub/a.bld"), "/site/sub/");
   EXPECT_EQ(FolderOf("a.bld"), "");
+  EXPECT_EQ(FileNameOf("/site/sub/a.bld"), "a.bld");
+  EXPECT_EQ(FileNameOf("a.bld"), "a.bld");
+  EXPECT_EQ(FileNameOf("/site/"), "");
 }
 
 }  // namespace
