@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "context.h"
+#include "engine.h"
 #include "datafiles.h"
 #include "fileio.h"
 #include "host.h"

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
-#include "drivers.h"
+#include "engine.h"
+#include "entrypoints.h"
 #include "fileio.h"
 #include "paths.h"
 #include "reformat.h"
@@ -33,8 +33,10 @@ class ConsoleHost : public ws::Host {
  public:
   ConsoleHost() : terminal_(::isatty(STDERR_FILENO) == 1) {}
 
-  void ShowMessage(ws::MessageKind kind, std::string_view text) override {
+  void ShowMessage(const ws::Message& message) override {
     EndProgressLine();
+    const ws::MessageKind kind = message.kind;
+    const std::string& text = message.text;
     const char* caption = "Weftsmith";
     switch (kind) {
       case ws::MessageKind::Error: caption = "Error"; break;
@@ -71,18 +73,6 @@ class ConsoleHost : public ws::Host {
   bool progressLine_ = false;
   unsigned long long pages_ = 0;
   std::chrono::steady_clock::time_point lastShown_ = std::chrono::steady_clock::now();
-};
-
-// The build file's lines; the caret has no meaning on a terminal, since every
-// message already names its line.
-class FileEditor : public ws::SourceEditor {
- public:
-  explicit FileEditor(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-  std::vector<std::string> Lines() const override { return lines_; }
-  void PlaceCaret(std::size_t) override {}
-
- private:
-  std::vector<std::string> lines_;
 };
 
 std::string ProgramFolder() {
@@ -137,12 +127,12 @@ int main(int argc, char** argv) {
 
   ConsoleHost host;
   ws::Engine engine(host);
-  engine.ProgramFolder = ProgramFolder();
+  engine.config.ProgramFolder = ProgramFolder();
   if (!settingsPath.empty()) {
-    if (!ws::LoadSettingsFile(engine.prefs, settingsPath, &host)) return 2;
+    if (!ws::LoadSettingsFile(engine.config.prefs, settingsPath, &host)) return 2;
   } else {
-    std::string path = ws::SettingsPathForReading(engine.ProgramFolder);
-    if (ws::StampOf(path).exists) ws::LoadSettingsFile(engine.prefs, path, &host);
+    std::string path = ws::SettingsPathForReading(engine.config.ProgramFolder);
+    if (ws::StampOf(path).exists) ws::LoadSettingsFile(engine.config.prefs, path, &host);
   }
 
   std::error_code ec;
@@ -152,19 +142,20 @@ int main(int argc, char** argv) {
   try {
     source.Load(absolute);
   } catch (const ws::FileError& error) {
-    host.ShowMessage(ws::MessageKind::Error, error.what());
+    host.ShowMessage({ws::MessageKind::Error, error.what(), {}, -1});
     return 2;
   }
-  FileEditor editor(source.Lines());
 
   if (reformat) {
-    std::string text = ws::ReformatText(engine, editor);
+    std::string text = ws::ReformatText(engine, source.Lines());
     std::cout << text;
     if (!text.empty()) std::cout << "\r\n";
     return 0;
   }
-  ws::RunOutcome outcome = check ? ws::CheckSyntax(engine, editor)
-                                 : ws::RunBuildFile(engine, editor, ws::FolderOf(absolute));
+  ws::RunOutcome outcome =
+      check ? ws::CheckSyntax(engine, source.Lines())
+            : ws::RunBuildFile(engine, {source.Lines(), ws::FolderOf(absolute),
+                                        std::string(ws::FileNameOf(absolute))});
   host.EndProgressLine();
   return ExitStatus(outcome);
 }

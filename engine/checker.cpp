@@ -4,7 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "context.h"
+#include "engine.h"
+#include "texthelpers.h"
 
 namespace ws {
 
@@ -52,64 +53,51 @@ bool IsInteger(std::string_view text) {
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-void ReportLineError(Engine& engine, std::string_view message, int lineIndex,
-                     std::string_view lineNumberText) {
-  std::string text(message);
-  text += lineNumberText;
-  engine.Error(text);
-  SelectErrorLine(engine, lineIndex);
-}
-
-std::string_view Trim(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
-
 // The message of the first test that the command word and its parameters
-// fail, without the line number; nothing when the line is good.
-std::optional<std::string> CommandMessage(std::string_view word, const Parameters& p) {
-  const std::string quoted = "`" + std::string(word) + "` command on line: ";
-  const std::string tooMany = "Too many parameters for " + quoted;
+// fail; nothing when the line is good. Messages that name the command word
+// take it as their first argument.
+std::optional<MessageId> CommandMessage(std::string_view word, const Parameters& p) {
+  using enum MessageId;
   if (word == "tag" || word == "include") {
-    if (!p[2].empty()) return tooMany;
-    if (p[0].empty()) return "You must have at least one parameter for " + quoted;
+    if (!p[2].empty()) return TooManyParameters;
+    if (p[0].empty()) return AtLeastOneParameter;
     return std::nullopt;
   }
   if (word == "run" || word == "new") {
-    if (!p[1].empty()) return tooMany;
-    if (p[0].empty()) return "No parameters for " + quoted;
+    if (!p[1].empty()) return TooManyParameters;
+    if (p[0].empty()) return NoParameters;
     return std::nullopt;
   }
   if (word == "end") return std::nullopt;
   if (word == "repeat" || word == "set") {
-    if (!p[2].empty()) return tooMany;
-    if (p[0].find_first_of("\":") != std::string::npos)
-      return "First parameter for `" + std::string(word) + "` command must be a variable on line: ";
+    if (!p[2].empty()) return TooManyParameters;
+    if (p[0].find_first_of("\":") != std::string::npos) return FirstParameterNotVariable;
     return std::nullopt;
   }
   if (word == "if") {
-    if (!p[4].empty()) return tooMany;
-    if (p[0].empty()) return "No parameters for `if` command on line: ";
-    if (p[1] != "is" && p[1] != "isnot")
-      return "Missing or Misspelled `is` or `isnot` for " + std::string(word) +
-             " command on line: ";
-    if (p[2].empty()) return "There is no second parameter for `if` command on line: ";
-    if (p[3] != "then") return "Missing or Misspelled `then` for `if` command on line: ";
+    if (!p[4].empty()) return TooManyParameters;
+    if (p[0].empty()) return NoParameters;
+    if (p[1] != "is" && p[1] != "isnot") return MissingIsOrIsnot;
+    if (p[2].empty()) return NoSecondIfParameter;
+    if (p[3] != "then") return MissingThen;
     return std::nullopt;
   }
   if (word == "else") {
-    if (!p[0].empty()) return "Too many parameters for `else` command on line: ";
+    if (!p[0].empty()) return TooManyParameters;
     return std::nullopt;
   }
-  return "Missing or Misspelled command on line: ";
+  return MissingCommand;
+}
+
+bool NamesCommand(MessageId id) {
+  using enum MessageId;
+  return id == TooManyParameters || id == AtLeastOneParameter || id == NoParameters ||
+         id == FirstParameterNotVariable;
 }
 
 }  // namespace
 
-bool SplitParameters(Engine& engine, std::string_view text, int lineIndex,
-                     std::string_view lineNumberText, Parameters& p) {
+std::optional<MessageId> SplitParameters(std::string_view text, Parameters& p) {
   constexpr std::size_t kMaxPieces = 5;
   constexpr auto npos = std::string::npos;
   WorkText work(text);
@@ -129,9 +117,7 @@ bool SplitParameters(Engine& engine, std::string_view text, int lineIndex,
     std::size_t close = t.find('"', quote + 1);
     if (quote == 0 || t[quote - 1] != ':') {
       if (close == npos) {
-        ReportLineError(engine, "Closing quotation mark is missing on line: ", lineIndex,
-                        lineNumberText);
-        return false;
+        return MessageId::ClosingQuoteMissing;
       }
       pieces.push_back({work.Origin(quote), t.substr(quote, close - quote + 1)});
       work.Erase(quote, close - quote + 1);
@@ -156,9 +142,7 @@ bool SplitParameters(Engine& engine, std::string_view text, int lineIndex,
     std::string word = t.substr(0, t.find(' '));
     std::size_t colon = word.find(':');
     if (colon != npos && !IsInteger(std::string_view(word).substr(colon + 1))) {
-      ReportLineError(engine, "Invalid field number after `:` on line: ", lineIndex,
-                      lineNumberText);
-      return false;
+      return MessageId::InvalidFieldNumber;
     }
     pieces.push_back({work.Origin(0), word});
     work.Erase(0, word.size());
@@ -168,41 +152,39 @@ bool SplitParameters(Engine& engine, std::string_view text, int lineIndex,
                    [](const Piece& a, const Piece& b) { return a.origin < b.origin; });
   for (std::size_t i = 0; i < p.size(); ++i)
     p[i] = i < pieces.size() ? std::move(pieces[i].text) : std::string();
-  return true;
+  return std::nullopt;
 }
 
-void SelectErrorLine(Engine& engine, int lineIndex) {
-  PlaceCaretOnLine(engine, lineIndex);
-  engine.BuildStopped = true;
+void ReportBadLine(Engine& engine, int lineIndex, MessageId id, std::string_view word) {
+  const std::string number = std::to_string(lineIndex + 1);
+  if (NamesCommand(id))
+    engine.ReportLine(lineIndex, id, {word, number});
+  else
+    engine.ReportLine(lineIndex, id, {number});
+  engine.PlaceCaret(lineIndex);
 }
 
-void CheckBuildFile(Engine& engine) {
-  engine.BuildStopped = false;
-  if (!engine.sourceEditor) return;
-  const std::vector<std::string> lines = engine.sourceEditor->Lines();
+void CheckBuildFile(Engine& engine, const std::vector<std::string>& lines) {
+  engine.run.BuildStopped = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string line = lines[i];
-    std::replace(line.begin(), line.end(), '\t', ' ');
-    std::string_view rest = line;
-    std::size_t first = rest.find_first_not_of(' ');
-    if (first == std::string_view::npos) continue;
-    rest.remove_prefix(first);
-    if (rest.starts_with("//") || rest.starts_with("--")) continue;
+    std::string line = TabsToBlanks(lines[i]);
+    std::string_view rest = TrimLeadingBlanks(line);
+    if (rest.empty() || rest.starts_with("//") || rest.starts_with("--")) continue;
 
     std::size_t blank = rest.find(' ');
     std::string_view word = rest.substr(0, blank);
-    rest = blank == std::string_view::npos ? std::string_view() : Trim(rest.substr(blank));
+    rest = blank == std::string_view::npos ? std::string_view() : TrimBlanks(rest.substr(blank));
 
-    const int index = static_cast<int>(i);
-    const std::string number = std::to_string(i + 1);
     Parameters p;
-    if (!rest.empty() && !SplitParameters(engine, rest, index, number, p)) return;
-    if (std::optional<std::string> message = CommandMessage(word, p)) {
-      ReportLineError(engine, *message, index, number);
+    std::optional<MessageId> bad;
+    if (!rest.empty()) bad = SplitParameters(rest, p);
+    if (!bad) bad = CommandMessage(word, p);
+    if (bad) {
+      engine.run.BuildStopped = true;
+      ReportBadLine(engine, static_cast<int>(i), *bad, word);
       return;
     }
   }
-  engine.BuildStopped = false;
 }
 
 }  // namespace ws

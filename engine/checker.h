@@ -5,12 +5,16 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "messages.h"
 
 namespace ws {
 
-struct Engine;
+class Engine;
 
 // The parameters of a line, P1 to P5; each empty when absent.
 using Parameters = std::array<std::string, 5>;
@@ -18,19 +22,17 @@ using Parameters = std::array<std::string, 5>;
 // Splits text (what follows a command word, or a whole line for the
 // reformatter) into up to five parameters, in the order in which they stand:
 // quoted texts and field-by-name references (`x:"Name"`) whole, other pieces
-// at blanks; a comment ("--" or "//") ends the text. An unclosed quoted text or
-// a field number that is not an integer is shown as an error (the line number
-// text appended), the caret goes to the line, and the result is false with p
-// unchanged.
-bool SplitParameters(Engine& engine, std::string_view text, int lineIndex,
-                     std::string_view lineNumberText, Parameters& p);
+// at blanks; a comment ("--" or "//") ends the text. An unclosed quoted text
+// or a field number that is not an integer gives its message (to be shown
+// with the line number) and leaves p unchanged.
+std::optional<MessageId> SplitParameters(std::string_view text, Parameters& p);
 
-// Places the caret of the source editor at the start of the line with the
-// given 0-based index and sets BuildStopped.
-void SelectErrorLine(Engine& engine, int lineIndex);
+// Shows a message of the checker for a 0-based line (the command word is put
+// in where the message names it) and places the caret on the line.
+void ReportBadLine(Engine& engine, int lineIndex, MessageId id, std::string_view word = {});
 
-// Checks every line of engine.sourceEditor. Stops at the first bad line with
-// its message and the caret on it; BuildStopped tells the outcome.
-void CheckBuildFile(Engine& engine);
+// Checks every line. Stops at the first bad line with its message and the
+// caret on it; run.BuildStopped tells the outcome.
+void CheckBuildFile(Engine& engine, const std::vector<std::string>& lines);
 
 }  // namespace ws

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "context.h"
+#include "engine.h"
 #include "fileio.h"
 #include "grammar.h"
 #include "scanner.h"
@@ -31,34 +31,21 @@ struct TParseEntry {
 struct ParseMessage {
   int first;
   int last;
-  const char* document;
-  const char* nested;  // followed by the nested file's name
+  MessageId document;
+  MessageId nested;  // with the nested file's name
 };
 
 // Tested in this order against the first and last symbol of a handle that no
 // rule matches. The grammar gives these codes their meaning (data/grammar.txt).
 constexpr ParseMessage kParseMessages[] = {
-    {1, 4, "Syntax error - illegal use of comma     ",
-     "Syntax error - illegal use of comma in file:"},
-    {20, 2, "Syntax error - missing operator - `end`  ",
-     "Syntax error - missing operator - `end` in file: "},
-    {8, 2, "Syntax error - missing operator - `end`    ",
-     "Syntax error - missing operator - `end` in file: "},
-    {30, 32, "Syntax error - too much parameters in file:  ",
-     "Syntax error - too much parameters in file:  "},
-    {2, 7, "Syntax error - too much - `end`    ", "Syntax error - too much - `end`  in file: "},
-    {24, 24, "Syntax error - Nest In Tag Without a Body  ",
-     "Syntax error - Nest In Tag Without a Body in file: "},
-    {15, 2, "Syntax error - missing operator - `end`    ",
-     "Syntax error - missing operator - `end` in file: "},
+    {1, 4, MessageId::IllegalComma, MessageId::IllegalCommaInFile},
+    {20, 2, MessageId::MissingEnd, MessageId::MissingEndInFile},
+    {8, 2, MessageId::MissingEndAfterElse, MessageId::MissingEndInFile},
+    {30, 32, MessageId::TooMuchParameters, MessageId::TooMuchParametersInFile},
+    {2, 7, MessageId::TooMuchEnd, MessageId::TooMuchEndInFile},
+    {24, 24, MessageId::TagWithoutBody, MessageId::TagWithoutBodyInFile},
+    {15, 2, MessageId::MissingEndAfterElse, MessageId::MissingEndInFile},
 };
-constexpr const char* kOtherParseError = "  Syntax  Error       ";
-constexpr const char* kOtherParseErrorNested = "  Syntax  Error  in file: ";
-
-const std::string kNoName;
-const std::string& NameOf(const TNode* node) {
-  return node ? node->name : kNoName;
-}
 
 class Compiler {
  public:
@@ -80,8 +67,9 @@ class Compiler {
   void Patch(int entry);
 
   void ReportParseError(int first, int last);
-  void ReportLimit(const std::string& text);
+  void ReportLimit(MessageId id, std::string_view limit);
   std::string InFile() const;
+  int Line() const;  // 0-based line of the token being read
 
   TParseEntry& Entry(int i) {
     if (i < 0) i = 0;
@@ -108,14 +96,14 @@ class Compiler {
 };
 
 void Compiler::ResetCompiler() {
-  engine_.TagDepth = 0;
-  engine_.CompileError = false;
+  engine_.run.TagDepth = 0;
+  engine_.run.CompileError = false;
   tables_ = LoadGrammarTables(engine_);
   next_ = 1;
   tree_ = std::make_unique<SymbolTree>();
   LoadAlphabet(*tables_, *tree_);
   codes_ = {ClassCode("$prog"), ClassCode("#"), ClassCode("$CN"), ClassCode("$ID")};
-  scanner_ = std::make_unique<Scanner>(engine_, *tree_, codes_);
+  scanner_ = std::make_unique<Scanner>(engine_.run.Memo1, *tree_, codes_);
   table_ = std::make_unique<TInstructionTable>();
   top_ = 0;
   atEndOfText_ = false;
@@ -132,9 +120,18 @@ int Compiler::ClassCode(const char* text) {
 bool Compiler::ReadToken() {
   if (atEndOfText_) return true;
   lookaheadNode_ = scanner_->NextToken(lookaheadText_, lookaheadCode_);
+  for (const ScanError& error : scanner_->TakeErrors()) {
+    const std::string number = std::to_string(error.line + 1);
+    if (error.found.empty())
+      engine_.ReportLine(error.line, error.id, {number});
+    else
+      engine_.ReportLine(error.line, error.id, {error.found, number});
+    engine_.PlaceCaret(error.line);
+    engine_.run.CompileError = true;
+  }
   // A quoted text "#" has the code of the texts, not of the end.
   atEndOfText_ = lookaheadCode_ == codes_.end && lookaheadText_ == "#";
-  return !engine_.CompileError;
+  return !engine_.run.CompileError;
 }
 
 bool Compiler::CompileBuildFile(CompiledProgram& out) {
@@ -148,8 +145,7 @@ bool Compiler::CompileBuildFile(CompiledProgram& out) {
     const char relation = Relation(stack_[static_cast<std::size_t>(top_)].symbol, lookaheadCode_);
     if (relation != '>' && relation != '.') {
       if (top_ >= kParseStackSize) {
-        ReportLimit("Syntax error - the blocks are nested too deeply: the parse stack holds " +
-                    std::to_string(kParseStackSize) + " entries");
+        ReportLimit(MessageId::ParseStackFull, std::to_string(kParseStackSize));
         return false;
       }
       stack_[static_cast<std::size_t>(++top_)] = {lookaheadCode_, lookaheadNode_, 0, 0};
@@ -167,9 +163,10 @@ bool Compiler::CompileBuildFile(CompiledProgram& out) {
     const int rule = h >= 2 ? MatchRule(h, top_ - h + 1) : 0;
     if (rule != 0) {
       if (++reductions > kMaxReductionsPerShift)
-        throw FileError(engine_.ProgramFolder + "rules",
-                        "Grammar file " + engine_.ProgramFolder +
-                            "rules is damaged: its rules make the parser reduce without end");
+        throw FileError(engine_.config.ProgramFolder + "rules",
+                        MessageText(MessageId::GrammarFileDamaged,
+                                    {engine_.config.ProgramFolder + "rules",
+                                     "its rules make the parser reduce without end"}));
       RunAction(rule, h, top_);
       if (stopped_) return false;
       top_ = h;
@@ -329,8 +326,7 @@ bool Compiler::EmitInstruction(std::string_view opcode, TNode* operand1, TNode* 
                                TNode* operand3) {
   if (stopped_) return false;
   if (next_ > kInstructionCount) {
-    ReportLimit("Syntax error - the program needs more than " + std::to_string(kInstructionCount) +
-                " instructions");
+    ReportLimit(MessageId::TooManyInstructions, std::to_string(kInstructionCount));
     return false;
   }
   TInstruction& instruction = (*table_)[next_++];
@@ -345,9 +341,9 @@ bool Compiler::EmitInstruction(std::string_view opcode, TNode* operand1, TNode* 
 TNode* Compiler::NewTemporary() {
   int code = codes_.identifier;
   bool created = false;
-  TNode* node =
-      tree_->FindOrAddSymbol("&" + std::to_string(engine_.TemporaryCounter), code, &created);
-  if (created) ++engine_.TemporaryCounter;
+  TNode* node = tree_->FindOrAddSymbol("&" + std::to_string(engine_.tables.TemporaryCounter()),
+                                       code, &created);
+  if (created) engine_.tables.NextTemporary();
   return node;
 }
 
@@ -364,31 +360,35 @@ void Compiler::Patch(int entry) {
 }
 
 std::string Compiler::InFile() const {
-  return engine_.NestedFileName.empty() ? std::string() : " in file: " + engine_.NestedFileName;
+  const std::string& file = engine_.run.NestedFileName;
+  return file.empty() ? std::string() : " in file: " + file;
+}
+
+int Compiler::Line() const {
+  return scanner_ ? static_cast<int>(std::max<long long>(scanner_->LineCounter() - 1, 0)) : -1;
 }
 
 void Compiler::ReportParseError(int first, int last) {
-  const bool nested = !engine_.NestedFileName.empty();
-  std::string message = nested ? kOtherParseErrorNested : kOtherParseError;
+  const std::string& file = engine_.run.NestedFileName;
+  MessageId id = file.empty() ? MessageId::SyntaxError : MessageId::SyntaxErrorInFile;
   for (const ParseMessage& m : kParseMessages) {
     if (m.first == first && m.last == last) {
-      message = nested ? m.nested : m.document;
+      id = file.empty() ? m.document : m.nested;
       break;
     }
   }
-  if (nested) message += engine_.NestedFileName;
-  engine_.CompileError = true;
-  engine_.BuildStopped = true;
-  engine_.Error(message);
+  engine_.run.CompileError = true;
+  engine_.run.BuildStopped = true;
+  engine_.ReportLine(Line(), id, {file});
 }
 
 // The tables' sizes are limits of the program: reaching one ends the compile
 // with a message that names it.
-void Compiler::ReportLimit(const std::string& text) {
+void Compiler::ReportLimit(MessageId id, std::string_view limit) {
   stopped_ = true;
-  engine_.CompileError = true;
-  engine_.BuildStopped = true;
-  engine_.Error(text + InFile());
+  engine_.run.CompileError = true;
+  engine_.run.BuildStopped = true;
+  engine_.ReportLine(Line(), id, {limit, InFile()});
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 namespace ws {
 
-struct Engine;
+class Engine;
 
 // Compiles engine.Memo1 (already prepared). On success fills out (its tree and
 // table) and returns true.

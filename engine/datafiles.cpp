@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
-#include <memory>
 
-#include "context.h"
+#include "engine.h"
 #include "outputfiles.h"
+#include "texthelpers.h"
 #include "paths.h"
 
 namespace ws {
@@ -15,41 +15,29 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-std::string_view TrimLeadingBlanks(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  return first == npos ? std::string_view() : text.substr(first);
+// The data file at path, after any page of that name being written is done;
+// null when one of them failed (reported).
+const DataFile* DataFileAt(Engine& engine, const std::string& path) {
+  if (!AwaitOutput(engine, path)) return nullptr;
+  return &engine.caches.dataFiles.File(path);
 }
 
-std::string_view TrimTrailingBlanks(std::string_view text) {
-  std::size_t last = text.find_last_not_of(' ');
-  return last == npos ? std::string_view() : text.substr(0, last + 1);
-}
-
-// The data file at path, after any page of that name being written is done.
-const DataFile& DataFileAt(Engine& engine, const std::string& path) {
-  AwaitOutput(engine, path);
-  if (!engine.dataFiles) engine.dataFiles = std::make_unique<DataFileCache>();
-  return engine.dataFiles->File(path);
-}
-
-void ReportNoSuchVariable(Engine& engine) {
-  engine.BuildStopped = true;
-  engine.Plain("no such variable");
+void Stop(Engine& engine, MessageId id, std::initializer_list<std::string_view> args = {}) {
+  engine.run.BuildStopped = true;
+  engine.Report(id, args);
 }
 
 void ReportNoColumnNumber(Engine& engine, long long column, const std::string& path) {
-  engine.BuildStopped = true;
-  engine.Error("there is no such column number: " + std::to_string(column) + " in: " + path);
+  Stop(engine, MessageId::NoSuchColumnNumber, {std::to_string(column), path});
 }
 
 // The decimal number of a column reference; a text that is not a number
 // counts as 0, one too large for any file as the largest number.
 long long ColumnNumber(std::string_view text) {
-  long long n = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (ec == std::errc::result_out_of_range) return std::numeric_limits<long long>::max();
-  if (ec != std::errc() || end != text.data() + text.size()) return 0;
-  return n;
+  std::errc error{};
+  std::optional<long long> n = ParseInteger<long long>(text, &error);
+  if (error == std::errc::result_out_of_range) return std::numeric_limits<long long>::max();
+  return n.value_or(0);
 }
 
 // The column number of a column name: counted by the separators (or, in a
@@ -132,42 +120,40 @@ DataFile ParseDataFile(std::string_view text, char separator) {
 
 std::optional<OpenedDataSet> OpenDataSet(Engine& engine, std::string_view name,
                                          std::string_view paramText, std::string_view paramValue) {
-  if (engine.BuildStopped) return std::nullopt;
-  DataSet* set = engine.DataSets.Find(name);
-  if (set && OutputsPending(engine)) RecordUndo(engine, [set, saved = *set] { *set = saved; });
-  if (!set) {
-    set = engine.DataSets.Enter(name);
-    if (set) RecordUndo(engine, [&engine] { engine.DataSets.RemoveNewest(); });
-  }
-  if (!set) {
-    engine.BuildStopped = true;
-    engine.Error("Too many data sets: at most " + std::to_string(kTableCapacity) +
-                 " can be opened (data set: " + std::string(name) + ")");
+  if (engine.run.BuildStopped) return std::nullopt;
+  DataSetTable& sets = engine.tables.DataSets;
+  const DataSet* entered = sets.Enter(name);
+  if (!entered) {
+    Stop(engine, MessageId::TooManyDataSets, {std::to_string(kTableCapacity), name});
     return std::nullopt;
   }
-  set->CurrentRecord = engine.prefs.controls.chkFieldName ? 2 : 1;
+  DataSet* set = &sets.Change(*entered);
+  set->CurrentRecord = engine.run.prefs.controls.chkFieldName ? 2 : 1;
 
   std::string_view fileName = paramText;
   if (paramText.starts_with('"'))
     fileName = paramText.size() >= 2 ? paramText.substr(1, paramText.size() - 2) : "";
   else if (paramText.starts_with('&'))
     fileName = paramValue;
-  set->FilePath = ResolveFileName(engine.BaseFolder, fileName);
+  set->FilePath = ResolveFileName(engine.run.BaseFolder, fileName);
 
-  const DataFile& file = DataFileAt(engine, set->FilePath);
-  return OpenedDataSet{std::to_string(set->CurrentRecord), std::to_string(file.records.size())};
+  const DataFile* file = DataFileAt(engine, set->FilePath);
+  if (!file) return std::nullopt;
+  return OpenedDataSet{std::to_string(set->CurrentRecord), std::to_string(file->records.size())};
 }
 
 std::optional<std::string> FieldValue(Engine& engine, std::string_view reference) {
-  if (engine.BuildStopped) return std::nullopt;
+  if (engine.run.BuildStopped) return std::nullopt;
   std::size_t colon = reference.find(':');
-  DataSet* set = engine.DataSets.Find(reference.substr(0, colon));
+  const DataSet* set = engine.tables.DataSets.Find(reference.substr(0, colon));
   if (!set) {
-    ReportNoSuchVariable(engine);
+    Stop(engine, MessageId::NoSuchVariable);
     return std::nullopt;
   }
   std::string_view column = colon == npos ? std::string_view() : reference.substr(colon + 1);
-  const DataFile& file = DataFileAt(engine, set->FilePath);
+  const DataFile* found = DataFileAt(engine, set->FilePath);
+  if (!found) return std::nullopt;
+  const DataFile& file = *found;
 
   long long c = 0;
   if (column.starts_with('"')) {
@@ -175,8 +161,7 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
     name = name.substr(0, name.find('"'));
     c = ColumnOfName(file, name);
     if (c == 0) {
-      engine.BuildStopped = true;
-      engine.Error("there is no such column name: " + std::string(name) + " in: " + set->FilePath);
+      Stop(engine, MessageId::NoSuchColumnName, {name, set->FilePath});
       return std::nullopt;
     }
   } else {
@@ -215,42 +200,30 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
 
 std::optional<std::string> LookupVariable(Engine& engine, std::string_view name,
                                           std::string_view value, bool declare) {
-  if (engine.BuildStopped) return std::nullopt;
-  Variable* variable = engine.Variables.Find(name);
-  if (!variable && declare) {
-    variable = engine.Variables.Enter(name);
-    if (variable) RecordUndo(engine, [&engine] { engine.Variables.RemoveNewest(); });
-    if (!variable) {
-      engine.BuildStopped = true;
-      engine.Error("Too many variables: at most " + std::to_string(kTableCapacity) +
-                   " can be set (variable: " + std::string(name) + ")");
-      return std::nullopt;
-    }
-  }
-  if (!variable) {
-    engine.BuildStopped = true;
-    engine.Warning("Variable: " + std::string(name) + " is not declared");
+  if (engine.run.BuildStopped) return std::nullopt;
+  VariableTable& variables = engine.tables.Variables;
+  if (!declare) {
+    if (const Variable* variable = variables.Find(name)) return variable->Value;
+    Stop(engine, MessageId::VariableNotDeclared, {name});
     return std::nullopt;
   }
-  if (declare) {
-    if (OutputsPending(engine))
-      RecordUndo(engine, [variable, saved = variable->Value] { variable->Value = saved; });
-    variable->Value = std::string(value);
+  const Variable* entered = variables.Enter(name);
+  if (!entered) {
+    Stop(engine, MessageId::TooManyVariables, {std::to_string(kTableCapacity), name});
+    return std::nullopt;
   }
-  return variable->Value;
+  return variables.Change(*entered).Value = std::string(value);
 }
 
 std::optional<std::string> StepRecord(Engine& engine, std::string_view name) {
-  if (engine.BuildStopped) return std::nullopt;
-  DataSet* set = engine.DataSets.Find(name);
+  if (engine.run.BuildStopped) return std::nullopt;
+  DataSetTable& sets = engine.tables.DataSets;
+  const DataSet* set = sets.Find(name);
   if (!set) {
-    ReportNoSuchVariable(engine);
+    Stop(engine, MessageId::NoSuchVariable);
     return std::nullopt;
   }
-  if (OutputsPending(engine))
-    RecordUndo(engine, [set, saved = set->CurrentRecord] { set->CurrentRecord = saved; });
-  ++set->CurrentRecord;
-  return std::to_string(set->CurrentRecord);
+  return std::to_string(++sets.Change(*set).CurrentRecord);
 }
 
 std::string CompareValues(std::string_view a, std::string_view b, bool equal) {

@@ -12,7 +12,7 @@
 
 namespace ws {
 
-struct Engine;
+class Engine;
 
 struct OpenedDataSet {
   std::string firstRecord;  // decimal

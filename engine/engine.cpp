@@ -1,28 +1,35 @@
-#include "context.h"
+#include "engine.h"
 
-#include "datafiles.h"
-#include "markers.h"
+#include "grammar.h"
 #include "outputfiles.h"
-#include "outputwriter.h"
-#include "tags.h"
 
 namespace ws {
+
+RunState::RunState() = default;
+RunState::~RunState() = default;
+RunState::RunState(RunState&&) noexcept = default;
+RunState& RunState::operator=(RunState&&) noexcept = default;
 
 Engine::Engine(Host& host) : host(host) {}
 Engine::~Engine() = default;
 
-void Engine::Message(MessageKind kind, std::string_view text) {
-  SettleOutputs(*this);
-  host.ShowMessage(kind, text);
+void Engine::BeginCall() {
+  run = RunState();
+  run.prefs = config.prefs;
+  stopRequested_.store(false, std::memory_order_relaxed);
 }
 
-void PlaceCaretOnLine(Engine& engine, int lineIndex) {
-  if (!engine.sourceEditor) return;
-  std::vector<std::string> lines = engine.sourceEditor->Lines();
-  std::size_t position = 0;
-  for (int i = 0; i < lineIndex && i < static_cast<int>(lines.size()); ++i)
-    position += lines[static_cast<std::size_t>(i)].size() + 2;
-  engine.sourceEditor->PlaceCaret(position);
+void Engine::Show(MessageKind kind, std::string text, int line) {
+  if (run.OutputFailed || !SettleOutputs(*this)) return;
+  host.ShowMessage({kind, std::move(text), line >= 0 ? run.NestedFileName : std::string(), line});
+}
+
+void Engine::Report(MessageId id, std::initializer_list<std::string_view> args) {
+  Show(KindOf(id), MessageText(id, args));
+}
+
+void Engine::ReportLine(int line, MessageId id, std::initializer_list<std::string_view> args) {
+  Show(KindOf(id), MessageText(id, args), line);
 }
 
 }  // namespace ws

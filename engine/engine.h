@@ -1,85 +1,113 @@
-// The engine's process-wide state in one object: flags, tables, settings,
-// shared buffers and caches. The host creates one for the life of the process;
-// tests make a fresh one each.
+// The engine object: what the host configures, the state of the call in
+// progress, the tables that live for the process, and the caches. The host
+// makes one Engine per process (a test makes a fresh one each) and calls the
+// entry points of entrypoints.h and reformat.h on it; host.h says on which
+// threads.
 #pragma once
 
+#include <atomic>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "datafiles.h"
+#include "filecache.h"
 #include "host.h"
-#include "output.h"
+#include "markers.h"
+#include "messages.h"
 #include "settings.h"
+#include "tags.h"
 #include "textbuffer.h"
 #include "values.h"
 
 namespace ws {
 
 struct GrammarTables;  // alpha, pred, rules as read from the program folder
-class IncludeCache;
-class DataFileCache;
 class OutputQueue;     // pages being written while the run goes on
-class TagMarkerCache;  // the markers of the tag names in use
 
-struct Engine {
+// What the host sets, between calls.
+struct EngineConfig {
+  // Folder of the grammar files "alpha", "pred", "rules" (with trailing "/").
+  std::string ProgramFolder;
+  // The preferences; each call works on a copy taken when it starts.
+  SettingsStore prefs;
+};
+
+// The state of one run, check or reformat; made afresh by each entry point.
+struct RunState {
+  SettingsStore prefs;  // the settings in effect for this call
+  bool BuildStopped = false;
+  bool CompileError = false;
+  bool ProgramEnded = false;
+  bool FileFailed = false;    // a file could not be read or written (reported)
+  bool OutputFailed = false;  // a page failed: nothing after it is shown
+  std::string NestedFileName;  // the nested build file being compiled or run
+  std::string BaseFolder;      // "" or a folder ending in "/"
+  std::string DocumentName;    // for the progress window
+  std::string SavedTitle;
+  int RunStartSecond = 0;
+  int NestedRunDepth = 0;
+  int TagDepth = 0;  // tag blocks being run
+  // The text being prepared and compiled.
+  RichBuffer Memo1;
+  // Pages handed to the writer thread; made by the first page of the run and
+  // ended (its thread joined) with the run.
+  std::unique_ptr<OutputQueue> outputs;
+
+  RunState();
+  ~RunState();
+  RunState(RunState&&) noexcept;
+  RunState& operator=(RunState&&) noexcept;
+};
+
+// Files read again and again during runs, kept until they change.
+struct EngineCaches {
+  std::shared_ptr<const GrammarTables> grammar;
+  IncludeCache includes;
+  DataFileCache dataFiles;
+  TagMarkerCache tagMarkers;
+};
+
+class Engine {
+ public:
   explicit Engine(Host& host);
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
   ~Engine();
 
   Host& host;
+  EngineConfig config;
+  RunState run;
+  ProcessTables tables;
+  EngineCaches caches;
 
-  // Folder of the grammar files "alpha", "pred", "rules" (with trailing "/").
-  std::string ProgramFolder;
-  SettingsStore prefs;
+  // Asks the call in progress to stop at its next instruction, as if it had
+  // failed. Safe from any thread; a request made while no call is in progress
+  // is forgotten when the next one starts.
+  void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
+  bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
+  // Starts a call: a fresh run state with a copy of the settings.
+  void BeginCall();
 
-  // Run state.
-  bool BuildStopped = false;
-  bool CompileError = false;
-  bool ProgramEnded = false;
-  bool ProgressShown = false;
-  std::string NestedFileName;
-  std::string BaseFolder;  // "" or a folder ending in "/"
-  SourceEditor* sourceEditor = nullptr;
-  int RunStartSecond = 0;
-  std::string SavedTitle;
-  int NestedRunDepth = 0;
+  // Shows a message. Pages still being written are settled first: when one of
+  // them failed, that failure is reported instead, the run stops
+  // (run.BuildStopped) and this message is dropped. Never throws.
+  void Report(MessageId id, std::initializer_list<std::string_view> args = {});
+  // The same for a message about a line (0-based) of the text being checked
+  // or compiled; the caret is not moved.
+  void ReportLine(int line, MessageId id, std::initializer_list<std::string_view> args = {});
+  // Shows text as a message of kind (a file error's own text).
+  void Show(MessageKind kind, std::string text, int line = -1);
 
-  // Temporaries are numbered across compiles for the life of the process.
-  long long TemporaryCounter = 0;
+  // Places the caret on a 0-based line of the document.
+  void PlaceCaret(int line) { host.PlaceCaret(line); }
 
-  // Nesting depth of the tag blocks being run.
-  int TagDepth = 0;
+  const Settings& settings() const { return run.prefs.settings; }
 
-  // Shared text buffers.
-  RichBuffer Memo1;
-  TextBuffer TempEditor;
-
-  // Variables and data sets live for the whole process and are never cleared.
-  VariableTable Variables;
-  DataSetTable DataSets;
-
-  // Grammar tables, read once and read again only when a file changed.
-  std::shared_ptr<const GrammarTables> grammar;
-  std::unique_ptr<IncludeCache> includes;
-  std::unique_ptr<DataFileCache> dataFiles;
-  std::unique_ptr<OutputQueue> outputs;
-  std::unique_ptr<TagMarkerCache> tagMarkers;
-
-  // Messages. Each sets nothing by itself; callers set the flags. Pages still
-  // being written are settled first: when one of them failed, that failure
-  // is reported instead and the call throws (see SettleOutputs).
-  void Message(MessageKind kind, std::string_view text);
-  void Error(std::string_view text) { Message(MessageKind::Error, text); }
-  void Warning(std::string_view text) { Message(MessageKind::Warning, text); }
-  void Information(std::string_view text) { Message(MessageKind::Information, text); }
-  void Plain(std::string_view text) { Message(MessageKind::Plain, text); }
-
-  const Settings& settings() const { return prefs.settings; }
+ private:
+  std::atomic<bool> stopRequested_{false};
 };
-
-// Places the caret of the source editor (if any) at the start of the line with
-// the given 0-based index.
-void PlaceCaretOnLine(Engine& engine, int lineIndex);
 
 }  // namespace ws

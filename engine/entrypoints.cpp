@@ -1,11 +1,11 @@
-#include "drivers.h"
+#include "entrypoints.h"
 
-#include <memory>
-#include <optional>
+#include <exception>
+#include <new>
 
 #include "checker.h"
 #include "compiler.h"
-#include "context.h"
+#include "engine.h"
 #include "fileio.h"
 #include "interpreter.h"
 #include "outputfiles.h"
@@ -16,146 +16,121 @@ namespace ws {
 
 namespace {
 
-// Copies the editor's lines into Memo1, prepares and compiles them.
-bool PrepareAndCompile(Engine& engine, const SourceEditor& editor, CompiledProgram& program) {
-  engine.Memo1.SetLines(editor.Lines());
+// Prepares and compiles the lines in Memo1.
+bool PrepareAndCompile(Engine& engine, CompiledProgram& program) {
   PrepareSource(engine);
   return CompileBuildFile(engine, program);
 }
 
-void RestoreTitle(Engine& engine) {
-  engine.host.SetApplicationTitle(engine.SavedTitle);
+// Runs body; a file that cannot be read or written, and anything else thrown
+// inside the engine, ends the call like any other failure. Pages finished
+// before the failure are settled first: one of them may have failed first.
+template <typename Body>
+void Guarded(Engine& engine, Body body) {
+  auto fail = [&engine](MessageKind kind, std::string text, bool file) {
+    if (!SettleOutputs(engine)) return;
+    engine.run.BuildStopped = true;
+    engine.run.FileFailed = file;
+    engine.Show(kind, std::move(text));
+  };
+  try {
+    body();
+  } catch (const FileError& error) {
+    fail(MessageKind::Error, error.what(), true);
+  } catch (const std::bad_alloc&) {
+    fail(MessageKind::Error, MessageText(MessageId::UnexpectedFailure, {"out of memory"}), false);
+  } catch (const std::exception& error) {
+    fail(MessageKind::Error, MessageText(MessageId::UnexpectedFailure, {error.what()}), false);
+  }
 }
 
-// A file that cannot be read or written ends the run like any other failure.
-RunOutcome ReportFileError(Engine& engine, const FileError& error) {
-  engine.BuildStopped = true;
-  engine.Error(error.what());
-  return RunOutcome::FileFailed;
+RunOutcome OutcomeOf(const Engine& engine) {
+  if (engine.run.FileFailed) return RunOutcome::FileFailed;
+  return engine.run.BuildStopped ? RunOutcome::Stopped : RunOutcome::Completed;
 }
 
 }  // namespace
 
-RunOutcome RunBuildFile(Engine& engine, SourceEditor& editor, std::string folder) {
-  engine.NestedFileName.clear();
-  engine.RunStartSecond = engine.host.ClockSecond();
-  engine.BaseFolder = std::move(folder);
-  engine.BuildStopped = false;
-  engine.ProgramEnded = false;
-  engine.NestedRunDepth = 0;
-  engine.sourceEditor = &editor;
-  engine.SavedTitle = engine.host.FrameCaption();
-  engine.host.SetApplicationTitle(engine.SavedTitle + " - running");
+RunOutcome RunBuildFile(Engine& engine, BuildSource source) {
+  engine.BeginCall();
+  RunState& run = engine.run;
+  run.RunStartSecond = engine.host.ClockSecond();
+  run.BaseFolder = std::move(source.folder);
+  run.DocumentName = std::move(source.name);
+  run.SavedTitle = engine.host.ApplicationTitle();
+  engine.host.SetApplicationTitle(run.SavedTitle + " - running");
 
-  CheckBuildFile(engine);
-  if (engine.BuildStopped) {
-    RestoreTitle(engine);
-    return RunOutcome::Stopped;
-  }
-
-  RunOutcome outcome = RunOutcome::Completed;
-  std::optional<FileError> failure;
-  try {
-    CompiledProgram program;
-    if (!PrepareAndCompile(engine, editor, program)) {
-      RestoreTitle(engine);
-      return RunOutcome::Stopped;
-    }
-    RunProgram(engine, program.table);
-    SettleOutputs(engine);
-  } catch (const FileError& error) {
-    failure = error;
-  } catch (const RunHalted&) {
-    outcome = RunOutcome::Stopped;
-  }
-  if (failure) {
-    // A page finished before the failing read may have failed first; that
-    // one ended the run.
-    try {
+  CheckBuildFile(engine, source.lines);
+  if (!run.BuildStopped) {
+    Guarded(engine, [&] {
+      CompiledProgram program;
+      run.Memo1.SetLines(std::move(source.lines));
+      if (!PrepareAndCompile(engine, program)) return;
+      RunProgram(engine, program.table);
       SettleOutputs(engine);
-    } catch (const FileError& earlier) {
-      failure = earlier;
-    } catch (const RunHalted&) {
-      failure.reset();
-      outcome = RunOutcome::Stopped;
-    }
-    if (failure) outcome = ReportFileError(engine, *failure);
+    });
+    engine.host.CloseProgress();
   }
-  engine.host.CloseProgress();
-  RestoreTitle(engine);
-  if (outcome == RunOutcome::Completed) {
-    if (engine.BuildStopped)
-      outcome = RunOutcome::Stopped;
-    else
-      engine.Information("Build file complete");
-  }
-  engine.TempEditor.Clear();
+  engine.host.SetApplicationTitle(run.SavedTitle);
+  if (!run.BuildStopped) engine.Report(MessageId::BuildFileComplete);
+  const RunOutcome outcome = OutcomeOf(engine);
+  run.outputs.reset();  // the writer's thread ends with the run
   return outcome;
 }
 
-RunOutcome CheckSyntax(Engine& engine, SourceEditor& editor) {
-  engine.sourceEditor = &editor;
-  engine.NestedFileName.clear();
-  CheckBuildFile(engine);
-  if (engine.BuildStopped) return RunOutcome::Stopped;
-  try {
+RunOutcome CheckSyntax(Engine& engine, std::vector<std::string> lines) {
+  engine.BeginCall();
+  CheckBuildFile(engine, lines);
+  if (engine.run.BuildStopped) return RunOutcome::Stopped;
+  Guarded(engine, [&] {
     CompiledProgram program;
-    return PrepareAndCompile(engine, editor, program) ? RunOutcome::Completed : RunOutcome::Stopped;
-  } catch (const FileError& error) {
-    return ReportFileError(engine, error);
-  }
+    engine.run.Memo1.SetLines(std::move(lines));
+    PrepareAndCompile(engine, program);
+  });
+  return OutcomeOf(engine);
 }
 
 void RunNestedBuildFile(Engine& engine, std::string_view name) {
-  engine.ProgramEnded = false;
-  const std::string resolved = ResolveFileName(engine.BaseFolder, name);
-  engine.NestedFileName = resolved;
-  if (engine.NestedRunDepth >= kMaxRunDepth) {
-    engine.BuildStopped = true;
-    engine.Error("Too many nested runs: build files may run others at most " +
-                 std::to_string(kMaxRunDepth) + " deep (at " + resolved + ")");
+  RunState& run = engine.run;
+  run.ProgramEnded = false;
+  const std::string resolved = ResolveFileName(run.BaseFolder, name);
+  run.NestedFileName = resolved;
+  if (run.NestedRunDepth >= kMaxRunDepth) {
+    run.BuildStopped = true;
+    engine.Report(MessageId::TooManyNestedRuns, {std::to_string(kMaxRunDepth), resolved});
     return;
   }
-  AwaitOutput(engine, resolved);
-  // The shared buffer and the numbering of temporaries outlive the run: put
-  // back if a page finished before this one fails.
-  if (OutputsPending(engine))
-    RecordUndo(engine, [&engine, saved = std::make_shared<RichBuffer>(engine.Memo1),
-                        counter = engine.TemporaryCounter] {
-      engine.Memo1 = *saved;
-      engine.TemporaryCounter = counter;
-    });
-  engine.Memo1.Load(resolved);
-  PrepareSource(engine);
+  if (!AwaitOutput(engine, resolved)) return;
+  run.Memo1.Load(resolved);
   CompiledProgram program;
-  if (!CompileBuildFile(engine, program)) {
-    engine.BuildStopped = true;
+  if (!PrepareAndCompile(engine, program)) {
+    run.BuildStopped = true;
     return;
   }
-  const std::string savedFolder = engine.BaseFolder;
-  engine.BaseFolder = FolderOf(resolved);
-  ++engine.NestedRunDepth;
+  const std::string savedFolder = run.BaseFolder;
+  run.BaseFolder = FolderOf(resolved);
+  ++run.NestedRunDepth;
   RunProgram(engine, program.table);
-  --engine.NestedRunDepth;
-  if (engine.BuildStopped) return;
-  engine.ProgramEnded = false;
-  engine.BaseFolder = savedFolder;
+  --run.NestedRunDepth;
+  if (run.BuildStopped) return;
+  run.ProgramEnded = false;
+  run.BaseFolder = savedFolder;
 }
 
 void ShowRunProgress(Engine& engine) {
+  if (engine.StopRequested() && !engine.run.BuildStopped) {
+    engine.run.BuildStopped = true;
+    engine.Report(MessageId::BuildStopped);
+    return;
+  }
   Host& host = engine.host;
   const int second = host.ClockSecond();
-  const bool wrapped = second < engine.RunStartSecond;
-  const int elapsed =
-      wrapped ? second + 60 - engine.RunStartSecond : second - engine.RunStartSecond;
-  if (elapsed > 4 && !host.ProgressIsActive()) {
-    // The document's caption is the frame caption without "Weftsmith - [" and "]".
-    std::string caption = host.FrameCaption();
-    caption = caption.size() > 14 ? caption.substr(13, caption.size() - 14) : std::string();
-    host.ShowProgress(std::string(122, ' ') +
-                      (wrapped ? "Weftsmith running:" : "Weftsmith running: ") + caption);
-    engine.ProgressShown = true;
-  }
+  const int start = engine.run.RunStartSecond;
+  const bool wrapped = second < start;
+  const int elapsed = wrapped ? second + 60 - start : second - start;
+  if (elapsed > 4 && !host.ProgressIsActive())
+    host.ShowProgress((wrapped ? "Weftsmith running:" : "Weftsmith running: ") +
+                      engine.run.DocumentName);
   if (host.ProgressIsActive()) host.RepaintProgress();
 }
 

@@ -1,33 +1,42 @@
 // The engine's entry points: "Run This Script", "Check Syntax", and the
-// build language's "run" of another build file.
+// build language's "run" of another build file. host.h gives the threading
+// and stop contract.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ws {
 
-struct Engine;
-class SourceEditor;
+class Engine;
 
 enum class RunOutcome {
   Completed,  // "Build file complete" was shown
-  Stopped,    // a check, compile or run failure was shown
+  Stopped,    // a check, compile or run failure was shown, or a stop was asked for
   FileFailed  // a file could not be opened or written; its message was shown
 };
 
-// Checks, compiles and runs the editor's text. folder is the build file's
-// folder with its trailing "/" (empty for a document never saved).
-RunOutcome RunBuildFile(Engine& engine, SourceEditor& editor, std::string folder);
+// The document to run: its lines, its folder with the trailing "/" (empty for
+// a document never saved) and its name for the progress window.
+struct BuildSource {
+  std::vector<std::string> lines;
+  std::string folder;
+  std::string name;
+};
 
-// Checks and compiles the editor's text; shows nothing on success.
-RunOutcome CheckSyntax(Engine& engine, SourceEditor& editor);
+// Checks, compiles and runs the document.
+RunOutcome RunBuildFile(Engine& engine, BuildSource source);
+
+// Checks and compiles the document's lines; shows nothing on success.
+RunOutcome CheckSyntax(Engine& engine, std::vector<std::string> lines);
 
 // "run F": compiles and runs another build file in its own folder, then the
 // caller goes on. Throws FileError when the file cannot be read.
 void RunNestedBuildFile(Engine& engine, std::string_view name);
 
-// Shows the progress window once a run has lasted more than four seconds.
+// Called before every instruction: shows the progress window once the run
+// has lasted more than four seconds, and stops the run when asked to.
 void ShowRunProgress(Engine& engine);
 
 // How deep "run" may nest (a build file that runs itself stops here).

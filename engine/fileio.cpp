@@ -1,5 +1,7 @@
 #include "fileio.h"
 
+#include "messages.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,7 +12,8 @@
 namespace ws {
 
 FileError::FileError(Kind kind, std::string path)
-    : std::runtime_error((kind == Kind::Open ? "Cannot open file " : "Cannot create file ") + path),
+    : std::runtime_error(MessageText(
+          kind == Kind::Open ? MessageId::CannotOpenFile : MessageId::CannotCreateFile, {path})),
       kind_(kind),
       path_(std::move(path)) {}
 

@@ -1,9 +1,11 @@
 #include "grammar.h"
 
+#include "messages.h"
+
 #include <charconv>
 #include <optional>
 
-#include "context.h"
+#include "engine.h"
 #include "outputfiles.h"
 
 namespace ws {
@@ -11,7 +13,7 @@ namespace ws {
 namespace {
 
 [[noreturn]] void Damaged(const std::string& path, const std::string& detail) {
-  throw FileError(path, "Grammar file " + path + " is damaged: " + detail);
+  throw FileError(path, MessageText(MessageId::GrammarFileDamaged, {path, detail}));
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -117,7 +119,7 @@ std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
 }
 
 std::shared_ptr<const GrammarTables> LoadGrammarTables(Engine& engine) {
-  const std::string& folder = engine.ProgramFolder;
+  const std::string& folder = engine.config.ProgramFolder;
   const std::string alphaPath = folder + "alpha";
   const std::string predPath = folder + "pred";
   const std::string rulesPath = folder + "rules";
@@ -127,12 +129,12 @@ std::shared_ptr<const GrammarTables> LoadGrammarTables(Engine& engine) {
   const FileStamp rulesStamp = StampOf(rulesPath);
 
   // A stamp taken before reading: a change during the read is seen next time.
-  const GrammarTables* old = engine.grammar.get();
+  const GrammarTables* old = engine.caches.grammar.get();
   const bool sameFolder = old && old->folder == folder;
   const bool alphaKept = sameFolder && alphaStamp.exists && old->alphaStamp == alphaStamp;
   const bool predKept = sameFolder && predStamp.exists && old->predStamp == predStamp;
   const bool rulesKept = sameFolder && rulesStamp.exists && old->rulesStamp == rulesStamp;
-  if (alphaKept && predKept && rulesKept) return engine.grammar;
+  if (alphaKept && predKept && rulesKept) return engine.caches.grammar;
 
   auto fresh = std::make_shared<GrammarTables>();
   fresh->folder = folder;
@@ -142,7 +144,7 @@ std::shared_ptr<const GrammarTables> LoadGrammarTables(Engine& engine) {
   fresh->alphaStamp = alphaStamp;
   fresh->predStamp = predStamp;
   fresh->rulesStamp = rulesStamp;
-  engine.grammar = fresh;
+  engine.caches.grammar = fresh;
   return fresh;
 }
 

@@ -14,7 +14,7 @@
 
 namespace ws {
 
-struct Engine;
+class Engine;
 
 constexpr int kSymbolCount = 70;               // codes 1 to 70
 constexpr int kMaxRules = 100;                 // lines of "rules"

@@ -1,12 +1,28 @@
 // The seams between the build engine and the program that hosts it (the
 // desktop program, the command-line tool, the tests). No engine code talks to
-// a window, a terminal or the clock except through these interfaces.
+// a window, a terminal or the clock except through this interface.
+//
+// Threading contract:
+// - RunBuildFile, CheckSyntax and ReformatText (entrypoints.h, reformat.h)
+//   may be called on any thread, but on one thread at a time per Engine; the
+//   engine starts helper threads of its own only for the length of a call and
+//   joins them before it returns.
+// - Every Host member is called on the thread that made that call, never on
+//   another one. ShowMessage may block (a desktop shows a box and waits for
+//   the user); the others should return promptly.
+// - Engine::RequestStop is the one member that may be called from any thread
+//   at any time (a "Stop" button): the run ends at its next instruction like
+//   a failure. Pages already written stay; none is left half-written.
+// - The host changes Engine::config only while no call is in progress; a run
+//   works on a copy of the settings taken when it starts, so a preferences
+//   dialog may keep its own store and hand it over between runs.
+// - The engine keeps no pointer to anything of the host's beyond the Host
+//   itself: the document's lines go in as a value, and the caret is placed by
+//   line number.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace ws {
 
@@ -14,32 +30,40 @@ namespace ws {
 // one line "<Caption>: <text>".
 enum class MessageKind { Error, Warning, Information, Plain };
 
-// The document editor whose text is checked, run or reformatted. The engine
-// reads its lines and places its caret on an offending line.
-class SourceEditor {
- public:
-  virtual ~SourceEditor() = default;
-  virtual std::vector<std::string> Lines() const = 0;
-  // Places the caret at a 0-based character offset of the editor's text, in
-  // which each line break (CR LF) counts as two characters.
-  virtual void PlaceCaret(std::size_t position) = 0;
+// One message. file and line tell where it points when it concerns a line of
+// a build file: file is "" for the document being run and the path of a
+// nested build file otherwise; line is 0-based, -1 when the message concerns
+// no line.
+struct Message {
+  MessageKind kind = MessageKind::Error;
+  std::string text;
+  std::string file;
+  int line = -1;
 };
 
-// Everything else the engine needs from its host. Every member has a harmless
-// default so that a test only overrides what it looks at.
+// Everything the engine needs from its host. Every member but ShowMessage has
+// a harmless default, so that a host only overrides what it uses.
 class Host {
  public:
   virtual ~Host() = default;
 
-  virtual void ShowMessage(MessageKind kind, std::string_view text) = 0;
+  // Shows a message and returns when the user has seen it (may block).
+  virtual void ShowMessage(const Message& message) = 0;
 
-  // The application title (task-bar text) and the frame window's caption.
-  virtual std::string FrameCaption() const { return {}; }
+  // Places the document's caret at the start of a 0-based line.
+  virtual void PlaceCaret(int /*line*/) {}
+
+  // The application title (task-bar text): read when a run starts, set to it
+  // with " - running" appended during the run, and put back at its end.
+  virtual std::string ApplicationTitle() const { return {}; }
   virtual void SetApplicationTitle(std::string_view) {}
 
-  // The progress window shown while a run takes longer than a few seconds.
+  // The progress window of a long run. ShowProgress is called once, when the
+  // run has lasted more than four seconds, with the text to show (the words
+  // and the document's name, nothing of the window's layout); the window is
+  // repainted on every instruction after that and closed at the end.
   virtual bool ProgressIsActive() const { return false; }
-  virtual void ShowProgress(std::string_view) {}
+  virtual void ShowProgress(std::string_view /*text*/) {}
   virtual void RepaintProgress() {}
   virtual void CloseProgress() {}
 

@@ -1,36 +1,25 @@
 #include "interpreter.h"
 
-#include <charconv>
 #include <string>
 
-#include "context.h"
+#include "engine.h"
 #include "datafiles.h"
-#include "drivers.h"
+#include "entrypoints.h"
 #include "outputfiles.h"
+#include "texthelpers.h"
 #include "tags.h"
 
 namespace ws {
 
 namespace {
 
-const std::string kNoText;
-
-const std::string& NameOf(const TNode* node) {
-  return node ? node->name : kNoText;
-}
-const std::string& ValueOf(const TNode* node) {
-  return node ? node->value : kNoText;
-}
 void SetValue(TNode* node, std::string value) {
   if (node) node->value = std::move(value);
 }
 
 // The decimal value of a text; a text that is not a number counts as 0.
 long long AsNumber(std::string_view text) {
-  long long n = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-  if (ec != std::errc() || end != text.data() + text.size()) return 0;
-  return n;
+  return ParseInteger<long long>(text).value_or(0);
 }
 
 // Moves the instruction pointer to a jump label; the running loop then adds
@@ -45,15 +34,15 @@ void JumpTo(int& ip, long long target) {
 void RunProgram(Engine& engine, const TInstructionTable& program) {
   OutputText current = FreshOutput();
   for (int ip = 1; ip >= 1 && ip < kInstructionCount; ++ip) {
-    if (engine.BuildStopped) return;
+    if (engine.run.BuildStopped) return;
     const TInstruction& instruction = program[ip];
     if (instruction.opcode == "run")
       RunNestedBuildFile(engine, ValueOf(instruction.operand1));
     else
       ExecuteInstruction(engine, current, program, ip);
-    if (engine.BuildStopped) return;
-    if (engine.ProgramEnded) {
-      engine.ProgramEnded = false;
+    if (engine.run.BuildStopped) return;
+    if (engine.run.ProgramEnded) {
+      engine.run.ProgramEnded = false;
       return;
     }
   }
@@ -65,7 +54,7 @@ void ExecuteInstruction(Engine& engine, OutputText& current, const TInstructionT
   if (ip < 1 || ip > kInstructionCount) return;
   const TInstruction& in = program[ip];
   const std::string& op = in.opcode;
-  if (op.empty() || engine.ProgramEnded) return;
+  if (op.empty() || engine.run.ProgramEnded) return;
 
   if (op == ":Str" || op == ":Numb") {
     if (auto value = FieldValue(engine, NameOf(in.operand1))) SetValue(in.operand3, *value);
@@ -112,26 +101,25 @@ void ExecuteInstruction(Engine& engine, OutputText& current, const TInstructionT
   } else if (op == "time") {
     SetValue(in.operand3, engine.host.CurrentTimeText());
   } else if (op == "STP") {
-    engine.ProgramEnded = true;
+    engine.run.ProgramEnded = true;
   }
 }
 
 void FillTagBlock(Engine& engine, std::string_view tagName, OutputText& current,
                   const TInstructionTable& program, int& ip) {
-  if (engine.TagDepth >= kMaxTagDepth && !engine.BuildStopped) {
-    engine.BuildStopped = true;
-    engine.Error("Too many nested tag blocks: at most " + std::to_string(kMaxTagDepth) +
-                 " can be open at once (tag: " + std::string(tagName) + ")");
+  if (engine.run.TagDepth >= kMaxTagDepth && !engine.run.BuildStopped) {
+    engine.run.BuildStopped = true;
+    engine.Report(MessageId::TooManyTagBlocks, {std::to_string(kMaxTagDepth), tagName});
   }
   std::vector<PieceRef> points;
-  if (!engine.BuildStopped) points = FindTagInsertionPoints(engine, current, tagName);
+  if (!engine.run.BuildStopped) points = FindTagInsertionPoints(engine, current, tagName);
 
-  ++engine.TagDepth;
+  ++engine.run.TagDepth;
   OutputText block = FreshOutput();
   // The body runs up to the matching "endtag" (nested blocks consume their own).
   for (++ip; ip >= 1 && ip < kInstructionCount && program[ip].opcode != "endtag"; ++ip)
     ExecuteInstruction(engine, block, program, ip);
-  --engine.TagDepth;
+  --engine.run.TagDepth;
 
   // The block's pieces joined; a block with one non-empty piece (an include,
   // say) hands that piece over without a copy.

@@ -8,7 +8,7 @@
 
 namespace ws {
 
-struct Engine;
+class Engine;
 
 // Runs a program from instruction 1 with an output text of its own, until
 // "STP", a failure (BuildStopped) or instruction 300 (never executed). An

@@ -6,16 +6,15 @@
 //   is among the pages not yet confirmed waits for them;
 // - every message first waits for the pages, so that a failed page is
 //   reported before (and instead of) anything that came after it;
-// - changes to the process-wide tables made after a page that then fails are
-//   undone (RecordUndo), and nothing handed over after it is written;
+// - the process tables journal their changes while pages are pending, and
+//   what changed after a page that then fails is undone; nothing handed over
+//   after it is written;
 // - the run ends only when every page is written (SettleOutputs).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "output.h"
 #include "outputwriter.h"
@@ -23,10 +22,9 @@
 
 namespace ws {
 
-struct Engine;
+class Engine;
 
-// The pages handed to the writer and not yet confirmed, and how to undo what
-// the run changed since.
+// The pages handed to the writer and not yet confirmed.
 class OutputQueue {
  public:
   OutputWriter writer;
@@ -35,15 +33,7 @@ class OutputQueue {
   NameMap<int> unconfirmedNames;
   std::uint64_t submitted = 0;  // pages handed over so far
   std::uint64_t confirmed = 0;  // of them, written or dropped
-  struct Undo {
-    std::uint64_t mark;  // pages handed over when the change was made
-    std::function<void()> action;
-  };
-  std::vector<Undo> undo;
 };
-
-// Thrown once a failure has been reported and has ended the run.
-struct RunHalted {};
 
 // "endnew": writes every piece of the output as one line ending in CR LF to
 // the named file (resolved against the build file's folder), replacing it
@@ -52,18 +42,13 @@ struct RunHalted {};
 void WriteOutputFile(Engine& engine, std::string_view fileName, OutputText& output);
 
 // Waits until every page handed over is written and tells the host about
-// each. When one failed: undoes what came after it, sets BuildStopped and
-// throws FileError(Create), or reports a missing folder and throws RunHalted.
-void SettleOutputs(Engine& engine);
+// each. When one failed: undoes what the tables changed after it, reports it
+// ("Cannot create file ..." or "Folder ... does not exist!"), stops the run
+// and returns false.
+bool SettleOutputs(Engine& engine);
 
-// Settles the pages first when one of them has the file name of path.
-void AwaitOutput(Engine& engine, std::string_view path);
-
-// Whether pages handed over are not yet confirmed (changes need an undo).
-bool OutputsPending(const Engine& engine);
-
-// Keeps undo (which restores a process-wide value) while pages are not yet
-// confirmed; it runs when one of them fails.
-void RecordUndo(Engine& engine, std::function<void()> undo);
+// Settles the pages first when one of them has the file name of path; false
+// when one of them failed.
+bool AwaitOutput(Engine& engine, std::string_view path);
 
 }  // namespace ws

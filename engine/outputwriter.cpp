@@ -1,5 +1,7 @@
 #include "outputwriter.h"
 
+#include "texthelpers.h"
+
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -12,15 +14,6 @@ namespace {
 // it): one wake-up per batch instead of one per page.
 constexpr std::size_t kWakeBatch = 8;
 
-std::string LinesToBytes(const OutputText& lines, std::size_t size) {
-  std::string bytes;
-  bytes.reserve(size);
-  for (const std::string& line : lines) {
-    bytes += line;
-    bytes += "\r\n";
-  }
-  return bytes;
-}
 
 }  // namespace
 
@@ -51,7 +44,7 @@ void OutputWriter::Submit(std::string path, OutputText lines) {
   for (const std::string& line : lines) bytes += line.size() + 2;
   // The pieces are joined (and freed) here: memory freed on another thread
   // than the one that took it makes both threads' allocations slower.
-  std::string text = LinesToBytes(lines, bytes);
+  std::string text = JoinCrLf(lines, bytes);
   lines.clear();
   std::unique_lock lock(mutex_);
   // One file always fits, however large.

@@ -1,15 +1,11 @@
 #include "prepare.h"
 
-#include "context.h"
+#include "engine.h"
+#include "texthelpers.h"
 
 namespace ws {
 
 namespace {
-
-std::string_view DropLeadingBlanks(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string_view() : text.substr(first);
-}
 
 // A blank between every two adjacent double quotes, and tabs to blanks. Each
 // inserted blank separates one pair and creates no new one, so one pass gives
@@ -34,14 +30,14 @@ std::string InsertParameterComma(std::string line) {
       view.find("include ") == std::string_view::npos)
     return line;
 
-  std::string_view rest = DropLeadingBlanks(view);
+  std::string_view rest = TrimLeadingBlanks(view);
   std::size_t blank = rest.find(' ');
   if (blank == std::string_view::npos) return line;
   std::string_view command = rest.substr(0, blank + 1);  // with its blank
   // "tag " or "include " inside a quoted text of another command does not make
   // the line a `tag` or `include` line.
   if (command != "tag " && command != "include ") return line;
-  rest = DropLeadingBlanks(rest.substr(blank + 1));
+  rest = TrimLeadingBlanks(rest.substr(blank + 1));
   if (rest.empty()) return line;
 
   std::string first;       // the first parameter as it is written back
@@ -57,7 +53,7 @@ std::string InsertParameterComma(std::string line) {
     // quoted text whole.
     std::size_t next = rest.find_first_not_of(' ', 1);
     if (next != std::string_view::npos && rest[next] == ':') {
-      std::string_view field = DropLeadingBlanks(rest.substr(next + 1));
+      std::string_view field = TrimLeadingBlanks(rest.substr(next + 1));
       first = rest.substr(0, 1);
       first += ':';
       if (!field.empty() && field.front() == '"') {
@@ -79,7 +75,7 @@ std::string InsertParameterComma(std::string line) {
     }
   }
 
-  std::string_view tail = DropLeadingBlanks(after);
+  std::string_view tail = TrimLeadingBlanks(after);
   if (tail.empty() || tail.starts_with("--") || tail.starts_with("//")) return line;
 
   std::string out;
@@ -98,7 +94,7 @@ std::string PrepareLine(std::string_view line) {
 }
 
 void PrepareSource(Engine& engine) {
-  RichBuffer& memo = engine.Memo1;
+  RichBuffer& memo = engine.run.Memo1;
   const int count = memo.LineCount();
   for (int i = 0; i < count; ++i) {
     const std::string& line = memo.Line(i);

@@ -7,7 +7,7 @@
 
 namespace ws {
 
-struct Engine;
+class Engine;
 
 // Rewrites the lines of engine.Memo1 in place: a blank between every two
 // adjacent double quotes (the scanner cannot read an empty quoted text), every

@@ -20,6 +20,16 @@ struct TNode {
   TNode* right = nullptr;
 };
 
+// The name and value of a node; "" for no node (an operand left out).
+inline const std::string& NameOf(const TNode* node) {
+  static const std::string none;
+  return node ? node->name : none;
+}
+inline const std::string& ValueOf(const TNode* node) {
+  static const std::string none;
+  return node ? node->value : none;
+}
+
 // The search tree of one compile, ordered by the bytes of the names (a proper
 // prefix sorts first). It owns every node of the compile, in the tree or not,
 // at stable addresses, so that instructions may refer to them for as long as

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "checker.h"
-#include "context.h"
+#include "engine.h"
+#include "texthelpers.h"
 
 namespace ws {
 
@@ -22,34 +23,24 @@ LineKind Classify(const Parameters& p) {
 
 }  // namespace
 
-std::string ReformatText(Engine& engine, SourceEditor& editor) {
-  engine.sourceEditor = &editor;
-  const std::string unit = IndentText(engine.prefs.controls.Indent);
-  RichBuffer& memo = engine.Memo1;
-  memo.Clear();
-  memo.SetLines(editor.Lines());
-
-  // Every line that cannot be split shows its message and puts the caret on
-  // its line. The caret is placed here from a running offset, because placing
-  // it by line number looks at all the editor's lines, once per bad line.
-  engine.sourceEditor = nullptr;
-  std::size_t lineStart = 0;  // offset of line i in the editor's text
+std::string ReformatText(Engine& engine, std::vector<std::string> lines) {
+  engine.BeginCall();
+  const std::string unit = IndentText(engine.run.prefs.controls.Indent);
+  // Line index 0 is processed even in an empty text.
+  if (lines.empty()) lines.emplace_back();
 
   int depth = 0;
-  // Line index 0 is processed even in an empty text.
-  const int count = std::max(memo.LineCount(), 1);
-  for (int i = 0; i < count; ++i) {
-    std::string line = memo.Line(i);
-    const std::size_t nextLineStart = lineStart + line.size() + 2;
-    std::replace(line.begin(), line.end(), '\t', ' ');
-    line.erase(0, std::min(line.find_first_not_of(' '), line.size()));
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string tabless = TabsToBlanks(lines[i]);
+    const std::string_view line = TrimLeadingBlanks(tabless);
 
-    // A line that cannot be split (its error has been shown) keeps P1 empty
+    // A line that cannot be split is reported (caret on it), keeps P1 empty
     // and is indented like a line without a command.
     Parameters p;
-    if (!line.empty() && !SplitParameters(engine, line, i, std::to_string(i + 1), p))
-      editor.PlaceCaret(lineStart);
-    lineStart = nextLineStart;
+    if (!line.empty()) {
+      if (std::optional<MessageId> bad = SplitParameters(line, p))
+        ReportBadLine(engine, static_cast<int>(i), *bad);
+    }
 
     int units = depth;
     switch (Classify(p)) {
@@ -67,10 +58,14 @@ std::string ReformatText(Engine& engine, SourceEditor& editor) {
     indented.reserve(unit.size() * static_cast<std::size_t>(units) + line.size());
     for (int u = 0; u < units; ++u) indented += unit;
     indented += line;
-    memo.SetLine(i, std::move(indented));
+    lines[i] = std::move(indented);
   }
-  engine.sourceEditor = &editor;
-  return memo.Text();
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) text += "\r\n";
+    text += lines[i];
+  }
+  return text;
 }
 
 }  // namespace ws

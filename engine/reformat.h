@@ -3,17 +3,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ws {
 
-struct Engine;
-class SourceEditor;
+class Engine;
 
-// Returns the editor's lines re-indented, joined by CR LF, using the unit of
-// IndentText(engine.prefs.controls.Indent). Sets engine.sourceEditor to the
-// editor; the work copy is engine.Memo1, the editor itself is not changed. A
-// line that SplitParameters rejects is reported (caret on it) and indented as
-// a line without a command; reformatting goes on.
-std::string ReformatText(Engine& engine, SourceEditor& editor);
+// Returns the lines re-indented, joined by CR LF, using the unit of
+// IndentText(prefs.controls.Indent). A line that SplitParameters rejects is
+// reported (caret on it) and indented as a line without a command;
+// reformatting goes on.
+std::string ReformatText(Engine& engine, std::vector<std::string> lines);
 
 }  // namespace ws

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <climits>
 #include <string_view>
+#include <utility>
 
-#include "context.h"
+#include "textbuffer.h"
 #include "grammar.h"
 #include "program.h"
 
@@ -56,12 +57,12 @@ void LoadAlphabet(const GrammarTables& tables, SymbolTree& tree) {
   }
 }
 
-Scanner::Scanner(Engine& engine, SymbolTree& tree, ClassCodes codes)
-    : engine_(engine), tree_(tree), codes_(codes) {}
+Scanner::Scanner(const TextBuffer& memo, SymbolTree& tree, ClassCodes codes)
+    : memo_(memo), tree_(tree), codes_(codes) {}
 
 void Scanner::ReadNextChar() {
   if (position_ >= lineLength_) {
-    const TextBuffer& memo = engine_.Memo1;
+    const TextBuffer& memo = memo_;
     const long long count = memo.LineCount();
     do {
       position_ = 0;
@@ -77,10 +78,13 @@ void Scanner::ReadNextChar() {
   current_ = stringMode_ ? c : LowerChar(c);
 }
 
-void Scanner::Report(const std::string& message) {
-  engine_.Error(message);
-  PlaceCaretOnLine(engine_, static_cast<int>(std::min<long long>(lineCounter_ - 1, INT_MAX)));
-  engine_.CompileError = true;
+void Scanner::Report(MessageId id, std::string found) {
+  const int line = static_cast<int>(std::clamp<long long>(lineCounter_ - 1, 0, INT_MAX));
+  errors_.push_back({id, std::move(found), line});
+}
+
+std::vector<ScanError> Scanner::TakeErrors() {
+  return std::exchange(errors_, {});
 }
 
 // Returns false when the stretch was given up after an error: it goes on to
@@ -98,10 +102,7 @@ bool Scanner::SkipBlanksAndComments() {
       } else {
         ++errors;
         const std::string c(1, current_);
-        Report(mark == '/'
-                   ? "Syntax error - / - expected but " + c + " found on Line - " + LineNumberText()
-                   : "Syntax error `-` expected but `" + c + "` found on Line - " +
-                         LineNumberText());
+        Report(mark == '/' ? MessageId::SlashExpected : MessageId::DashExpected, c);
       }
     }
     ReadNextChar();
@@ -126,7 +127,7 @@ TNode* Scanner::NextToken(std::string& text, int& code) {
       text += current_;
     } while (current_ != '>' && current_ != kCarriageReturn && current_ != kEndOfText);
     if (text != "<date>" && text != "<time>")
-      Report("<date> or <time> Misspelled on Line - " + LineNumberText());
+      Report(MessageId::DateTimeMisspelled);
     code = codes_.identifier;
     return tree_.FindOrAddSymbol(text, code);
   }
@@ -153,7 +154,7 @@ TNode* Scanner::NextToken(std::string& text, int& code) {
       text += current_;
       ReadNextChar();
     }
-    if (current_ != '"') Report("Syntax error on Line -  " + LineNumberText());
+    if (current_ != '"') Report(MessageId::SyntaxErrorOnLine);
     quoteOpens_ = false;
     stringMode_ = false;
     code = codes_.identifier;
@@ -170,8 +171,7 @@ TNode* Scanner::NextToken(std::string& text, int& code) {
     const TNode* known = tree_.Find(text);
     code = known ? known->code : codes_.number;
     if (IsBadAfterNumber(current_))
-      Report("Syntax error - bad symbol found - " + std::string(1, current_) +
-             " on Line: " + LineNumberText());
+      Report(MessageId::BadSymbol, std::string(1, current_));
     // A number stands for its digits as a value; its node is its own, so that
     // nothing done to a jump label or to another number reaches it.
     TNode* node = tree_.NewDetachedNode(text);
@@ -195,7 +195,7 @@ TNode* Scanner::NextToken(std::string& text, int& code) {
     return nullptr;
   }
 
-  Report("Syntax error on Line -  " + LineNumberText());
+  Report(MessageId::SyntaxErrorOnLine);
   code = 0;
   return nullptr;
 }

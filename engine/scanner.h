@@ -5,11 +5,14 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
+
+#include "messages.h"
 
 namespace ws {
 
-struct Engine;
 struct GrammarTables;
+class TextBuffer;
 struct TNode;
 class SymbolTree;
 
@@ -29,11 +32,19 @@ struct ClassCodes {
   int identifier = 0;  // "$ID": identifiers and quoted texts
 };
 
+// A mistake found while reading: shown by the compiler with the line number
+// (1-based) as the last argument, after found when the message names it.
+struct ScanError {
+  MessageId id;
+  std::string found;  // the character found instead of the expected one
+  int line;           // 0-based
+};
+
 class Scanner {
  public:
-  // A scanner at the start of engine.Memo1: nothing read, the current
+  // A scanner at the start of the prepared text: nothing read, the current
   // character a blank.
-  Scanner(Engine& engine, SymbolTree& tree, ClassCodes codes);
+  Scanner(const TextBuffer& memo, SymbolTree& tree, ClassCodes codes);
 
   // Makes the next character of the text the current one. Empty lines are
   // skipped; every line ends in CR, and the text in CR, NUL.
@@ -43,19 +54,21 @@ class Scanner {
   // code. Returns its node: keywords, names, "<date>" and punctuation are
   // entered in the tree; every quoted text and every number gets a node of
   // its own, outside the tree, so that no other token shares it. The end of
-  // the text has no node. On an error the message is shown, the caret placed
-  // on the line and engine.CompileError set; the token is still finished.
+  // the text has no node. A mistake is kept for TakeErrors; the token is
+  // still finished.
   TNode* NextToken(std::string& text, int& code);
 
   // The number of lines fetched so far: the 1-based number of the line being read.
   long long LineCounter() const { return lineCounter_; }
 
+  // The mistakes found since the last call, in the order found.
+  std::vector<ScanError> TakeErrors();
+
  private:
-  void Report(const std::string& message);
-  std::string LineNumberText() const { return std::to_string(lineCounter_); }
+  void Report(MessageId id, std::string found = {});
   bool SkipBlanksAndComments();
 
-  Engine& engine_;
+  const TextBuffer& memo_;
   SymbolTree& tree_;
   ClassCodes codes_;
 
@@ -66,6 +79,7 @@ class Scanner {
   char current_ = ' ';
   bool stringMode_ = false;  // inside a double-quoted text
   bool quoteOpens_ = false;  // a double quote met now opens a quoted text
+  std::vector<ScanError> errors_;
 };
 
 }  // namespace ws

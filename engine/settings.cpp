@@ -191,7 +191,7 @@ bool LoadSettingsFile(SettingsStore& store, const std::string& path, Host* host)
   try {
     memo.Load(fullPath);
   } catch (const FileError& error) {
-    if (host) host->ShowMessage(MessageKind::Error, error.what());
+    if (host) host->ShowMessage({MessageKind::Error, error.what(), {}, -1});
     // The controls keep what they hold; the values in effect become the
     // defaults as far as the controls do not give them.
     store.settings = Settings::Defaults();

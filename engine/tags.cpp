@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "context.h"
+#include "engine.h"
 #include "markers.h"
 #include "outputfiles.h"
 #include "paths.h"
@@ -18,21 +18,19 @@ namespace {
 constexpr std::size_t npos = std::string::npos;
 
 const TagMarkers& MarkersFor(Engine& engine, std::string_view tagName) {
-  if (!engine.tagMarkers) engine.tagMarkers = std::make_unique<TagMarkerCache>();
-  return engine.tagMarkers->Get(engine.settings(), tagName);
+  return engine.caches.tagMarkers.Get(engine.settings(), tagName);
 }
 
 void ReportNoEnd(Engine& engine, std::string_view tagName) {
-  engine.BuildStopped = true;
-  engine.Error("no end for tag:" + std::string(tagName));
+  engine.run.BuildStopped = true;
+  engine.Report(MessageId::NoEndForTag, {tagName});
 }
 
 // The flattened text of an included file, after any page of that name being
-// written is done.
-const std::string& IncludedText(Engine& engine, const std::string& path) {
-  AwaitOutput(engine, path);
-  if (!engine.includes) engine.includes = std::make_unique<IncludeCache>();
-  return engine.includes->FlattenedText(path);
+// written is done; null when one of them failed (reported).
+const std::string* IncludedText(Engine& engine, const std::string& path) {
+  if (!AwaitOutput(engine, path)) return nullptr;
+  return &engine.caches.includes.FlattenedText(path);
 }
 
 // Stretches of piece texts that a replacement put in. No marker is looked for
@@ -227,27 +225,29 @@ std::string FlattenLineBreaks(std::string_view text) {
 }
 
 void IncludeFile(Engine& engine, OutputText& output, std::string_view fileName) {
-  if (engine.BuildStopped) return;
-  std::string path = ResolveFileName(engine.BaseFolder, fileName);
-  output.push_back(IncludedText(engine, path));
+  if (engine.run.BuildStopped) return;
+  std::string path = ResolveFileName(engine.run.BaseFolder, fileName);
+  if (const std::string* text = IncludedText(engine, path)) output.push_back(*text);
 }
 
 void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_view tagName,
                         OutputText& output) {
-  if (engine.BuildStopped) return;
-  std::string path = ResolveFileName(engine.BaseFolder, fileName);
+  if (engine.run.BuildStopped) return;
+  std::string path = ResolveFileName(engine.run.BaseFolder, fileName);
   const TagMarkers& markers = MarkersFor(engine, tagName);
-  std::string_view text = IncludedText(engine, path);
+  const std::string* included = IncludedText(engine, path);
+  if (!included) return;
+  std::string_view text = *included;
   std::size_t open = markers.open.FindIn(text, 0);
   if (open == npos) {
-    engine.BuildStopped = true;
-    engine.Warning("there is no tag : " + std::string(tagName) + " in file: " + path);
+    engine.run.BuildStopped = true;
+    engine.Report(MessageId::NoTagInFile, {tagName, path});
     return;
   }
   std::size_t close = markers.close.FindIn(text, 0);
   if (close == npos) {
-    engine.BuildStopped = true;
-    engine.Warning("there is no end for tag : " + std::string(tagName) + " in file: " + path);
+    engine.run.BuildStopped = true;
+    engine.Report(MessageId::NoEndForTagInFile, {tagName, path});
     return;
   }
   std::size_t bodyStart = open + markers.open.size();
@@ -257,7 +257,7 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
 
 void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_view value,
                         OutputText& output) {
-  if (engine.BuildStopped) return;
+  if (engine.run.BuildStopped) return;
   const TagMarkers& markers = MarkersFor(engine, tagName);
   InsertedText inserted;
 
@@ -337,7 +337,7 @@ void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_vi
 
 std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
                                              std::string_view tagName) {
-  if (engine.BuildStopped) return {};
+  if (engine.run.BuildStopped) return {};
   const TagMarkers& markers = MarkersFor(engine, tagName);
 
   // Short tags: the marker goes, the text after it moves to a new piece, and

@@ -10,7 +10,7 @@
 
 namespace ws {
 
-struct Engine;
+class Engine;
 
 // Turns the lines of a file into one line: runs of four line breaks become a
 // blank, then runs of two, then single ones. A line break is CR LF, LF or a

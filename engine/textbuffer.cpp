@@ -1,5 +1,7 @@
 #include "textbuffer.h"
 
+#include "texthelpers.h"
+
 #include <algorithm>
 
 #include "fileio.h"
@@ -13,12 +15,7 @@ const std::string kEmptyLine;
 void TextBuffer::Load(const std::string& path) { SetText(ReadTextFile(path)); }
 
 void TextBuffer::Save(const std::string& path) const {
-  std::string bytes;
-  for (const std::string& line : lines_) {
-    bytes += line;
-    bytes += "\r\n";
-  }
-  WriteFileAtomically(path, bytes);
+  WriteFileAtomically(path, JoinCrLf(lines_));
 }
 
 void TextBuffer::Clear() {
@@ -37,7 +34,6 @@ void TextBuffer::SetLine(int index, std::string text) {
   lines_[static_cast<std::size_t>(index)] = std::move(text);
 }
 
-void TextBuffer::AddLine(std::string text) { lines_.push_back(std::move(text)); }
 
 void TextBuffer::InsertLine(int index, std::string text) {
   index = std::clamp(index, 0, LineCount());

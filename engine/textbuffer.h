@@ -27,7 +27,6 @@ class TextBuffer {
   const std::string& Line(int index) const;
   // Setting a line past the end first adds empty lines up to it.
   void SetLine(int index, std::string text);
-  void AddLine(std::string text);
   void InsertLine(int index, std::string text);
   void DeleteLine(int index);
   const std::vector<std::string>& Lines() const { return lines_; }
@@ -37,7 +36,6 @@ class TextBuffer {
   // loaded or set text ended with a line break.
   std::string Text() const;
   virtual void SetText(std::string_view text);
-  bool EndsWithBreak() const { return endsWithBreak_; }
 
  protected:
   std::vector<std::string> lines_;

@@ -35,9 +35,9 @@
 #include <vector>
 
 #include "compiler.h"
-#include "context.h"
+#include "engine.h"
 #include "datafiles.h"  // complete types for the Engine's caches
-#include "drivers.h"
+#include "entrypoints.h"
 #include "fileio.h"
 #include "fuzz_support.h"
 #include "grammar.h"

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "compiler.h"
-#include "context.h"
+#include "engine.h"
 #include "datafiles.h"  // complete types for the Engine's caches
 #include "fileio.h"
 #include "tags.h"

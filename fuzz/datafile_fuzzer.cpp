@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "context.h"
+#include "engine.h"
 #include "datafiles.h"
 #include "fuzz_support.h"
 #include "tags.h"  // complete types for the Engine's caches

@@ -16,7 +16,7 @@
 #include <system_error>
 #include <vector>
 
-#include "context.h"
+#include "engine.h"
 #include "datafiles.h"
 #include "fileio.h"
 #include "host.h"

@@ -30,7 +30,7 @@
 #include <utility>
 #include <vector>
 
-#include "context.h"
+#include "engine.h"
 #include "datafiles.h"  // complete types for the Engine's caches
 #include "fileio.h"
 #include "fuzz_support.h"

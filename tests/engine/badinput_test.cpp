@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "drivers.h"
+#include "entrypoints.h"
 #include "reformat.h"
 #include "test_support.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
+#include "engine.h"
 #include "fileio.h"
 #include "grammar.h"
 #include "test_support.h"

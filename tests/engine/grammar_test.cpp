@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "compiler.h"
-#include "context.h"
+#include "engine.h"
 #include "fileio.h"
 #include "grammargen.h"
 #include "test_support.h"

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "drivers.h"
+#include "entrypoints.h"
 #include "outputfiles.h"
 #include "test_support.h"
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "drivers.h"
+#include "entrypoints.h"
 #include "interpreter.h"
 #include "test_support.h"
 

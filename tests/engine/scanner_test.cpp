@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
+#include "engine.h"
 #include "grammar.h"
 #include "program.h"
 #include "test_support.h"

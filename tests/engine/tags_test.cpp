@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
+#include "engine.h"
 #include "test_support.h"
 
 namespace ws {

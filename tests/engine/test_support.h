@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "context.h"
+#include "engine.h"
 #include "datafiles.h"  // Engine's caches must be complete types where an Engine is made
 #include "fileio.h"
 #include "host.h"
