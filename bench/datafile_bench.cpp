@@ -53,7 +53,7 @@ void BM_RepeatLoopReadingFiveFields(benchmark::State& state) {
   DataFolder data(records);
   SilentHost host;
   ws::Engine engine(host);
-  engine.BaseFolder = data.Folder();
+  engine.run.BaseFolder = data.Folder();
 
   for (auto _ : state) {
     auto opened = ws::OpenDataSet(engine, "row", "\"records.csv\"", "");
@@ -71,7 +71,7 @@ void BM_RepeatLoopReadingFiveFields(benchmark::State& state) {
       benchmark::DoNotOptimize(ws::StepRecord(engine, "row"));
     }
   }
-  if (engine.BuildStopped) state.SkipWithError("a field access failed");
+  if (engine.run.BuildStopped) state.SkipWithError("a field access failed");
   state.SetItemsProcessed(state.iterations() * records);
   state.counters["per_record"] =
       benchmark::Counter(static_cast<double>(state.iterations() * records),

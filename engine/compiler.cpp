@@ -120,15 +120,7 @@ int Compiler::ClassCode(const char* text) {
 bool Compiler::ReadToken() {
   if (atEndOfText_) return true;
   lookaheadNode_ = scanner_->NextToken(lookaheadText_, lookaheadCode_);
-  for (const ScanError& error : scanner_->TakeErrors()) {
-    const std::string number = std::to_string(error.line + 1);
-    if (error.found.empty())
-      engine_.ReportLine(error.line, error.id, {number});
-    else
-      engine_.ReportLine(error.line, error.id, {error.found, number});
-    engine_.PlaceCaret(error.line);
-    engine_.run.CompileError = true;
-  }
+  ReportScanErrors(engine_, *scanner_);
   // A quoted text "#" has the code of the texts, not of the end.
   atEndOfText_ = lookaheadCode_ == codes_.end && lookaheadText_ == "#";
   return !engine_.run.CompileError;
@@ -392,6 +384,18 @@ void Compiler::ReportLimit(MessageId id, std::string_view limit) {
 }
 
 }  // namespace
+
+void ReportScanErrors(Engine& engine, Scanner& scanner) {
+  for (const ScanError& error : scanner.TakeErrors()) {
+    const std::string number = std::to_string(error.line + 1);
+    if (error.found.empty())
+      engine.ReportLine(error.line, error.id, {number});
+    else
+      engine.ReportLine(error.line, error.id, {error.found, number});
+    engine.PlaceCaret(error.line);
+    engine.run.CompileError = true;
+  }
+}
 
 bool CompileBuildFile(Engine& engine, CompiledProgram& out) {
   return Compiler(engine).CompileBuildFile(out);

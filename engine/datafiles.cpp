@@ -19,7 +19,7 @@ constexpr std::size_t npos = std::string_view::npos;
 // null when one of them failed (reported).
 const DataFile* DataFileAt(Engine& engine, const std::string& path) {
   if (!AwaitOutput(engine, path)) return nullptr;
-  return &engine.caches.dataFiles.File(path);
+  return &engine.caches->dataFiles.File(path);
 }
 
 void Stop(Engine& engine, MessageId id, std::initializer_list<std::string_view> args = {}) {

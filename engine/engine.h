@@ -6,6 +6,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -33,6 +34,9 @@ struct EngineConfig {
   std::string ProgramFolder;
   // The preferences; each call works on a copy taken when it starts.
   SettingsStore prefs;
+  // Called on the writer's thread before each page is written (tests use it
+  // to slow or stall the disk).
+  std::function<void(const std::string& path)> beforePageWrite;
 };
 
 // The state of one run, check or reformat; made afresh by each entry point.
@@ -81,7 +85,8 @@ class Engine {
   EngineConfig config;
   RunState run;
   ProcessTables tables;
-  EngineCaches caches;
+  // Made with the engine; a host may hand them from one engine to the next.
+  std::unique_ptr<EngineCaches> caches = std::make_unique<EngineCaches>();
 
   // Asks the call in progress to stop at its next instruction, as if it had
   // failed. Safe from any thread; a request made while no call is in progress

@@ -16,10 +16,12 @@ namespace ws {
 
 namespace {
 
-// Prepares and compiles the lines in Memo1.
+// Prepares and compiles the lines in Memo1; a failed compile stops the run.
 bool PrepareAndCompile(Engine& engine, CompiledProgram& program) {
   PrepareSource(engine);
-  return CompileBuildFile(engine, program);
+  if (CompileBuildFile(engine, program)) return true;
+  engine.run.BuildStopped = true;
+  return false;
 }
 
 // Runs body; a file that cannot be read or written, and anything else thrown
@@ -103,10 +105,7 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
   if (!AwaitOutput(engine, resolved)) return;
   run.Memo1.Load(resolved);
   CompiledProgram program;
-  if (!PrepareAndCompile(engine, program)) {
-    run.BuildStopped = true;
-    return;
-  }
+  if (!PrepareAndCompile(engine, program)) return;
   const std::string savedFolder = run.BaseFolder;
   run.BaseFolder = FolderOf(resolved);
   ++run.NestedRunDepth;

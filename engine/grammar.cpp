@@ -129,12 +129,12 @@ std::shared_ptr<const GrammarTables> LoadGrammarTables(Engine& engine) {
   const FileStamp rulesStamp = StampOf(rulesPath);
 
   // A stamp taken before reading: a change during the read is seen next time.
-  const GrammarTables* old = engine.caches.grammar.get();
+  const GrammarTables* old = engine.caches->grammar.get();
   const bool sameFolder = old && old->folder == folder;
   const bool alphaKept = sameFolder && alphaStamp.exists && old->alphaStamp == alphaStamp;
   const bool predKept = sameFolder && predStamp.exists && old->predStamp == predStamp;
   const bool rulesKept = sameFolder && rulesStamp.exists && old->rulesStamp == rulesStamp;
-  if (alphaKept && predKept && rulesKept) return engine.caches.grammar;
+  if (alphaKept && predKept && rulesKept) return engine.caches->grammar;
 
   auto fresh = std::make_shared<GrammarTables>();
   fresh->folder = folder;
@@ -144,7 +144,7 @@ std::shared_ptr<const GrammarTables> LoadGrammarTables(Engine& engine) {
   fresh->alphaStamp = alphaStamp;
   fresh->predStamp = predStamp;
   fresh->rulesStamp = rulesStamp;
-  engine.caches.grammar = fresh;
+  engine.caches->grammar = fresh;
   return fresh;
 }
 

@@ -39,6 +39,7 @@ struct Message {
   std::string text;
   std::string file;
   int line = -1;
+  bool operator==(const Message&) const = default;
 };
 
 // Everything the engine needs from its host. Every member but ShowMessage has

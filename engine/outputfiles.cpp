@@ -22,8 +22,8 @@ void Confirm(Engine& engine, OutputQueue& queue, const std::string& path) {
     queue.unconfirmedNames.erase(name);
   // The caches learn of the change here already, whenever the kernel's
   // notice of it arrives.
-  engine.caches.includes.Invalidate(path);
-  engine.caches.dataFiles.Invalidate(path);
+  engine.caches->includes.Invalidate(path);
+  engine.caches->dataFiles.Invalidate(path);
   engine.host.OutputWritten(path);
 }
 
@@ -60,7 +60,11 @@ bool Conclude(Engine& engine, OutputQueue& queue, OutputWriter::Report report) {
 void WriteOutputFile(Engine& engine, std::string_view fileName, OutputText& output) {
   if (engine.run.BuildStopped) return;
   std::string resolved = ResolveFileName(engine.run.BaseFolder, fileName);
-  if (!engine.run.outputs) engine.run.outputs = std::make_unique<OutputQueue>();
+  if (!engine.run.outputs) {
+    engine.run.outputs = std::make_unique<OutputQueue>();
+    if (engine.config.beforePageWrite)
+      engine.run.outputs->writer.SetBeforeWrite(engine.config.beforePageWrite);
+  }
   OutputQueue& queue = *engine.run.outputs;
   // A page that failed meanwhile ends the run before this one is handed over.
   if (!Conclude(engine, queue, queue.writer.Collect(false))) return;

@@ -18,7 +18,7 @@ namespace {
 constexpr std::size_t npos = std::string::npos;
 
 const TagMarkers& MarkersFor(Engine& engine, std::string_view tagName) {
-  return engine.caches.tagMarkers.Get(engine.settings(), tagName);
+  return engine.caches->tagMarkers.Get(engine.settings(), tagName);
 }
 
 void ReportNoEnd(Engine& engine, std::string_view tagName) {
@@ -30,7 +30,7 @@ void ReportNoEnd(Engine& engine, std::string_view tagName) {
 // written is done; null when one of them failed (reported).
 const std::string* IncludedText(Engine& engine, const std::string& path) {
   if (!AwaitOutput(engine, path)) return nullptr;
-  return &engine.caches.includes.FlattenedText(path);
+  return &engine.caches->includes.FlattenedText(path);
 }
 
 // Stretches of piece texts that a replacement put in. No marker is looked for

@@ -101,9 +101,9 @@ bool MayLeaveTheFolder(const std::vector<std::string>& lines,
                        std::shared_ptr<const ws::GrammarTables>& grammar) {
   ws::fuzz::RecordingHost host;
   ws::Engine engine(host);
-  engine.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
+  engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
   engine.grammar = grammar;
-  engine.Memo1.SetLines(lines);
+  engine.run.Memo1.SetLines(lines);
   ws::PrepareSource(engine);
   ws::CompiledProgram program;
   const bool compiled = ws::CompileBuildFile(engine, program);
@@ -138,9 +138,8 @@ std::string Unindented(std::string line) {
 std::string Reformat(const std::vector<std::string>& lines, int indent) {
   ws::fuzz::RecordingHost host;
   ws::Engine engine(host);
-  engine.prefs.controls.Indent = indent;
-  ws::fuzz::LinesEditor editor(lines);
-  return ws::ReformatText(engine, editor);
+  engine.config.prefs.controls.Indent = indent;
+  return ws::ReformatText(engine, lines);
 }
 
 // Reformatting changes only the indentation of each line, and a second
@@ -178,29 +177,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteFolder(sandbox);
 
   ws::fuzz::RecordingHost host;
-  ws::fuzz::LinesEditor editor(lines);
   static ws::fuzz::KeptCaches caches;
   ws::RunOutcome outcome;
   {
     ws::Engine engine(host);
     caches.LendTo(engine);
-    engine.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
-    engine.grammar = grammar;
-    UseDelimiters(engine.prefs.settings);
-    outcome = ws::RunBuildFile(engine, editor, sandbox.Folder());
-    grammar = engine.grammar;
+    engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
+    engine.caches->grammar = grammar;
+    UseDelimiters(engine.config.prefs.settings);
+    outcome = ws::RunBuildFile(engine, {lines, sandbox.Folder(), "fuzz.bld"});
+    grammar = engine.caches->grammar;
     caches.TakeBackFrom(engine);
-    if (outcome != ws::RunOutcome::FileFailed) Require(engine.TagDepth == 0);
+    if (outcome != ws::RunOutcome::FileFailed) Require(engine.run.TagDepth == 0);
   }
 
   // For looking at a single input: WEFTSMITH_FUZZ_VERBOSE=1 build_fuzzer FILE
   static const bool verbose = std::getenv("WEFTSMITH_FUZZ_VERBOSE") != nullptr;
   if (verbose)
-    for (const ws::fuzz::Message& m : host.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
+    for (const ws::Message& m : host.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
 
   Require(host.applicationTitle == "Weftsmith - [fuzz.bld]");
   bool completeShown = false;
-  for (const ws::fuzz::Message& m : host.messages)
+  for (const ws::Message& m : host.messages)
     completeShown = completeShown || m.text == "Build file complete";
   if (outcome == ws::RunOutcome::Completed) {
     Require(host.messages.size() == 1 && completeShown);

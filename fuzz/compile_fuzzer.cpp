@@ -49,8 +49,8 @@ void CheckAccepted(const ws::TInstructionTable& table) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static QuietHost host;
   static ws::Engine engine(host);  // keeps the grammar tables between inputs
-  engine.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
-  engine.Memo1.SetText(std::string_view(reinterpret_cast<const char*>(data), size));
+  engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
+  engine.run.Memo1.SetText(std::string_view(reinterpret_cast<const char*>(data), size));
 
   ws::CompiledProgram program;
   program.table[1].opcode = "untouched";
@@ -61,10 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     __builtin_trap();  // the shipped tables are always usable
   }
   if (accepted) {
-    Require(!engine.CompileError);
+    Require(!engine.run.CompileError);
     CheckAccepted(program.table);
   } else {
-    Require(engine.CompileError);
+    Require(engine.run.CompileError);
     Require(program.table[1].opcode == "untouched");
   }
   return 0;

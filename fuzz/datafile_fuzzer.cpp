@@ -107,17 +107,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ws::fuzz::RecordingHost host;
   ws::Engine engine(host);
   caches.LendTo(engine);
-  engine.BaseFolder = sandbox.Folder();
-  engine.prefs.controls.chkFieldName = firstHoldsNames;
+  engine.run.BaseFolder = sandbox.Folder();
+  engine.run.prefs.controls.chkFieldName = firstHoldsNames;
 
   // A field of a data set that no loop opened.
-  Require(!ws::FieldValue(engine, "d:1") && engine.BuildStopped);
+  Require(!ws::FieldValue(engine, "d:1") && engine.run.BuildStopped);
   Require(host.messages.size() == 1 && host.messages[0].text == "no such variable");
-  engine.BuildStopped = false;
+  engine.run.BuildStopped = false;
 
   const std::optional<ws::OpenedDataSet> opened =
       ws::OpenDataSet(engine, "d", "\"" + name + "\"", "");
-  Require(opened.has_value() && !engine.BuildStopped);
+  Require(opened.has_value() && !engine.run.BuildStopped);
   Require(opened->recordCount == std::to_string(file.records.size()));
   Require(opened->firstRecord == (firstHoldsNames ? "2" : "1"));
 

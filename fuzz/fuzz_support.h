@@ -1,5 +1,5 @@
 // What the fuzz targets share: a check that stops the process, a host that
-// records messages with a fixed clock, an editor over a list of lines, and a
+// records messages with a fixed clock, and a
 // folder under the temporary folder that one process works in.
 #pragma once
 
@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "engine.h"
-#include "datafiles.h"
 #include "fileio.h"
 #include "host.h"
 #include "tags.h"
@@ -33,20 +32,13 @@ inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }
 
-struct Message {
-  MessageKind kind;
-  std::string text;
-};
-
 // Records every message. The clock is fixed so that a run never shows the
 // progress window and every date and time is the same; their texts hold no
 // "/" or ":" so that a build file cannot make a path out of them.
 class RecordingHost : public Host {
  public:
-  void ShowMessage(MessageKind kind, std::string_view text) override {
-    messages.push_back({kind, std::string(text)});
-  }
-  std::string FrameCaption() const override { return "Weftsmith - [fuzz.bld]"; }
+  void ShowMessage(const Message& message) override { messages.push_back(message); }
+  std::string ApplicationTitle() const override { return "Weftsmith - [fuzz.bld]"; }
   void SetApplicationTitle(std::string_view title) override { applicationTitle = title; }
   int ClockSecond() const override { return 0; }
   std::string CurrentDateText() const override { return "02.01.2003"; }
@@ -54,17 +46,6 @@ class RecordingHost : public Host {
 
   std::vector<Message> messages;
   std::string applicationTitle;
-};
-
-class LinesEditor : public SourceEditor {
- public:
-  explicit LinesEditor(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-  std::vector<std::string> Lines() const override { return lines_; }
-  void PlaceCaret(std::size_t position) override { caret = position; }
-  std::size_t caret = 0;
-
- private:
-  std::vector<std::string> lines_;
 };
 
 // The engine's caches of included files and data files, lent to each fresh
@@ -75,17 +56,12 @@ class LinesEditor : public SourceEditor {
 class KeptCaches {
  public:
   void LendTo(Engine& engine) {
-    engine.includes = std::move(includes_);
-    engine.dataFiles = std::move(dataFiles_);
+    if (kept_) engine.caches = std::move(kept_);
   }
-  void TakeBackFrom(Engine& engine) {
-    includes_ = std::move(engine.includes);
-    dataFiles_ = std::move(engine.dataFiles);
-  }
+  void TakeBackFrom(Engine& engine) { kept_ = std::move(engine.caches); }
 
  private:
-  std::unique_ptr<IncludeCache> includes_;
-  std::unique_ptr<DataFileCache> dataFiles_;
+  std::unique_ptr<EngineCaches> kept_;
 };
 
 // A folder of this process under the temporary folder, made on first use and

@@ -284,11 +284,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ws::fuzz::RecordingHost host;
   ws::Engine engine(host);
   caches.LendTo(engine);
-  engine.BaseFolder = ws::fuzz::Sandbox::Get().Folder();
+  engine.run.BaseFolder = ws::fuzz::Sandbox::Get().Folder();
   if (parts.size() > 3) {
     std::vector<std::string> d = Split(parts[3], '\n');
     d.resize(6);
-    ws::Settings& s = engine.prefs.settings;
+    ws::Settings& s = engine.run.prefs.settings;
     s.ShortStart = d[0];
     s.ShortEnd = d[1];
     s.WideOpenStart = d[2];

@@ -16,7 +16,6 @@
 namespace ws {
 namespace {
 
-using test::LinesEditor;
 using test::RecordingHost;
 using test::TempFolder;
 using Lines = std::vector<std::string>;
@@ -43,14 +42,13 @@ std::string Junk(unsigned seed, std::size_t size) {
 class BadInput : public ::testing::Test {
  protected:
   BadInput() {
-    engine.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
+    engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
     dir.Write("out.htm", "previous");
   }
 
   RunOutcome Run(Lines lines) {
     host.Clear();
-    editor.lines = std::move(lines);
-    return RunBuildFile(engine, editor, dir.Folder());
+    return RunBuildFile(engine, {std::move(lines), dir.Folder(), "site.bld"});
   }
   // Runs a build file as the CLI reads it: from its bytes on disk.
   RunOutcome RunFile(const std::string& bytes) {
@@ -68,7 +66,6 @@ class BadInput : public ::testing::Test {
 
   RecordingHost host;
   Engine engine{host};
-  LinesEditor editor;
   TempFolder dir;
 };
 
@@ -258,7 +255,7 @@ class DamagedGrammar : public BadInput {
       original_[name] = ReadFileBytes(source + name);
       tables.Write(name, original_[name]);
     }
-    engine.ProgramFolder = tables.Folder();
+    engine.config.ProgramFolder = tables.Folder();
   }
   void Damage(const std::string& name, const std::string& bytes) { tables.Write(name, bytes); }
   void Restore(const std::string& name) { tables.Write(name, original_[name]); }
@@ -316,7 +313,7 @@ TEST_F(DamagedGrammar, MissingEmptyOrCutTablesAreFileFailures) {
     expectMessage();
     ExpectStoppedWithOneMessage();
     host.Clear();
-    EXPECT_EQ(CheckSyntax(engine, editor), RunOutcome::FileFailed) << c.message;
+    EXPECT_EQ(CheckSyntax(engine, {"new \"out.htm\"", "end"}), RunOutcome::FileFailed) << c.message;
     expectMessage();
     Restore(c.name);
     EXPECT_EQ(RunSmall(), RunOutcome::Completed) << c.message;
@@ -406,24 +403,18 @@ TEST_F(BadInput, ManyTagsInOneIncludedFile) {
 }
 
 TEST_F(BadInput, ReformatShowsEveryBadLineWithTheCaretOnIt) {
-  editor.lines = {"new \"a.htm\"", "set x \"open", "end", "tag \"t\" x:y", "end"};
-  ReformatText(engine, editor);
+  ReformatText(engine, {"new \"a.htm\"", "set x \"open", "end", "tag \"t\" x:y", "end"});
   EXPECT_EQ(Errors(), (Lines{"Closing quotation mark is missing on line: 2",
                              "Invalid field number after `:` on line: 4"}));
-  // Offsets in the editor's text, each line break two characters.
-  EXPECT_EQ(editor.caretPositions, (std::vector<std::size_t>{13, 13 + 13 + 5}));
-  EXPECT_EQ(engine.sourceEditor, &editor);
+  EXPECT_EQ(host.caretLines, (std::vector<int>{1, 3}));
 
-  // A long text of bad lines: each caret is placed at its line's offset.
-  struct OffsetsEditor : LinesEditor {
-    void PlaceCaret(std::size_t position) override { caretPositions.push_back(position); }
-  } many;
-  many.lines = Repeated("set x \"open", 50000);
+  // A long text of bad lines: each caret is placed on its line.
   host.Clear();
-  const std::string text = ReformatText(engine, many);
+  host.caretLines.clear();
+  const std::string text = ReformatText(engine, Repeated("set x \"open", 50000));
   EXPECT_EQ(Errors().size(), 50000u);
-  ASSERT_EQ(many.caretPositions.size(), 50000u);
-  EXPECT_EQ(many.caretPositions.back(), 49999u * 13);
+  ASSERT_EQ(host.caretLines.size(), 50000u);
+  EXPECT_EQ(host.caretLines.back(), 49999);
   EXPECT_EQ(text.size(), 50000u * 13 - 2);
 }
 

@@ -15,13 +15,11 @@ struct CheckOutcome {
 
 CheckOutcome Check(std::vector<std::string> lines, bool stoppedBefore = false) {
   test::RecordingHost host;
-  test::LinesEditor editor(std::move(lines));
   Engine engine(host);
-  engine.sourceEditor = &editor;
-  engine.BuildStopped = stoppedBefore;
-  CheckBuildFile(engine);
+  engine.run.BuildStopped = stoppedBefore;
+  CheckBuildFile(engine, lines);
   EXPECT_EQ(host.Texts().size(), host.Texts(MessageKind::Error).size());
-  return {host.Texts(), editor.caretLine, engine.BuildStopped};
+  return {host.Texts(), host.caretLine, engine.run.BuildStopped};
 }
 
 // The one error message of a one-line file; "" when it passes.
@@ -130,15 +128,14 @@ TEST(CheckBuildFile, QuotesAndFieldNumbers) {
 
 TEST(CheckBuildFile, FirstBadLineIsReportedWithItsNumberAndCaret) {
   test::RecordingHost host;
-  test::LinesEditor editor({"new \"a.htm\"", "", "  set x \"y\"", "bad", "worse", "end"});
+  const std::vector<std::string> lines{"new \"a.htm\"", "", "  set x \"y\"", "bad", "worse", "end"};
   Engine engine(host);
-  engine.sourceEditor = &editor;
-  CheckBuildFile(engine);
-  EXPECT_EQ(host.messages, (std::vector<test::RecordedMessage>{
-                               {MessageKind::Error, "Missing or Misspelled command on line: 4"}}));
-  EXPECT_TRUE(engine.BuildStopped);
-  EXPECT_EQ(editor.caretPositions, (std::vector<std::size_t>{11 + 2 + 0 + 2 + 11 + 2}));
-  EXPECT_EQ(editor.lines[3], "bad");  // the document is never changed
+  CheckBuildFile(engine, lines);
+  EXPECT_EQ(host.located, (std::vector<Message>{{MessageKind::Error,
+                                                  "Missing or Misspelled command on line: 4",
+                                                  "", 3}}));
+  EXPECT_TRUE(engine.run.BuildStopped);
+  EXPECT_EQ(host.caretLines, (std::vector<int>{3}));
 }
 
 TEST(CheckBuildFile, NoLimitOnLinesOrLength) {
@@ -150,12 +147,12 @@ TEST(CheckBuildFile, NoLimitOnLinesOrLength) {
   EXPECT_EQ(outcome.caretLine, 1000);
 }
 
-TEST(CheckBuildFile, NoEditorPasses) {
+TEST(CheckBuildFile, NoLinesPass) {
   test::RecordingHost host;
   Engine engine(host);
-  engine.BuildStopped = true;
-  CheckBuildFile(engine);
-  EXPECT_FALSE(engine.BuildStopped);
+  engine.run.BuildStopped = true;
+  CheckBuildFile(engine, {});
+  EXPECT_FALSE(engine.run.BuildStopped);
   EXPECT_TRUE(host.messages.empty());
 }
 
@@ -165,12 +162,8 @@ struct SplitOutcome {
 };
 
 SplitOutcome Split(std::string_view text) {
-  test::RecordingHost host;
-  Engine engine(host);
   Parameters p{"keep", "keep", "keep", "keep", "keep"};
-  bool ok = SplitParameters(engine, text, 0, "1", p);
-  EXPECT_EQ(ok, host.messages.empty()) << text;
-  EXPECT_EQ(engine.BuildStopped, !ok) << text;
+  bool ok = !SplitParameters(text, p);
   return {ok, p};
 }
 
@@ -214,17 +207,16 @@ TEST(SplitParameters, ErrorsLeaveTheParametersAsTheyWere) {
   EXPECT_EQ(Split("r:\"Name").p, P("r:\"Name"));
 }
 
-TEST(SplitParameters, MessageUsesTheGivenLineNumberAndCaretLine) {
-  test::RecordingHost host;
-  test::LinesEditor editor({"one", "two", "three"});
-  Engine engine(host);
-  engine.sourceEditor = &editor;
+TEST(SplitParameters, FailuresAreNamedAndShownWithTheLineNumber) {
   Parameters p;
-  EXPECT_FALSE(SplitParameters(engine, "\"x", 2, "77", p));
+  EXPECT_EQ(SplitParameters("\"x", p), MessageId::ClosingQuoteMissing);
+  EXPECT_EQ(SplitParameters("x:y", p), MessageId::InvalidFieldNumber);
+  test::RecordingHost host;
+  Engine engine(host);
+  ReportBadLine(engine, 76, MessageId::ClosingQuoteMissing);
   EXPECT_EQ(host.Texts(MessageKind::Error),
             (std::vector<std::string>{"Closing quotation mark is missing on line: 77"}));
-  EXPECT_EQ(editor.caret, 3u + 2 + 3 + 2);
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_EQ(host.caretLine, 76);
 }
 
 TEST(SplitParameters, LongTextIsSplitWhole) {

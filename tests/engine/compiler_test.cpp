@@ -18,14 +18,12 @@ using Lines = std::vector<std::string>;
 class CompilerTest : public ::testing::Test {
  protected:
   CompilerTest() : engine(host) {
-    engine.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
-    engine.sourceEditor = &editor;
+    engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
   }
 
   // Compiles prepared lines into program.
   bool Compile(const Lines& lines) {
-    editor.lines = lines;
-    engine.Memo1.SetLines(lines);
+    engine.run.Memo1.SetLines(lines);
     return CompileBuildFile(engine, program);
   }
 
@@ -52,13 +50,12 @@ class CompilerTest : public ::testing::Test {
   std::string ErrorOf(const Lines& lines) {
     host.Clear();
     EXPECT_FALSE(Compile(lines));
-    EXPECT_TRUE(engine.CompileError);
+    EXPECT_TRUE(engine.run.CompileError);
     EXPECT_EQ(host.messages.size(), 1u) << testing::PrintToString(host.Texts());
     return host.messages.empty() ? std::string() : host.messages.front().text;
   }
 
   test::RecordingHost host;
-  test::LinesEditor editor;
   Engine engine;
   CompiledProgram program;
 };
@@ -78,7 +75,7 @@ TEST_F(CompilerTest, TheSevenRecordExample) {
   EXPECT_NE(t[1].operand1, t[2].operand1);
   EXPECT_EQ(t[2].operand3, t[3].operand1);
   EXPECT_EQ(t[3].operand3, t[4].operand2);
-  EXPECT_FALSE(engine.CompileError);
+  EXPECT_FALSE(engine.run.CompileError);
   EXPECT_TRUE(host.messages.empty());
 }
 
@@ -137,7 +134,7 @@ TEST_F(CompilerTest, EmptyBlocksExceptTag) {
              "ID a - &2", "IfIs &2 \"b\" &3", "JMPIfIs 13 &3 -", "EndIfEnd - - -", "STP - - -"}));
   EXPECT_EQ(ErrorOf({"new \"o.htm\"", "  tag \"t\"", "  end", "end"}),
             "Syntax error - Nest In Tag Without a Body  ");
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
 }
 
 TEST_F(CompilerTest, AProgramWithoutCommandsOnlyStops) {
@@ -152,7 +149,7 @@ TEST_F(CompilerTest, TemporariesAreNumberedAcrossCompiles) {
   EXPECT_EQ(Compiled({"set x <date>", "set y <time>"}),
             (Lines{"date - - &0", "set x &0 -", "time - - &1", "set y &1 -", "STP - - -"}));
   EXPECT_EQ(Compiled({"set x <date>"}), (Lines{"date - - &2", "set x &2 -", "STP - - -"}));
-  EXPECT_EQ(engine.TemporaryCounter, 3);
+  EXPECT_EQ(engine.tables.TemporaryCounter(), 3);
   ErrorOf({"set x <date> <date>"});  // a failed compile uses its numbers too
   EXPECT_EQ(Compiled({"set x <date>"}), (Lines{"date - - &5", "set x &5 -", "STP - - -"}));
 }
@@ -236,10 +233,10 @@ TEST_F(CompilerTest, TheTableHolds300Instructions) {
 
   lines.push_back("include \"a\"");
   EXPECT_EQ(ErrorOf(lines), "Syntax error - the program needs more than 300 instructions");
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
   // A long file ends at the limit, whatever follows.
   ErrorOf(Lines(100000, "include \"a\" , \"t\""));
-  engine.NestedFileName = "/b/inner.bld";
+  engine.run.NestedFileName = "/b/inner.bld";
   EXPECT_EQ(ErrorOf(Lines(301, "set x 1")),
             "Syntax error - the program needs more than 300 instructions in file: /b/inner.bld");
 }
@@ -288,14 +285,14 @@ TEST_F(CompilerTest, ParseErrorsOfTheDocument) {
         Lines{"if a \"b\" then", "end"}, Lines{"if a is \"b\"", "end"}, Lines{"set \"x\" 1"},
         Lines{"repeat r", "end"}, Lines{"set x r:y"}, Lines{"new \"o\" \"p\"", "end"}}) {
     EXPECT_EQ(ErrorOf(lines), generic) << testing::PrintToString(lines);
-    EXPECT_TRUE(engine.BuildStopped);
+    EXPECT_TRUE(engine.run.BuildStopped);
   }
   // Parse errors leave the caret alone.
-  EXPECT_EQ(editor.caretLine, -1);
+  EXPECT_EQ(host.caretLine, -1);
 }
 
 TEST_F(CompilerTest, ParseErrorsOfANestedFileNameIt) {
-  engine.NestedFileName = "/site/inner.bld";
+  engine.run.NestedFileName = "/site/inner.bld";
   EXPECT_EQ(ErrorOf({"new \"o\""}),
             "Syntax error - missing operator - `end` in file: /site/inner.bld");
   EXPECT_EQ(ErrorOf({"if a is \"b\" then"}),
@@ -314,10 +311,10 @@ TEST_F(CompilerTest, ParseErrorsOfANestedFileNameIt) {
 
 TEST_F(CompilerTest, ScannerErrorsEndTheCompileWithoutStoppingTheBuild) {
   EXPECT_EQ(ErrorOf({"new \"o\"", "", "  include a.htm", "end"}), "Syntax error on Line -  3");
-  EXPECT_EQ(editor.caretLine, 2);
-  EXPECT_FALSE(engine.BuildStopped);
+  EXPECT_EQ(host.caretLine, 2);
+  EXPECT_FALSE(engine.run.BuildStopped);
   EXPECT_EQ(ErrorOf({"set x 3px"}), "Syntax error - bad symbol found - p on Line: 1");
-  EXPECT_FALSE(engine.BuildStopped);
+  EXPECT_FALSE(engine.run.BuildStopped);
 }
 
 // With gaps in the relation table the parser may enter its error-tolerant
@@ -326,14 +323,14 @@ TEST_F(CompilerTest, ScannerErrorsEndTheCompileWithoutStoppingTheBuild) {
 TEST_F(CompilerTest, TheErrorTolerantModeNeedsAGapInTheTable) {
   test::TempFolder dir;
   for (const char* name : {"alpha", "rules"})
-    dir.Write(name, ReadFileBytes(engine.ProgramFolder + name));
-  std::string pred = ReadFileBytes(engine.ProgramFolder + "pred");
+    dir.Write(name, ReadFileBytes(engine.config.ProgramFolder + name));
+  std::string pred = ReadFileBytes(engine.config.ProgramFolder + "pred");
   pred[(1 - 1) * 70 + (2 - 1)] = '.';  // "," then "#"
   dir.Write("pred", pred);
 
   const Lines incomplete = {"include \"a\" ,"};
   EXPECT_EQ(ErrorOf(incomplete), "  Syntax  Error       ");
-  engine.ProgramFolder = dir.Folder();
+  engine.config.ProgramFolder = dir.Folder();
   host.Clear();
   EXPECT_TRUE(Compile(incomplete));  // taken for `include F , T`
   EXPECT_EQ(Listing(), (Lines{"include2 \"a\" , -", "STP - - -"}));

@@ -18,7 +18,7 @@ using Texts = std::vector<std::string>;
 
 class DataFilesTest : public ::testing::Test {
  protected:
-  DataFilesTest() { engine.BaseFolder = folder.Folder(); }
+  DataFilesTest() { engine.run.BaseFolder = folder.Folder(); }
 
   // "repeat set FILE" over a file written with the given bytes.
   std::optional<OpenedDataSet> Open(const std::string& file, const std::string& bytes) {
@@ -48,7 +48,7 @@ TEST_F(DataFilesTest, HeaderRecordDecidesTheFirstRecordOfALoop) {
   EXPECT_EQ(Field("2"), "Oslo");
   EXPECT_EQ(*StepRecord(engine, "set"), "3");
 
-  engine.prefs.controls.chkFieldName = false;
+  engine.run.prefs.controls.chkFieldName = false;
   opened = OpenDataSet(engine, "set", "\"people.csv\"", "");
   EXPECT_EQ(opened->firstRecord, "1");
   EXPECT_EQ(ByName("City"), "City");
@@ -65,7 +65,7 @@ TEST_F(DataFilesTest, FileParameterIsQuotedComputedOrPlain) {
   EXPECT_EQ(Field("1"), "from b");
   ASSERT_TRUE(OpenDataSet(engine, "set", "c.csv", ""));
   EXPECT_EQ(Field("1"), "from c");
-  EXPECT_EQ(engine.DataSets.Find("set")->FilePath, folder.File("c.csv"));
+  EXPECT_EQ(engine.tables.DataSets.Find("set")->FilePath, folder.File("c.csv"));
   EXPECT_THROW(OpenDataSet(engine, "set", "\"missing.csv\"", ""), FileError);
 }
 
@@ -144,17 +144,17 @@ TEST_F(DataFilesTest, FailedAccessesReportAndStop) {
   EXPECT_EQ(FieldValue(engine, "nothing:1"), std::nullopt);
   EXPECT_EQ(host.messages,
             (std::vector<test::RecordedMessage>{{MessageKind::Plain, "no such variable"}}));
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
 
-  engine.BuildStopped = false;
+  engine.run.BuildStopped = false;
   host.Clear();
   Open("e.csv", "Name,City\nAnn,Oslo\n");
   EXPECT_EQ(ByName("Town"), "<none>");
-  EXPECT_TRUE(engine.BuildStopped);
-  engine.BuildStopped = false;
+  EXPECT_TRUE(engine.run.BuildStopped);
+  engine.run.BuildStopped = false;
   EXPECT_EQ(Field("3"), "<none>");
-  EXPECT_TRUE(engine.BuildStopped);
-  engine.BuildStopped = false;
+  EXPECT_TRUE(engine.run.BuildStopped);
+  engine.run.BuildStopped = false;
   EXPECT_EQ(Field("0"), "<none>");
   EXPECT_EQ(host.Texts(MessageKind::Error),
             (Texts{"there is no such column name: Town in: " + folder.File("e.csv"),
@@ -178,13 +178,13 @@ TEST_F(DataFilesTest, VariablesLastAcrossRunsAndMustBeSetFirst) {
   EXPECT_EQ(LookupVariable(engine, "title", "", false), "Home");
   EXPECT_EQ(LookupVariable(engine, "title", "About", true), "About");
   // A later run with the same engine reads it without setting it.
-  engine.BuildStopped = false;
+  engine.run.BuildStopped = false;
   EXPECT_EQ(LookupVariable(engine, "title", "", false), "About");
 
   EXPECT_EQ(LookupVariable(engine, "Title", "", false), std::nullopt);
   EXPECT_EQ(host.messages, (std::vector<test::RecordedMessage>{
                                {MessageKind::Warning, "Variable: Title is not declared"}}));
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
 }
 
 TEST_F(DataFilesTest, TablesRefuseNamesBeyondTheirCapacity) {
@@ -192,17 +192,17 @@ TEST_F(DataFilesTest, TablesRefuseNamesBeyondTheirCapacity) {
     ASSERT_TRUE(LookupVariable(engine, "v" + std::to_string(i), "x", true));
   EXPECT_EQ(LookupVariable(engine, "v0", "y", true), "y");
   EXPECT_EQ(LookupVariable(engine, "one-too-many", "x", true), std::nullopt);
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
   EXPECT_EQ(host.Texts(MessageKind::Error),
             (Texts{"Too many variables: at most 1000 can be set (variable: one-too-many)"}));
 
-  engine.BuildStopped = false;
+  engine.run.BuildStopped = false;
   host.Clear();
   folder.Write("d.csv", "A\n1\n");
   for (std::size_t i = 0; i < kTableCapacity; ++i)
     ASSERT_TRUE(OpenDataSet(engine, "s" + std::to_string(i), "\"d.csv\"", ""));
   EXPECT_EQ(OpenDataSet(engine, "extra", "\"d.csv\"", ""), std::nullopt);
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
   EXPECT_EQ(host.Texts(MessageKind::Error),
             (Texts{"Too many data sets: at most 1000 can be opened (data set: extra)"}));
 }

@@ -145,7 +145,7 @@ class GrammarLoading : public ::testing::Test {
   GrammarLoading() : engine(host) {
     for (const char* name : {"alpha", "pred", "rules"})
       dir.Write(name, ReadFileBytes(kDataFolder + name));
-    engine.ProgramFolder = dir.Folder();
+    engine.config.ProgramFolder = dir.Folder();
   }
 
   test::RecordingHost host;
@@ -168,14 +168,14 @@ TEST_F(GrammarLoading, FilesAreReadAgainOnlyWhenTheyChange) {
   EXPECT_EQ(second->relations, first->relations);
 
   // Another folder is another set of tables.
-  engine.ProgramFolder = kDataFolder;
+  engine.config.ProgramFolder = kDataFolder;
   EXPECT_EQ(LoadGrammarTables(engine)->rules.size(), 36u);
 }
 
 TEST_F(GrammarLoading, AMissingOrDamagedFileEndsTheCompileWithoutACompileError) {
   CompiledProgram program;
   program.table[1].opcode = "kept";
-  engine.Memo1.SetLines({"set x 1"});
+  engine.run.Memo1.SetLines({"set x 1"});
   std::filesystem::remove(dir.File("pred"));
   try {
     CompileBuildFile(engine, program);
@@ -184,7 +184,7 @@ TEST_F(GrammarLoading, AMissingOrDamagedFileEndsTheCompileWithoutACompileError) 
     EXPECT_EQ(e.kind(), FileError::Kind::Open);
     EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir.File("pred"));
   }
-  EXPECT_FALSE(engine.CompileError);
+  EXPECT_FALSE(engine.run.CompileError);
   EXPECT_EQ(program.table[1].opcode, "kept");
 
   dir.Write("pred", std::string(100, '<'));
@@ -204,7 +204,7 @@ TEST_F(GrammarLoading, RulesThatLoopAreReportedAsADamagedFile) {
   ASSERT_EQ(rules[4], "34 1 4 0 0 0 0");
   rules[4] = "32 1 4 0 0 0 0";
   dir.Write("rules", test::CrLfText(rules));
-  engine.Memo1.SetLines({"include \"a\""});
+  engine.run.Memo1.SetLines({"include \"a\""});
   CompiledProgram program;
   EXPECT_THROW(CompileBuildFile(engine, program), FileError);
 }
@@ -434,7 +434,7 @@ std::vector<std::string> Render(const std::vector<Token>& tokens, ProgramMaker& 
 TEST(GrammarLanguage, MutatedBuildFilesAreAcceptedExactlyWhenTheLanguageAllowsThem) {
   test::RecordingHost host;
   Engine engine(host);
-  engine.ProgramFolder = kDataFolder;
+  engine.config.ProgramFolder = kDataFolder;
   ProgramMaker maker(20261208);
   int accepted = 0, rejected = 0;
   for (int round = 0; round < 4000; ++round) {
@@ -475,7 +475,7 @@ TEST(GrammarLanguage, MutatedBuildFilesAreAcceptedExactlyWhenTheLanguageAllowsTh
     }
     const std::vector<std::string> lines = Render(tokens, maker);
     const bool expected = Recogniser(tokens).Program();
-    engine.Memo1.SetLines(lines);
+    engine.run.Memo1.SetLines(lines);
     CompiledProgram program;
     host.Clear();
     const bool compiled = CompileBuildFile(engine, program);

@@ -56,21 +56,16 @@ class CountingHost : public RecordingHost {
 class WrittenWhileRunning : public ::testing::Test {
  protected:
   WrittenWhileRunning() {
-    engine.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
-    engine.outputs = std::make_unique<OutputQueue>();
+    engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
   }
-  void BeforeWrite(OutputWriter::WriteHook hook) {
-    engine.outputs->writer.SetBeforeWrite(std::move(hook));
-  }
+  void BeforeWrite(OutputWriter::WriteHook hook) { engine.config.beforePageWrite = std::move(hook); }
   RunOutcome Run(const std::vector<std::string>& lines) {
-    editor.lines = lines;
-    return RunBuildFile(engine, editor, dir.Folder());
+    return RunBuildFile(engine, {lines, dir.Folder(), "site.bld"});
   }
   std::vector<std::string> Errors() const { return host.Texts(MessageKind::Error); }
 
   CountingHost host;
   Engine engine{host};
-  test::LinesEditor editor;
   TempFolder dir;
 };
 
@@ -98,8 +93,8 @@ TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
   for (int i = 51; i <= 100; ++i)
     EXPECT_FALSE(std::filesystem::exists(dir.File("p" + std::to_string(i) + ".htm"))) << i;
   // The tables are as they were when page 50 was finished.
-  EXPECT_EQ(engine.Variables.Find("last")->Value, "p49.htm");
-  EXPECT_EQ(engine.DataSets.Find("page")->CurrentRecord, 51);
+  EXPECT_EQ(engine.tables.Variables.Find("last")->Value, "p49.htm");
+  EXPECT_EQ(engine.tables.DataSets.Find("page")->CurrentRecord, 51);
 
   // The next run writes again.
   std::filesystem::remove(dir.File("p50.htm"));
@@ -143,7 +138,7 @@ TEST_F(WrittenWhileRunning, MissingFolderOfALaterPageStopsTheRunThere) {
             std::vector<std::string>{"Folder " + dir.File("sub") + " does not exist!"});
   EXPECT_TRUE(std::filesystem::exists(dir.File("a.htm")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("c.htm")));
-  EXPECT_EQ(engine.Variables.Find("after"), nullptr);
+  EXPECT_EQ(engine.tables.Variables.Find("after"), nullptr);
 }
 
 TEST_F(WrittenWhileRunning, PageReadBackByTheRunIsTheNewOne) {

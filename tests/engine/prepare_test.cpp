@@ -11,10 +11,10 @@ namespace {
 std::vector<std::string> Prepared(std::vector<std::string> lines) {
   test::RecordingHost host;
   Engine engine(host);
-  engine.Memo1.SetLines(std::move(lines));
+  engine.run.Memo1.SetLines(std::move(lines));
   PrepareSource(engine);
   EXPECT_TRUE(host.messages.empty());
-  return engine.Memo1.Lines();
+  return engine.run.Memo1.Lines();
 }
 
 std::string Prepared(const std::string& line) {

@@ -15,12 +15,9 @@ struct Reformatted {
 
 Reformatted Reformat(std::vector<std::string> lines, int indent = 1) {
   test::RecordingHost host;
-  test::LinesEditor editor(lines);
   Engine engine(host);
-  engine.prefs.controls.Indent = indent;
-  Reformatted r{ReformatText(engine, editor), host.Texts(MessageKind::Error), editor.caretLine};
-  EXPECT_EQ(engine.sourceEditor, &editor);
-  EXPECT_EQ(editor.lines, lines);  // the editor is not changed
+  engine.config.prefs.controls.Indent = indent;
+  Reformatted r{ReformatText(engine, lines), host.Texts(MessageKind::Error), host.caretLine};
   return r;
 }
 

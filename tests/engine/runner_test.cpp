@@ -12,27 +12,24 @@ namespace ws {
 namespace {
 
 using test::CrLfText;
-using test::LinesEditor;
 using test::RecordingHost;
 using test::TempFolder;
 
 class Runner : public ::testing::Test {
  protected:
   Runner() {
-    engine.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
+    engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
     host.frameCaption = "Weftsmith - [site.bld]";
   }
 
   RunOutcome Run(const std::vector<std::string>& lines, std::string folder = "") {
-    editor.lines = lines;
-    return RunBuildFile(engine, editor, folder.empty() ? dir.Folder() : folder);
+    return RunBuildFile(engine, {lines, folder.empty() ? dir.Folder() : folder, "site.bld"});
   }
   std::string Read(std::string_view name) const { return ReadFileBytes(dir.File(name)); }
   std::vector<std::string> Errors() const { return host.Texts(MessageKind::Error); }
 
   RecordingHost host;
   Engine engine{host};
-  LinesEditor editor;
   TempFolder dir;
 };
 
@@ -45,7 +42,6 @@ TEST_F(Runner, WritesOutputFilesWithCrLfLinesAndALeadingEmptyLine) {
   EXPECT_EQ(host.Texts(), std::vector<std::string>{"Build file complete"});
   EXPECT_EQ(host.messages[0].kind, MessageKind::Information);
   EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");  // restored
-  EXPECT_EQ(engine.TempEditor.LineCount(), 0);
 }
 
 TEST_F(Runner, IfElseTakesTheRightBranch) {
@@ -90,7 +86,7 @@ TEST_F(Runner, RepeatRunsOncePerRecordAndIfInsideIt) {
       "end"};
   ASSERT_EQ(Run(lines), RunOutcome::Completed) << ::testing::PrintToString(host.Texts());
   EXPECT_EQ(Read("out.htm"), "\r\n");
-  Variable* last = engine.Variables.Find("last");
+  const Variable* last = engine.tables.Variables.Find("last");
   ASSERT_NE(last, nullptr);
   EXPECT_EQ(last->Value, "Cid");
 }
@@ -120,7 +116,7 @@ TEST_F(Runner, NestedRunUsesItsOwnFolderAndTheCallerGoesOn) {
       << ::testing::PrintToString(host.Texts());
   EXPECT_EQ(Read("sub/made.htm"), "\r\nsub part\r\n");
   EXPECT_EQ(Read("after.htm"), "\r\ntop part\r\n");
-  EXPECT_EQ(engine.BaseFolder, dir.Folder());
+  EXPECT_EQ(engine.run.BaseFolder, dir.Folder());
 }
 
 TEST_F(Runner, NestedSyntaxErrorEndsTheWholeRun) {
@@ -147,7 +143,7 @@ TEST_F(Runner, FileErrorsEndTheRunCleanly) {
   EXPECT_EQ(Errors(), std::vector<std::string>{"Cannot open file " + dir.File("missing.htm")});
   EXPECT_FALSE(host.progressActive);
   EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
   EXPECT_EQ(Run({"run \"nothere.bld\""}), RunOutcome::FileFailed);
 }
 
@@ -174,8 +170,7 @@ TEST_F(Runner, CheckerFailureLeavesTheTitleAndShowsOnlyItsMessage) {
 }
 
 TEST_F(Runner, CheckSyntaxIsSilentOnSuccess) {
-  editor.lines = {"new \"a.htm\"", "end"};
-  EXPECT_EQ(CheckSyntax(engine, editor), RunOutcome::Completed);
+  EXPECT_EQ(CheckSyntax(engine, {"new \"a.htm\"", "end"}), RunOutcome::Completed);
   EXPECT_TRUE(host.messages.empty());
   EXPECT_FALSE(std::filesystem::exists(dir.File("a.htm")));
 }
@@ -183,37 +178,35 @@ TEST_F(Runner, CheckSyntaxIsSilentOnSuccess) {
 TEST_F(Runner, DateAndTimeComeFromTheHost) {
   ASSERT_EQ(Run({"new \"out.htm\"", "tag \"d\" <date>", "end", "set t <time>"}),
             RunOutcome::Completed);
-  EXPECT_EQ(engine.Variables.Find("t")->Value, "04:05:06");
+  EXPECT_EQ(engine.tables.Variables.Find("t")->Value, "04:05:06");
 }
 
 TEST(RunProgress, ShownFromTheFifthSecondWithTheWrappedText) {
   RecordingHost host;
-  host.frameCaption = "Weftsmith - [site.bld]";
   Engine engine(host);
-  engine.RunStartSecond = 58;
+  engine.run.DocumentName = "site.bld";
+  engine.run.RunStartSecond = 58;
   for (int second : {58, 59, 0, 1, 2}) {
     host.clockSecond = second;
     ShowRunProgress(engine);
   }
   EXPECT_TRUE(host.progressTexts.empty());
-  EXPECT_FALSE(engine.ProgressShown);
   host.clockSecond = 3;
   ShowRunProgress(engine);
   ASSERT_EQ(host.progressTexts.size(), 1u);
-  EXPECT_EQ(host.progressTexts[0], std::string(122, ' ') + "Weftsmith running:site.bld");
-  EXPECT_TRUE(engine.ProgressShown);
+  EXPECT_EQ(host.progressTexts[0], "Weftsmith running:site.bld");
   EXPECT_EQ(host.progressRepaints, 1);
   ShowRunProgress(engine);  // already active: repainted, not shown again
   EXPECT_EQ(host.progressTexts.size(), 1u);
   EXPECT_EQ(host.progressRepaints, 2);
 
   RecordingHost plain;
-  plain.frameCaption = "Weftsmith - [a.bld]";
   Engine second(plain);
-  second.RunStartSecond = 10;
+  second.run.DocumentName = "a.bld";
+  second.run.RunStartSecond = 10;
   plain.clockSecond = 15;
   ShowRunProgress(second);
-  EXPECT_EQ(plain.progressTexts.at(0), std::string(122, ' ') + "Weftsmith running: a.bld");
+  EXPECT_EQ(plain.progressTexts.at(0), "Weftsmith running: a.bld");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "scanner.h"
 
+#include "compiler.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -19,8 +21,7 @@ using Texts = std::vector<std::string>;
 class ScannerTest : public ::testing::Test {
  protected:
   ScannerTest() : engine(host) {
-    engine.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
-    engine.sourceEditor = &editor;
+    engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
     tables = LoadGrammarTables(engine);
     LoadAlphabet(*tables, tree);
     for (const AlphabetEntry& e : tables->alphabet) symbolOf[e.code] = e.text;
@@ -37,14 +38,15 @@ class ScannerTest : public ::testing::Test {
 
   // Every token up to the end of the text or the first error.
   std::vector<Token> Scan(const Texts& lines) {
-    engine.Memo1.SetLines(lines);
-    scanner = std::make_unique<Scanner>(engine, tree, codes);
+    engine.run.Memo1.SetLines(lines);
+    scanner = std::make_unique<Scanner>(engine.run.Memo1, tree, codes);
     std::vector<Token> tokens;
     for (int guard = 0; guard < 1000; ++guard) {
       Token t{};
       t.node = scanner->NextToken(t.text, t.code);
+      ReportScanErrors(engine, *scanner);
       tokens.push_back(t);
-      if (engine.CompileError || t.code == codes.end) break;
+      if (engine.run.CompileError || t.code == codes.end) break;
     }
     return tokens;
   }
@@ -60,7 +62,6 @@ class ScannerTest : public ::testing::Test {
   }
 
   test::RecordingHost host;
-  test::LinesEditor editor{Texts(400, "")};
   Engine engine;
   std::shared_ptr<const GrammarTables> tables;
   SymbolTree tree;
@@ -126,7 +127,7 @@ TEST_F(ScannerTest, DateAndTimeInAnyCase) {
             (Texts{"set", "a/$ID", "<date>", "set", "b/$ID", "<time>", "#"}));
   Scan({"", "set a <day>"});
   EXPECT_EQ(host.Texts(), Texts{"<date> or <time> Misspelled on Line - 2"});
-  EXPECT_EQ(editor.caretLine, 1);
+  EXPECT_EQ(host.caretLine, 1);
 }
 
 TEST_F(ScannerTest, NumbersAreValuesWithNodesOfTheirOwn) {
@@ -145,21 +146,21 @@ TEST_F(ScannerTest, ANumberFollowedByALetterOrSign) {
   EXPECT_EQ(host.Texts(), Texts{"Syntax error - bad symbol found - a on Line: 1"});
   EXPECT_EQ(t.back().text, "12");  // the token is still finished
   host.Clear();
-  engine.CompileError = false;
+  engine.run.CompileError = false;
   Scan({"", "", "7$"});
   EXPECT_EQ(host.Texts(), Texts{"Syntax error - bad symbol found - $ on Line: 3"});
-  EXPECT_EQ(editor.caretLine, 2);
+  EXPECT_EQ(host.caretLine, 2);
 }
 
 TEST_F(ScannerTest, CharactersOutsideTheLanguage) {
   Scan({"-- a comment", "include a.htm"});
   EXPECT_EQ(host.Texts(), Texts{"Syntax error on Line -  2"});
-  EXPECT_EQ(editor.caretLine, 1);
-  EXPECT_TRUE(engine.CompileError);
-  EXPECT_FALSE(engine.BuildStopped);
+  EXPECT_EQ(host.caretLine, 1);
+  EXPECT_TRUE(engine.run.CompileError);
+  EXPECT_FALSE(engine.run.BuildStopped);
   for (const char* line : {"set x = 1", "a;b", "\\x", "set x \xC3\xA9"}) {
     host.Clear();
-    engine.CompileError = false;
+    engine.run.CompileError = false;
     Scan({line});
     EXPECT_EQ(host.Texts(), Texts{"Syntax error on Line -  1"}) << line;
   }
@@ -184,13 +185,13 @@ TEST_F(ScannerTest, LoneSlashesAndDashes) {
   EXPECT_EQ(host.Texts(), (Texts{"Syntax error - / - expected but a found on Line - 1",
                                  "Syntax error - / - expected but b found on Line - 1"}));
   host.Clear();
-  engine.CompileError = false;
+  engine.run.CompileError = false;
   Scan({"", "set x -y"});
   EXPECT_EQ(host.Texts(), Texts{"Syntax error `-` expected but `y` found on Line - 2"});
-  EXPECT_EQ(editor.caretLine, 1);
+  EXPECT_EQ(host.caretLine, 1);
   // A long run of them reports no more than two.
   host.Clear();
-  engine.CompileError = false;
+  engine.run.CompileError = false;
   std::string slashes;
   for (int i = 0; i < 1000; ++i) slashes += "/a";
   Scan({slashes, slashes});
@@ -201,7 +202,7 @@ TEST_F(ScannerTest, AQuotedTextMustCloseOnItsLine) {
   Scan({"set x \"abc", "\""});
   EXPECT_EQ(host.Texts(), Texts{"Syntax error on Line -  1"});
   host.Clear();
-  engine.CompileError = false;
+  engine.run.CompileError = false;
   Scan({"set x \"", "set y \"b\""});
   EXPECT_EQ(host.Texts(), Texts{"Syntax error on Line -  1"});
 }
@@ -224,7 +225,7 @@ TEST_F(ScannerTest, NoLimitOnLinesOrLineLength) {
   ASSERT_GE(t.size(), 4u);
   EXPECT_EQ(t[3].text, std::string(1000, 'v'));
   EXPECT_EQ(host.Texts(), Texts{"Syntax error on Line -  300"});
-  EXPECT_EQ(editor.caretLine, 299);
+  EXPECT_EQ(host.caretLine, 299);
   EXPECT_EQ(scanner->LineCounter(), 300);
 }
 

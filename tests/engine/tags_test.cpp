@@ -38,7 +38,7 @@ Pieces PiecesOf(const OutputText& output) {
 
 class TagsTest : public ::testing::Test {
  protected:
-  TagsTest() { engine.BaseFolder = folder.Folder(); }
+  TagsTest() { engine.run.BaseFolder = folder.Folder(); }
 
   // What a tag block does with the points: the block text after each.
   Pieces FillBlock(Pieces pieces, const std::string& tag, const std::string& text) {
@@ -103,7 +103,7 @@ TEST_F(TagsTest, TagNamesMatchWithLetterCaseAndWholeMarkers) {
   EXPECT_EQ(FillBlock(text, "x", "Y"), text);
   EXPECT_EQ(Replace(text, "menu", "v"), text);
   EXPECT_TRUE(host.messages.empty());
-  EXPECT_FALSE(engine.BuildStopped);
+  EXPECT_FALSE(engine.run.BuildStopped);
 }
 
 TEST_F(TagsTest, EveryOccurrenceIsFilled) {
@@ -154,11 +154,11 @@ TEST_F(TagsTest, OpeningMarkerWithoutClosingMarkerIsReportedAndEndsTheWalk) {
   Pieces pieces = FillBlock({"a" + Open("x") + "b"}, "x", "Y");
   EXPECT_EQ(pieces, (Pieces{"a" + Open("x") + "b"}));
   EXPECT_EQ(host.Texts(MessageKind::Error), (std::vector<std::string>{"no end for tag:x"}));
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
 
   // After occurrences that were already handled, too.
   for (bool block : {true, false}) {
-    engine.BuildStopped = false;
+    engine.run.BuildStopped = false;
     host.Clear();
     Pieces text{"%%x%%" + Wide("x", "1") + "c" + Open("x") + "d"};
     if (block) {
@@ -168,7 +168,7 @@ TEST_F(TagsTest, OpeningMarkerWithoutClosingMarkerIsReportedAndEndsTheWalk) {
       EXPECT_EQ(Replace(text, "x", "v"), (Pieces{"vvc" + Open("x") + "d"}));
     }
     EXPECT_EQ(host.Texts(MessageKind::Error), (std::vector<std::string>{"no end for tag:x"}));
-    EXPECT_TRUE(engine.BuildStopped);
+    EXPECT_TRUE(engine.run.BuildStopped);
   }
 }
 
@@ -181,12 +181,12 @@ TEST_F(TagsTest, ClosingMarkerBeforeTheOpeningOneDoesNotCloseIt) {
 TEST_F(TagsTest, DelimitersComeFromTheSettings) {
   // Markers made under the old delimiters are not used once they change.
   EXPECT_EQ(Replace({"a%%x%%b"}, "x", "v"), (Pieces{"avb"}));
-  engine.prefs.settings.ShortStart = "{{";
-  engine.prefs.settings.ShortEnd = "}}";
-  engine.prefs.settings.WideOpenStart = "[";
-  engine.prefs.settings.WideOpenEnd = ">";
-  engine.prefs.settings.WideCloseStart = "[/";
-  engine.prefs.settings.WideCloseEnd = ">";
+  engine.run.prefs.settings.ShortStart = "{{";
+  engine.run.prefs.settings.ShortEnd = "}}";
+  engine.run.prefs.settings.WideOpenStart = "[";
+  engine.run.prefs.settings.WideOpenEnd = ">";
+  engine.run.prefs.settings.WideCloseStart = "[/";
+  engine.run.prefs.settings.WideCloseEnd = ">";
   EXPECT_EQ(Replace({"a{{x}}b[x>old[/x>c%%x%%"}, "x", "v"), (Pieces{"avbvc%%x%%"}));
 }
 
@@ -196,14 +196,14 @@ TEST_F(TagsTest, MarkersAreFoundAtEveryPlaceAndNowhereElse) {
   EXPECT_EQ(Replace({"%%x%%", "%%x%%%%x%%", "%x%%%%x%%%", "%%", "%%x%"}, "x", "v"),
             (Pieces{"v", "vv", "%x%%v%", "%%", "%%x%"}));
   // A marker with no rare byte at all, and an empty one, found nowhere.
-  engine.prefs.settings.ShortStart = "";
-  engine.prefs.settings.ShortEnd = "";
+  engine.run.prefs.settings.ShortStart = "";
+  engine.run.prefs.settings.ShortEnd = "";
   EXPECT_EQ(Replace({"axa", "abc"}, "x", "v"), (Pieces{"ava", "abc"}));
   EXPECT_EQ(Replace({"abc"}, "", "v"), (Pieces{"abc"}));
 }
 
 TEST_F(TagsTest, NothingHappensOnceTheBuildStopped) {
-  engine.BuildStopped = true;
+  engine.run.BuildStopped = true;
   Pieces text{"a%%x%%b"};
   EXPECT_EQ(Replace(text, "x", "v"), text);
   EXPECT_EQ(FillBlock(text, "x", "Y"), text);
@@ -234,15 +234,15 @@ TEST_F(TagsTest, IncludeOfAMissingTagWarnsWithTheResolvedFileName) {
   IncludeTagFromFile(engine, "t.htm", "u", output);
   EXPECT_EQ(host.Texts(MessageKind::Warning),
             (std::vector<std::string>{"there is no tag : u in file: " + folder.File("t.htm")}));
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
 
-  engine.BuildStopped = false;
+  engine.run.BuildStopped = false;
   host.Clear();
   IncludeTagFromFile(engine, "t.htm", "t", output);
   EXPECT_EQ(
       host.Texts(MessageKind::Warning),
       (std::vector<std::string>{"there is no end for tag : t in file: " + folder.File("t.htm")}));
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
   EXPECT_EQ(PiecesOf(output), (Pieces{""}));
 }
 

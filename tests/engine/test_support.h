@@ -1,6 +1,6 @@
 // Helpers shared by the engine tests: a host that records its messages and
-// serves a settable clock, a source editor that holds lines and records where
-// the caret went, and a temporary folder that cleans up after itself.
+// caret lines and serves a settable clock, and a temporary folder that cleans
+// up after itself.
 #pragma once
 
 #include <unistd.h>
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "engine.h"
-#include "datafiles.h"  // Engine's caches must be complete types where an Engine is made
 #include "fileio.h"
 #include "host.h"
 #include "tags.h"
@@ -26,15 +25,20 @@ struct RecordedMessage {
   bool operator==(const RecordedMessage&) const = default;
 };
 
-// Records every message box in order. The clock and the progress window are
-// plain fields that a test sets and reads.
+// Records every message box and caret placement in order. The clock and the
+// progress window are plain fields that a test sets and reads.
 class RecordingHost : public Host {
  public:
-  void ShowMessage(MessageKind kind, std::string_view text) override {
-    messages.push_back({kind, std::string(text)});
+  void ShowMessage(const Message& message) override {
+    messages.push_back({message.kind, message.text});
+    located.push_back(message);
+  }
+  void PlaceCaret(int line) override {
+    caretLines.push_back(line);
+    caretLine = line;
   }
 
-  std::string FrameCaption() const override { return frameCaption; }
+  std::string ApplicationTitle() const override { return frameCaption; }
   void SetApplicationTitle(std::string_view title) override {
     applicationTitle = std::string(title);
   }
@@ -64,9 +68,15 @@ class RecordingHost : public Host {
       if (m.kind == kind) texts.push_back(m.text);
     return texts;
   }
-  void Clear() { messages.clear(); }
+  void Clear() {
+    messages.clear();
+    located.clear();
+  }
 
   std::vector<RecordedMessage> messages;
+  std::vector<Message> located;  // the same with the file and line they point at
+  std::vector<int> caretLines;
+  int caretLine = -1;  // the last line the caret was placed on
   std::string frameCaption;
   std::string applicationTitle;
   bool progressActive = false;
@@ -75,37 +85,6 @@ class RecordingHost : public Host {
   int clockSecond = 0;
   std::string dateText = "01/02/2003";
   std::string timeText = "04:05:06";
-};
-
-// A source editor over a list of lines. Records each caret position and the
-// line it falls on (-1 before any placement).
-class LinesEditor : public SourceEditor {
- public:
-  LinesEditor() = default;
-  explicit LinesEditor(std::vector<std::string> lines) : lines(std::move(lines)) {}
-
-  std::vector<std::string> Lines() const override { return lines; }
-  void PlaceCaret(std::size_t position) override {
-    caretPositions.push_back(position);
-    caret = position;
-    caretLine = LineOfOffset(position);
-  }
-
-  // The 0-based line whose text (or line break) holds the offset.
-  int LineOfOffset(std::size_t position) const {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-      std::size_t next = start + lines[i].size() + 2;
-      if (position < next) return static_cast<int>(i);
-      start = next;
-    }
-    return static_cast<int>(lines.size());
-  }
-
-  std::vector<std::string> lines;
-  std::size_t caret = 0;
-  int caretLine = -1;
-  std::vector<std::size_t> caretPositions;
 };
 
 // A fresh folder under the system's temporary folder, removed with its
