@@ -39,10 +39,17 @@ class ConsoleHost : public ws::Host {
     const std::string& text = message.text;
     const char* caption = "Weftsmith";
     switch (kind) {
-      case ws::MessageKind::Error: caption = "Error"; break;
-      case ws::MessageKind::Warning: caption = "Warning"; break;
-      case ws::MessageKind::Information: caption = "Information"; break;
-      case ws::MessageKind::Plain: break;
+      case ws::MessageKind::Error:
+        caption = "Error";
+        break;
+      case ws::MessageKind::Warning:
+        caption = "Warning";
+        break;
+      case ws::MessageKind::Information:
+        caption = "Information";
+        break;
+      case ws::MessageKind::Plain:
+        break;
     }
     std::ostream& out = kind == ws::MessageKind::Information ? std::cout : std::cerr;
     out << caption << ": " << text << '\n';
@@ -84,9 +91,12 @@ std::string ProgramFolder() {
 
 int ExitStatus(ws::RunOutcome outcome) {
   switch (outcome) {
-    case ws::RunOutcome::Completed: return 0;
-    case ws::RunOutcome::Stopped: return 1;
-    case ws::RunOutcome::FileFailed: return 2;
+    case ws::RunOutcome::Completed:
+      return 0;
+    case ws::RunOutcome::Stopped:
+      return 1;
+    case ws::RunOutcome::FileFailed:
+      return 2;
   }
   return 1;
 }
@@ -152,10 +162,10 @@ int main(int argc, char** argv) {
     if (!text.empty()) std::cout << "\r\n";
     return 0;
   }
-  ws::RunOutcome outcome =
-      check ? ws::CheckSyntax(engine, source.Lines())
-            : ws::RunBuildFile(engine, {source.Lines(), ws::FolderOf(absolute),
-                                        std::string(ws::FileNameOf(absolute))});
+  ws::RunOutcome outcome = check
+                               ? ws::CheckSyntax(engine, source.Lines())
+                               : ws::RunBuildFile(engine, {source.Lines(), ws::FolderOf(absolute),
+                                                           std::string(ws::FileNameOf(absolute))});
   host.EndProgressLine();
   return ExitStatus(outcome);
 }

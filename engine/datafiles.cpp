@@ -6,8 +6,8 @@
 
 #include "engine.h"
 #include "outputfiles.h"
-#include "texthelpers.h"
 #include "paths.h"
+#include "texthelpers.h"
 
 namespace ws {
 

@@ -45,8 +45,8 @@ struct RunState {
   bool BuildStopped = false;
   bool CompileError = false;
   bool ProgramEnded = false;
-  bool FileFailed = false;    // a file could not be read or written (reported)
-  bool OutputFailed = false;  // a page failed: nothing after it is shown
+  bool FileFailed = false;     // a file could not be read or written (reported)
+  bool OutputFailed = false;   // a page failed: nothing after it is shown
   std::string NestedFileName;  // the nested build file being compiled or run
   std::string BaseFolder;      // "" or a folder ending in "/"
   std::string DocumentName;    // for the progress window

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "engine.h"
 #include "datafiles.h"
+#include "engine.h"
 #include "entrypoints.h"
 #include "outputfiles.h"
-#include "texthelpers.h"
 #include "tags.h"
+#include "texthelpers.h"
 
 namespace ws {
 

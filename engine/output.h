@@ -13,6 +13,8 @@ using OutputText = std::list<std::string>;
 using PieceRef = OutputText::iterator;
 
 // A fresh output text is one piece with an empty text.
-inline OutputText FreshOutput() { return OutputText(1); }
+inline OutputText FreshOutput() {
+  return OutputText(1);
+}
 
 }  // namespace ws

@@ -14,7 +14,6 @@ namespace {
 // it): one wake-up per batch instead of one per page.
 constexpr std::size_t kWakeBatch = 8;
 
-
 }  // namespace
 
 OutputWriter::OutputWriter(std::size_t maxFiles, std::size_t maxBytes)

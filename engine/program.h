@@ -14,8 +14,8 @@ namespace ws {
 // values.
 struct TNode {
   std::string name;
-  int code = 0;        // grammar symbol code
-  std::string value;   // run-time value
+  int code = 0;       // grammar symbol code
+  std::string value;  // run-time value
   TNode* left = nullptr;
   TNode* right = nullptr;
 };

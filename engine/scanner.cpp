@@ -5,9 +5,9 @@
 #include <string_view>
 #include <utility>
 
-#include "textbuffer.h"
 #include "grammar.h"
 #include "program.h"
+#include "textbuffer.h"
 
 namespace ws {
 
@@ -126,8 +126,7 @@ TNode* Scanner::NextToken(std::string& text, int& code) {
       ReadNextChar();
       text += current_;
     } while (current_ != '>' && current_ != kCarriageReturn && current_ != kEndOfText);
-    if (text != "<date>" && text != "<time>")
-      Report(MessageId::DateTimeMisspelled);
+    if (text != "<date>" && text != "<time>") Report(MessageId::DateTimeMisspelled);
     code = codes_.identifier;
     return tree_.FindOrAddSymbol(text, code);
   }
@@ -170,8 +169,7 @@ TNode* Scanner::NextToken(std::string& text, int& code) {
     }
     const TNode* known = tree_.Find(text);
     code = known ? known->code : codes_.number;
-    if (IsBadAfterNumber(current_))
-      Report(MessageId::BadSymbol, std::string(1, current_));
+    if (IsBadAfterNumber(current_)) Report(MessageId::BadSymbol, std::string(1, current_));
     // A number stands for its digits as a value; its node is its own, so that
     // nothing done to a jump label or to another number reaches it.
     TNode* node = tree_.NewDetachedNode(text);

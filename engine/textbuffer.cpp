@@ -12,7 +12,9 @@ namespace {
 const std::string kEmptyLine;
 }
 
-void TextBuffer::Load(const std::string& path) { SetText(ReadTextFile(path)); }
+void TextBuffer::Load(const std::string& path) {
+  SetText(ReadTextFile(path));
+}
 
 void TextBuffer::Save(const std::string& path) const {
   WriteFileAtomically(path, JoinCrLf(lines_));
@@ -33,7 +35,6 @@ void TextBuffer::SetLine(int index, std::string text) {
   if (index >= LineCount()) lines_.resize(static_cast<std::size_t>(index) + 1);
   lines_[static_cast<std::size_t>(index)] = std::move(text);
 }
-
 
 void TextBuffer::InsertLine(int index, std::string text) {
   index = std::clamp(index, 0, LineCount());
@@ -60,7 +61,9 @@ std::string TextBuffer::Text() const {
   return text;
 }
 
-void TextBuffer::SetText(std::string_view text) { lines_ = SplitLines(text, &endsWithBreak_); }
+void TextBuffer::SetText(std::string_view text) {
+  lines_ = SplitLines(text, &endsWithBreak_);
+}
 
 void RichBuffer::Load(const std::string& path) {
   std::string bytes = ReadTextFile(path);

@@ -35,8 +35,8 @@
 #include <vector>
 
 #include "compiler.h"
-#include "engine.h"
 #include "datafiles.h"  // complete types for the Engine's caches
+#include "engine.h"
 #include "entrypoints.h"
 #include "fileio.h"
 #include "fuzz_support.h"

@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "compiler.h"
-#include "engine.h"
 #include "datafiles.h"  // complete types for the Engine's caches
+#include "engine.h"
 #include "fileio.h"
 #include "tags.h"
 
@@ -17,7 +17,7 @@ namespace {
 
 class QuietHost : public ws::Host {
  public:
-  void ShowMessage(ws::MessageKind, std::string_view) override {}
+  void ShowMessage(const ws::Message&) override {}
 };
 
 void Require(bool condition) {

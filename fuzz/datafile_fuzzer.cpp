@@ -17,8 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine.h"
 #include "datafiles.h"
+#include "engine.h"
 #include "fuzz_support.h"
 #include "tags.h"  // complete types for the Engine's caches
 

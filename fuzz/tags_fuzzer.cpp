@@ -30,8 +30,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine.h"
 #include "datafiles.h"  // complete types for the Engine's caches
+#include "engine.h"
 #include "fileio.h"
 #include "fuzz_support.h"
 #include "output.h"

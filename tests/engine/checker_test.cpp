@@ -131,9 +131,9 @@ TEST(CheckBuildFile, FirstBadLineIsReportedWithItsNumberAndCaret) {
   const std::vector<std::string> lines{"new \"a.htm\"", "", "  set x \"y\"", "bad", "worse", "end"};
   Engine engine(host);
   CheckBuildFile(engine, lines);
-  EXPECT_EQ(host.located, (std::vector<Message>{{MessageKind::Error,
-                                                  "Missing or Misspelled command on line: 4",
-                                                  "", 3}}));
+  EXPECT_EQ(host.located,
+            (std::vector<Message>{
+                {MessageKind::Error, "Missing or Misspelled command on line: 4", "", 3}}));
   EXPECT_TRUE(engine.run.BuildStopped);
   EXPECT_EQ(host.caretLines, (std::vector<int>{3}));
 }

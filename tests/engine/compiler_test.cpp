@@ -17,9 +17,7 @@ using Lines = std::vector<std::string>;
 
 class CompilerTest : public ::testing::Test {
  protected:
-  CompilerTest() : engine(host) {
-    engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
-  }
+  CompilerTest() : engine(host) { engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/"; }
 
   // Compiles prepared lines into program.
   bool Compile(const Lines& lines) {

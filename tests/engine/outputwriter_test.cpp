@@ -58,7 +58,9 @@ class WrittenWhileRunning : public ::testing::Test {
   WrittenWhileRunning() {
     engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
   }
-  void BeforeWrite(OutputWriter::WriteHook hook) { engine.config.beforePageWrite = std::move(hook); }
+  void BeforeWrite(OutputWriter::WriteHook hook) {
+    engine.config.beforePageWrite = std::move(hook);
+  }
   RunOutcome Run(const std::vector<std::string>& lines) {
     return RunBuildFile(engine, {lines, dir.Folder(), "site.bld"});
   }

@@ -47,23 +47,22 @@ TEST_F(Runner, WritesOutputFilesWithCrLfLinesAndALeadingEmptyLine) {
 TEST_F(Runner, IfElseTakesTheRightBranch) {
   dir.Write("a.htm", "A");
   dir.Write("b.htm", "B");
-  std::vector<std::string> lines = {
-      "set x \"yes\"",
-      "new \"out.htm\"",
-      "  if x is \"yes\" then",
-      "    include \"a.htm\"",
-      "  else",
-      "    include \"b.htm\"",
-      "  end",
-      "  if x isnot \"yes\" then",
-      "    include \"b.htm\"",
-      "  end",
-      "  if x is \"YES\" then",  // letter case matters
-      "    include \"b.htm\"",
-      "  else",
-      "    include \"a.htm\"",
-      "  end",
-      "end"};
+  std::vector<std::string> lines = {"set x \"yes\"",
+                                    "new \"out.htm\"",
+                                    "  if x is \"yes\" then",
+                                    "    include \"a.htm\"",
+                                    "  else",
+                                    "    include \"b.htm\"",
+                                    "  end",
+                                    "  if x isnot \"yes\" then",
+                                    "    include \"b.htm\"",
+                                    "  end",
+                                    "  if x is \"YES\" then",  // letter case matters
+                                    "    include \"b.htm\"",
+                                    "  else",
+                                    "    include \"a.htm\"",
+                                    "  end",
+                                    "end"};
   ASSERT_EQ(Run(lines), RunOutcome::Completed) << ::testing::PrintToString(host.Texts());
   EXPECT_EQ(Read("out.htm"), "\r\nA\r\nA\r\n");
 }
@@ -158,7 +157,8 @@ TEST_F(Runner, FailedWriteKeepsThePreviousOutput) {
 
 TEST_F(Runner, MissingOutputFolderIsReportedAndNotCreated) {
   EXPECT_EQ(Run({"new \"nofolder/out.htm\"", "end"}), RunOutcome::Stopped);
-  EXPECT_EQ(Errors(), std::vector<std::string>{"Folder " + dir.File("nofolder") + " does not exist!"});
+  EXPECT_EQ(Errors(),
+            std::vector<std::string>{"Folder " + dir.File("nofolder") + " does not exist!"});
   EXPECT_FALSE(std::filesystem::exists(dir.File("nofolder")));
 }
 

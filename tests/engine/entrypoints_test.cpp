@@ -1,0 +1,256 @@
+// The entry points under the threading and stop contract of host.h: a run on
+// a thread of its own, a stop asked for from another thread, failures of any
+// kind ending the run cleanly, and the message texts kept in one place.
+#include "entrypoints.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <mutex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "messages.h"
+#include "test_support.h"
+
+namespace ws {
+namespace {
+
+using test::RecordingHost;
+using test::TempFolder;
+
+// Remembers the threads its members were called on.
+class ThreadHost : public RecordingHost {
+ public:
+  void ShowMessage(const Message& message) override {
+    Note();
+    RecordingHost::ShowMessage(message);
+  }
+  void OutputWritten(std::string_view) override {
+    Note();
+    ++pagesWritten;
+    if (onPage) onPage(pagesWritten);
+  }
+  int ClockSecond() const override {
+    Note();
+    return RecordingHost::ClockSecond();
+  }
+  void Note() const {
+    std::lock_guard lock(mutex);
+    threads.insert(std::this_thread::get_id());
+  }
+  std::set<std::thread::id> Threads() const {
+    std::lock_guard lock(mutex);
+    return threads;
+  }
+
+  int pagesWritten = 0;
+  std::function<void(int)> onPage;  // called on the run's thread
+
+ private:
+  mutable std::mutex mutex;
+  mutable std::set<std::thread::id> threads;
+};
+
+std::string Records(int count) {
+  std::string text = "File,Title\n";
+  for (int i = 1; i <= count; ++i)
+    text += "p" + std::to_string(i) + ".htm,Page " + std::to_string(i) + "\n";
+  return text;
+}
+
+const std::vector<std::string> kOnePagePerRecord = {"repeat page \"pages.csv\"",
+                                                    "  new page:\"File\"",
+                                                    "    include \"tpl.htm\"",
+                                                    "    tag \"title\" page:\"Title\"",
+                                                    "  end",
+                                                    "end"};
+
+class EntryPoints : public ::testing::Test {
+ protected:
+  EntryPoints() {
+    engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
+    dir.Write("tpl.htm", "<h1>%%title%%</h1>");
+  }
+  BuildSource Source(std::vector<std::string> lines) {
+    return {std::move(lines), dir.Folder(), "site.bld"};
+  }
+  std::string Page(int i) const {
+    return ReadFileBytes(dir.File("p" + std::to_string(i) + ".htm"));
+  }
+  static std::string Expected(int i) { return "\r\n<h1>Page " + std::to_string(i) + "</h1>\r\n"; }
+
+  ThreadHost host;
+  Engine engine{host};
+  TempFolder dir;
+};
+
+TEST_F(EntryPoints, ARunGoesOnAThreadOfItsOwnWhileTheCallerWorks) {
+  dir.Write("pages.csv", Records(300));
+  std::future<RunOutcome> outcome = std::async(
+      std::launch::async, [&] { return RunBuildFile(engine, Source(kOnePagePerRecord)); });
+  // Meanwhile the calling thread runs an engine of its own on other files.
+  RecordingHost otherHost;
+  Engine other(otherHost);
+  other.config.ProgramFolder = engine.config.ProgramFolder;
+  TempFolder otherDir;
+  otherDir.Write("t.htm", "T%%x%%");
+  for (int i = 0; i < 20; ++i)
+    ASSERT_EQ(RunBuildFile(other, {{"new \"o.htm\"", "include \"t.htm\"", "tag \"x\" \"y\"", "end"},
+                                   otherDir.Folder(),
+                                   "o.bld"}),
+              RunOutcome::Completed);
+  EXPECT_EQ(ReadFileBytes(otherDir.File("o.htm")), "\r\nTy\r\n");
+
+  ASSERT_EQ(outcome.get(), RunOutcome::Completed);
+  EXPECT_EQ(host.Texts(), std::vector<std::string>{"Build file complete"});
+  EXPECT_EQ(host.pagesWritten, 300);
+  EXPECT_EQ(Page(1), Expected(1));
+  EXPECT_EQ(Page(300), Expected(300));
+  // Every call of the host came from the run's thread.
+  const std::set<std::thread::id> threads = host.Threads();
+  ASSERT_EQ(threads.size(), 1u);
+  EXPECT_NE(*threads.begin(), std::this_thread::get_id());
+}
+
+TEST_F(EntryPoints, AStopFromAnotherThreadEndsTheRunWithThePagesWrittenIntact) {
+  dir.Write("pages.csv", Records(2000));
+  // The run waits at its 20th written page until the stop has been asked for.
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool reached = false, asked = false;
+  host.onPage = [&](int page) {
+    if (page != 20) return;
+    std::unique_lock lock(mutex);
+    reached = true;
+    changed.notify_all();
+    changed.wait(lock, [&] { return asked; });
+  };
+  std::future<RunOutcome> outcome = std::async(
+      std::launch::async, [&] { return RunBuildFile(engine, Source(kOnePagePerRecord)); });
+  {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return reached; });
+    engine.RequestStop();
+    asked = true;
+    changed.notify_all();
+  }
+  EXPECT_EQ(outcome.get(), RunOutcome::Stopped);
+  EXPECT_EQ(host.Texts(), std::vector<std::string>{"Build stopped"});
+  EXPECT_EQ(host.messages[0].kind, MessageKind::Warning);
+  EXPECT_FALSE(host.progressActive);
+  // The pages reached are whole; the run went no further than a few pages on.
+  const int written = host.pagesWritten;
+  EXPECT_GE(written, 20);
+  EXPECT_LT(written, 2000);
+  for (int i = 1; i <= written; ++i) ASSERT_EQ(Page(i), Expected(i)) << i;
+  EXPECT_FALSE(std::filesystem::exists(dir.File("p2000.htm")));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Folder()))
+    EXPECT_FALSE(entry.path().string().ends_with(".weftsmith-tmp"));
+
+  // The next run is not stopped by the old request and writes everything.
+  host.onPage = nullptr;
+  host.Clear();
+  host.pagesWritten = 0;
+  EXPECT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Completed);
+  EXPECT_EQ(host.pagesWritten, 2000);
+  EXPECT_EQ(Page(2000), Expected(2000));
+}
+
+TEST_F(EntryPoints, AnythingThrownInsideEndsTheRunCleanly) {
+  dir.Write("pages.csv", Records(3));
+  host.onPage = [](int page) {
+    if (page == 2) throw std::runtime_error("disk on fire");
+  };
+  host.frameCaption = "Weftsmith - [site.bld]";
+  EXPECT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Stopped);
+  EXPECT_EQ(host.Texts(),
+            std::vector<std::string>{"The run ended on an unexpected failure: disk on fire"});
+  EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");
+  host.onPage = nullptr;
+  host.Clear();
+  EXPECT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Completed);
+}
+
+TEST_F(EntryPoints, SettingsChangedDuringARunTakeEffectAtTheNext) {
+  dir.Write("pages.csv", Records(1));
+  dir.Write("tpl.htm", "<h1>%%title%% {{title}}</h1>");
+  host.onPage = [&](int) { engine.config.prefs.settings.ShortStart = "{{"; };
+  engine.config.prefs.settings.ShortEnd = "%%";
+  ASSERT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Completed);
+  EXPECT_EQ(Page(1), "\r\n<h1>Page 1 {{title}}</h1>\r\n");
+  engine.config.prefs.settings.ShortEnd = "}}";
+  ASSERT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Completed);
+  EXPECT_EQ(Page(1), "\r\n<h1>%%title%% Page 1</h1>\r\n");
+}
+
+// Every message has a text of its own, and every message is shown somewhere
+// in the engine: a new text cannot be written outside the messages unit and
+// an unused one cannot linger in it.
+TEST(Messages, EveryTextIsListedOnceAndUsed) {
+  std::set<std::string_view> patterns;
+  for (const MessageInfo& m : AllMessages()) EXPECT_TRUE(patterns.insert(m.pattern).second);
+  EXPECT_EQ(AllMessages().size(), static_cast<std::size_t>(MessageId::Count));
+
+  std::string sources;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(WEFTSMITH_SOURCE_DIR) + "/engine")) {
+    if (entry.path().extension() != ".cpp" || entry.path().filename() == "messages.cpp") continue;
+    std::ifstream in(entry.path());
+    std::stringstream text;
+    text << in.rdbuf();
+    sources += text.str();
+  }
+  const char* names[] = {"BuildFileComplete",   "BuildStopped",
+                         "UnexpectedFailure",   "CannotOpenFile",
+                         "CannotCreateFile",    "GrammarFileDamaged",
+                         "FolderDoesNotExist",  "TooManyNestedRuns",
+                         "TooManyTagBlocks",    "NoSuchVariable",
+                         "NoSuchColumnNumber",  "NoSuchColumnName",
+                         "TooManyDataSets",     "TooManyVariables",
+                         "VariableNotDeclared", "NoEndForTag",
+                         "NoTagInFile",         "NoEndForTagInFile",
+                         "ClosingQuoteMissing", "InvalidFieldNumber",
+                         "TooManyParameters",   "AtLeastOneParameter",
+                         "NoParameters",        "FirstParameterNotVariable",
+                         "MissingIsOrIsnot",    "NoSecondIfParameter",
+                         "MissingThen",         "MissingCommand",
+                         "SlashExpected",       "DashExpected",
+                         "DateTimeMisspelled",  "SyntaxErrorOnLine",
+                         "BadSymbol",           "IllegalComma",
+                         "IllegalCommaInFile",  "MissingEnd",
+                         "MissingEndAfterElse", "MissingEndInFile",
+                         "TooMuchParameters",   "TooMuchParametersInFile",
+                         "TooMuchEnd",          "TooMuchEndInFile",
+                         "TagWithoutBody",      "TagWithoutBodyInFile",
+                         "SyntaxError",         "SyntaxErrorInFile",
+                         "ParseStackFull",      "TooManyInstructions"};
+  EXPECT_EQ(std::size(names), AllMessages().size());
+  for (const char* name : names) {
+    // Used as MessageId::Name or, inside `using enum MessageId`, alone.
+    bool used = false;
+    for (const char* before : {"MessageId::", "return ", "? ", ": ", "== "})
+      for (const char* after : {";", ",", ")", " :", "}"})
+        used = used || sources.find(before + std::string(name) + after) != std::string::npos;
+    EXPECT_TRUE(used) << name << " is never shown";
+  }
+  // No message text is written inline any more.
+  EXPECT_EQ(sources.find("\"Cannot open file"), std::string::npos);
+  EXPECT_EQ(sources.find("\"Syntax error"), std::string::npos);
+  EXPECT_EQ(sources.find("\"there is no"), std::string::npos);
+
+  EXPECT_EQ(MessageText(MessageId::NoSuchColumnName, {"Town", "/d.csv"}),
+            "there is no such column name: Town in: /d.csv");
+  EXPECT_EQ(MessageText(MessageId::TooManyParameters, {"else", "7"}),
+            "Too many parameters for `else` command on line: 7");
+  // A "%" in an argument is put in as it is.
+  EXPECT_EQ(MessageText(MessageId::VariableNotDeclared, {"%1%2"}),
+            "Variable: %1%2 is not declared");
+}
+
+}  // namespace
+}  // namespace ws
