@@ -244,15 +244,16 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
     engine.Warning("there is no tag : " + std::string(tagName) + " in file: " + path);
     return;
   }
-  std::size_t close = markers.close.FindIn(text, 0);
+  // The body ends at the first closing marker after the opening one; a
+  // closing marker that stands before it closes nothing.
+  const std::size_t bodyStart = open + markers.open.size();
+  const std::size_t close = markers.close.FindIn(text, bodyStart);
   if (close == npos) {
     engine.BuildStopped = true;
     engine.Warning("there is no end for tag : " + std::string(tagName) + " in file: " + path);
     return;
   }
-  std::size_t bodyStart = open + markers.open.size();
-  output.emplace_back(close > bodyStart ? text.substr(bodyStart, close - bodyStart)
-                                        : std::string_view());
+  output.emplace_back(text.substr(bodyStart, close - bodyStart));
 }
 
 void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_view value,
