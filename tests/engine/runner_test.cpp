@@ -95,6 +95,21 @@ TEST_F(Runner, RepeatRunsOncePerRecordAndIfInsideIt) {
   EXPECT_EQ(last->Value, "Cid");
 }
 
+// Field references by column name with a data-set name longer than one
+// letter, as the first parameter of `tag` and of `include`.
+TEST_F(Runner, RepeatFillsTagsAndIncludesNamedByColumnsOfALongerDataSetName) {
+  dir.Write("tpl.htm", "[%%first%%|%%second%%]");
+  dir.Write("d.csv", "Tag name,Value,File name\r\nfirst,One,a.htm\r\nsecond,Two,b.htm\r\n");
+  dir.Write("a.htm", "<!--tag \"t\"-->A body<!--/tag \"t\"-->");
+  dir.Write("b.htm", "x<!--tag \"t\"-->B body<!--/tag \"t\"-->y");
+  ASSERT_EQ(Run({"new \"out.htm\"", "  include \"tpl.htm\"", "  repeat row \"d.csv\"",
+                 "    tag row:\"Tag name\" row:\"Value\"", "    include row:\"File name\" \"t\"",
+                 "  end", "end"}),
+            RunOutcome::Completed)
+      << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("out.htm"), CrLfText({"", "[One|Two]", "A body", "B body"}));
+}
+
 TEST_F(Runner, TagBlockFillsEveryPlaceAndIgnoresRun) {
   dir.Write("tpl.htm", "a%%x%%b<!--tag \"x\"-->old<!--/tag \"x\"-->  c");
   dir.Write("y.htm", "Y");
