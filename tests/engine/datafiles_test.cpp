@@ -207,6 +207,16 @@ TEST_F(DataFilesTest, TablesRefuseNamesBeyondTheirCapacity) {
             (Texts{"Too many data sets: at most 1000 can be opened (data set: extra)"}));
 }
 
+// A text and its prefix are different texts, in either order.
+TEST(CompareValues, AWholeTextIsComparedNotAPrefix) {
+  for (auto [a, b] : {std::pair{"abc", "ab"}, {"ab", "abc"}, {"x", ""}, {"", "x"}, {"ab ", "ab"}}) {
+    EXPECT_EQ(CompareValues(a, b, true), "false") << a << " is " << b;
+    EXPECT_EQ(CompareValues(a, b, false), "true") << a << " isnot " << b;
+  }
+  EXPECT_EQ(CompareValues("abc", "abc", true), "true");
+  EXPECT_EQ(CompareValues("abc", "abc", false), "false");
+}
+
 TEST(CompareValues, ComparesTextsExactly) {
   EXPECT_EQ(CompareValues("a", "A", true), "false");
   EXPECT_EQ(CompareValues("a", "A", false), "true");

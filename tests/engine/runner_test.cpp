@@ -72,6 +72,19 @@ TEST_F(Runner, IfElseTakesTheRightBranch) {
   EXPECT_EQ(Read("out.htm"), "\r\nA\r\nA\r\n");
 }
 
+TEST_F(Runner, IsAndIsNotCompareWholeTexts) {
+  dir.Write("y.htm", "Y");
+  dir.Write("n.htm", "N");
+  std::vector<std::string> lines = {"set x \"abc\"", "new \"out.htm\""};
+  for (std::string test : {"x is \"ab\"", "x is \"abcd\"", "x is \"abc\"", "x isnot \"ab\"",
+                           "x isnot \"abcd\"", "x isnot \"abc\""})
+    lines.insert(lines.end(),
+                 {"if " + test + " then", "include \"y.htm\"", "else", "include \"n.htm\"", "end"});
+  lines.push_back("end");
+  ASSERT_EQ(Run(lines), RunOutcome::Completed) << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("out.htm"), CrLfText({"", "N", "N", "Y", "Y", "Y", "N"}));
+}
+
 TEST_F(Runner, RepeatRunsOncePerRecordAndIfInsideIt) {
   dir.Write("d.csv", "Name,City\r\nAnn,Oslo\r\nBob,Rome\r\n# a comment\r\nCid,Oslo\r\n");
   std::vector<std::string> lines = {
