@@ -136,6 +136,48 @@ TEST_F(Runner, TagBlockFillsEveryPlaceAndIgnoresRun) {
   EXPECT_EQ(Read("out.htm"), CrLfText({"", "a", "Y", "b", "Y", "c"}));
 }
 
+// Three short tags in one line of the output: filled by a block's body, cut
+// for one block of their common name, and cut for a block each.
+TEST_F(Runner, ShortTagsSharingALineAreFilledAndCutInPlace) {
+  dir.Write("page.htm", "<%%x%%>");
+  dir.Write("row.htm", "%%a%%-%%b%%-%%c%%");
+  dir.Write("three.htm", "%%x%%-%%x%%-%%x%%");
+  dir.Write("u.htm", "U");
+  dir.Write("v.htm", "V");
+  dir.Write("w.htm", "W");
+  std::vector<std::string> lines = {"new \"filled.htm\"",
+                                    "  include \"page.htm\"",
+                                    "  tag \"x\"",
+                                    "    include \"row.htm\"",
+                                    "    tag \"a\" \"a long value\"",
+                                    "    tag \"b\" \"\"",
+                                    "    tag \"c\" \"3\"",
+                                    "  end",
+                                    "end",
+                                    "new \"same.htm\"",
+                                    "  include \"three.htm\"",
+                                    "  tag \"x\"",
+                                    "    include \"v.htm\"",
+                                    "  end",
+                                    "end",
+                                    "new \"each.htm\"",
+                                    "  include \"row.htm\"",
+                                    "  tag \"a\"",
+                                    "    include \"u.htm\"",
+                                    "  end",
+                                    "  tag \"b\"",
+                                    "    include \"v.htm\"",
+                                    "  end",
+                                    "  tag \"c\"",
+                                    "    include \"w.htm\"",
+                                    "  end",
+                                    "end"};
+  ASSERT_EQ(Run(lines), RunOutcome::Completed) << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("filled.htm"), "\r\n<\r\na long value- -3\r\n>\r\n");
+  EXPECT_EQ(Read("same.htm"), "\r\n\r\nV\r\n-\r\nV\r\n-\r\nV\r\n");
+  EXPECT_EQ(Read("each.htm"), "\r\n\r\nU\r\n-\r\nV\r\n-\r\nW\r\n");
+}
+
 TEST_F(Runner, NestedRunUsesItsOwnFolderAndTheCallerGoesOn) {
   std::filesystem::create_directory(dir.File("sub"));
   dir.Write("sub/part.htm", "sub part");
