@@ -69,6 +69,15 @@ std::string InsertParameterComma(std::string line) {
       }
     } else {
       std::size_t end = rest.find(' ');
+      // `row:"Tag name"`: a field reference by column name is one parameter up
+      // to its closing quote, whatever the length of the data-set name, as the
+      // line checker reads it; the blank inside the quotes does not end it.
+      const std::size_t field = rest.find(":\"");
+      if (field != std::string_view::npos && field < end) {
+        std::size_t close = rest.find('"', field + 2);
+        if (close == std::string_view::npos) return line;  // unclosed: the compiler reports it
+        end = close;
+      }
       if (end == std::string_view::npos) return line;  // a single parameter
       first = rest.substr(0, end + 1);
       after = rest.substr(end + 1);

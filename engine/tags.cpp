@@ -1,3 +1,22 @@
+// Tags in output texts. An output text (output.h) is a std::list of pieces,
+// each of which becomes one line of the written file; "include" appends a
+// piece, an included file flattened to one line.
+//
+// A short marker ("%%name%%") is only looked for inside one piece. A wide tag
+// opens inside a piece, and its closing marker is the first one after the
+// opening marker, in the same piece or in a later one; a tag that spans
+// pieces takes the pieces between with its body.
+//
+// "tag T V" replaces a short marker, or a wide tag's markers and body, by the
+// value in place, and remembers the stretches it put in, so a marker inside a
+// value is never replaced again. A tag block instead removes them, cutting
+// pieces apart: the text before the tag stays in its piece, the text after it
+// (after a wide tag, without its leading blanks) moves to a new piece or, for
+// a tag that spans pieces, stays in the closing piece. The piece before the
+// cut is an insertion point: the block's text goes after it as a piece (a
+// line) of its own. Points are list iterators, which stay valid while other
+// pieces are cut, inserted and erased; a point whose piece is cut again, or
+// dropped with a wide tag's body, is moved on or removed as that happens.
 #include "tags.h"
 
 #include <algorithm>
@@ -244,15 +263,16 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
     engine.Report(MessageId::NoTagInFile, {tagName, path});
     return;
   }
-  std::size_t close = markers.close.FindIn(text, 0);
+  // The body ends at the first closing marker after the opening one; a
+  // closing marker that stands before it closes nothing.
+  const std::size_t bodyStart = open + markers.open.size();
+  const std::size_t close = markers.close.FindIn(text, bodyStart);
   if (close == npos) {
     engine.run.BuildStopped = true;
     engine.Report(MessageId::NoEndForTagInFile, {tagName, path});
     return;
   }
-  std::size_t bodyStart = open + markers.open.size();
-  output.emplace_back(close > bodyStart ? text.substr(bodyStart, close - bodyStart)
-                                        : std::string_view());
+  output.emplace_back(text.substr(bodyStart, close - bodyStart));
 }
 
 void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_view value,

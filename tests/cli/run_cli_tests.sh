@@ -65,6 +65,22 @@ check "missing folder exits 1" test "$status" -eq 1
 check "missing folder message" grep -qx "Error: Folder $work/out1/nofolder does not exist!" "$work/err"
 check "no folder created" test ! -e "$work/out1/nofolder"
 
+# Including a tag: its body ends at the first closing marker after its opening
+# marker; a file whose only closing marker stands before it has no end.
+mkdir -p "$work/inctag"
+printf '%s' '<!--/tag "m"-->x<!--tag "m"-->BODY<!--/tag "m"-->' >"$work/inctag/part.htm"
+printf '%s' '<!--/tag "m"-->x<!--tag "m"-->BODY' >"$work/inctag/open.htm"
+crlf 'new "out.htm"' 'include "part.htm" "m"' 'end' >"$work/inctag/site.bld"
+run "$work/inctag/site.bld"
+check "include of a tag exits 0" test "$status" -eq 0
+check "include of a tag takes the body after the opening marker" \
+  cmp -s "$work/inctag/out.htm" <(printf '\r\nBODY\r\n')
+crlf 'new "none.htm"' 'include "open.htm" "m"' 'end' >"$work/inctag/open.bld"
+run "$work/inctag/open.bld"
+check "include of a tag without end exits 1" test "$status" -eq 1
+check "include of a tag without end is reported" \
+  grep -qx "Warning: there is no end for tag : m in file: $work/inctag/open.htm" "$work/err"
+
 # Nested runs: a build file in another folder resolves its own names; one that
 # runs itself stops at the depth bound.
 mkdir -p "$work/nest/sub"

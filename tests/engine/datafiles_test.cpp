@@ -103,6 +103,29 @@ TEST_F(DataFilesTest, QuotedFiles) {
             (Texts{"there is no such column number: 3 in: " + folder.File("q.csv")}));
 }
 
+// Leading blanks of a record are ignored, the first record's included when
+// deciding whether the file is quoted; blanks inside the quotes are the
+// field's own.
+TEST_F(DataFilesTest, QuotedFilesIgnoreBlanksBeforeTheFirstFieldAndKeepThoseInsideQuotes) {
+  Open("q.csv", "   \"Name\",\"City\"\n  \"  Ann \",\"Oslo, N \"\n\"Bob\",\"   \"\n");
+  EXPECT_EQ(Field("1"), "  Ann ");
+  EXPECT_EQ(Field("2"), "Oslo, N ");
+  EXPECT_EQ(ByName("Name"), "  Ann ");
+  EXPECT_EQ(ByName("City"), "Oslo, N ");
+  Step();
+  EXPECT_EQ(Field("1"), "Bob");
+  EXPECT_EQ(ByName("City"), "   ");
+  EXPECT_TRUE(host.messages.empty());
+
+  // Only a first record that begins with a quote makes the file quoted: a
+  // later quoted field is then plain text, quotes included.
+  Open("p.csv", "Name,\"City\"\n  Ann,\"Oslo\"\n");
+  EXPECT_EQ(Field("1"), "Ann");
+  EXPECT_EQ(Field("2"), "\"Oslo\"");
+  EXPECT_EQ(ByName("City"), "\"Oslo\"");
+  EXPECT_TRUE(host.messages.empty());
+}
+
 TEST_F(DataFilesTest, ColumnNameInsideAnEarlierNameFindsTheEarlierColumn) {
   Open("n.csv", "ID,FirstName,Name\n7,Ann,Lee\n");
   EXPECT_EQ(ByName("Name"), "Ann");
@@ -205,6 +228,16 @@ TEST_F(DataFilesTest, TablesRefuseNamesBeyondTheirCapacity) {
   EXPECT_TRUE(engine.run.BuildStopped);
   EXPECT_EQ(host.Texts(MessageKind::Error),
             (Texts{"Too many data sets: at most 1000 can be opened (data set: extra)"}));
+}
+
+// A text and its prefix are different texts, in either order.
+TEST(CompareValues, AWholeTextIsComparedNotAPrefix) {
+  for (auto [a, b] : {std::pair{"abc", "ab"}, {"ab", "abc"}, {"x", ""}, {"", "x"}, {"ab ", "ab"}}) {
+    EXPECT_EQ(CompareValues(a, b, true), "false") << a << " is " << b;
+    EXPECT_EQ(CompareValues(a, b, false), "true") << a << " isnot " << b;
+  }
+  EXPECT_EQ(CompareValues("abc", "abc", true), "true");
+  EXPECT_EQ(CompareValues("abc", "abc", false), "false");
 }
 
 TEST(CompareValues, ComparesTextsExactly) {

@@ -21,30 +21,6 @@ TEST(SplitLines, AllLineEndsGiveTheSameLines) {
   EXPECT_FALSE(brk);
 }
 
-TEST(TextBuffer, ReadingPastTheEndYieldsEmptyLines) {
-  TextBuffer b;
-  b.SetText("one\r\ntwo");
-  EXPECT_EQ(b.LineCount(), 2);
-  EXPECT_EQ(b.Line(1), "two");
-  EXPECT_EQ(b.Line(2), "");
-  EXPECT_EQ(b.Line(-1), "");
-  b.SetLine(4, "five");
-  EXPECT_EQ(b.LineCount(), 5);
-  EXPECT_EQ(b.Line(3), "");
-  b.InsertLine(0, "zero");
-  b.DeleteLine(1);
-  EXPECT_EQ(b.Line(0), "zero");
-  EXPECT_EQ(b.Line(1), "two");
-}
-
-TEST(TextBuffer, WholeTextKeepsTheFinalLineBreak) {
-  TextBuffer b;
-  b.SetText("a\nb\n");
-  EXPECT_EQ(b.Text(), "a\r\nb\r\n");
-  b.SetText("a\rb");
-  EXPECT_EQ(b.Text(), "a\r\nb");
-}
-
 class TempFolder : public ::testing::Test {
  protected:
   void SetUp() override {

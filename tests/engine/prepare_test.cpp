@@ -55,6 +55,20 @@ TEST(PrepareSource, FieldReferencesAsFirstParameter) {
   EXPECT_EQ(Prepared(R"(tag x:"Last name")"), R"(tag x:"Last name")");
 }
 
+// A field reference by column name is taken whole whatever the length of the
+// data-set name, as the line checker reads it.
+TEST(PrepareSource, FieldReferenceWithALongerDataSetName) {
+  EXPECT_EQ(Prepared(R"(tag row:"Tag name" v)"), R"(tag row:"Tag name" , v)");
+  EXPECT_EQ(Prepared(R"(include row:"File name" "t")"), R"(include row:"File name" , "t")");
+  EXPECT_EQ(Prepared(R"(  tag  row:"A  b"   "v w")"), R"(tag row:"A  b" , "v w")");
+  EXPECT_EQ(Prepared(R"(tag rows:"Tag name" row:"Value")"), R"(tag rows:"Tag name" , row:"Value")");
+  EXPECT_EQ(Prepared(R"(tag row:3 "v")"), R"(tag row:3  , "v")");
+  // Alone, before a comment, or unclosed: the line stays as it is.
+  for (std::string line : {R"(tag row:"Tag name")", R"(tag row:"Tag name" -- note)",
+                           R"(include row:"File name)", R"(tag row:"a b" // note)"})
+    EXPECT_EQ(Prepared(line), line) << line;
+}
+
 TEST(PrepareSource, OneParameterOrACommentAfterItLeavesTheLine) {
   for (std::string line :
        {R"(include "x.htm")", R"(tag "a")", R"(tag "a" -- comment)", R"(tag "a" // comment)",

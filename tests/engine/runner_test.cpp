@@ -67,6 +67,19 @@ TEST_F(Runner, IfElseTakesTheRightBranch) {
   EXPECT_EQ(Read("out.htm"), "\r\nA\r\nA\r\n");
 }
 
+TEST_F(Runner, IsAndIsNotCompareWholeTexts) {
+  dir.Write("y.htm", "Y");
+  dir.Write("n.htm", "N");
+  std::vector<std::string> lines = {"set x \"abc\"", "new \"out.htm\""};
+  for (std::string test : {"x is \"ab\"", "x is \"abcd\"", "x is \"abc\"", "x isnot \"ab\"",
+                           "x isnot \"abcd\"", "x isnot \"abc\""})
+    lines.insert(lines.end(),
+                 {"if " + test + " then", "include \"y.htm\"", "else", "include \"n.htm\"", "end"});
+  lines.push_back("end");
+  ASSERT_EQ(Run(lines), RunOutcome::Completed) << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("out.htm"), CrLfText({"", "N", "N", "Y", "Y", "Y", "N"}));
+}
+
 TEST_F(Runner, RepeatRunsOncePerRecordAndIfInsideIt) {
   dir.Write("d.csv", "Name,City\r\nAnn,Oslo\r\nBob,Rome\r\n# a comment\r\nCid,Oslo\r\n");
   std::vector<std::string> lines = {
@@ -90,6 +103,21 @@ TEST_F(Runner, RepeatRunsOncePerRecordAndIfInsideIt) {
   EXPECT_EQ(last->Value, "Cid");
 }
 
+// Field references by column name with a data-set name longer than one
+// letter, as the first parameter of `tag` and of `include`.
+TEST_F(Runner, RepeatFillsTagsAndIncludesNamedByColumnsOfALongerDataSetName) {
+  dir.Write("tpl.htm", "[%%first%%|%%second%%]");
+  dir.Write("d.csv", "Tag name,Value,File name\r\nfirst,One,a.htm\r\nsecond,Two,b.htm\r\n");
+  dir.Write("a.htm", "<!--tag \"t\"-->A body<!--/tag \"t\"-->");
+  dir.Write("b.htm", "x<!--tag \"t\"-->B body<!--/tag \"t\"-->y");
+  ASSERT_EQ(Run({"new \"out.htm\"", "  include \"tpl.htm\"", "  repeat row \"d.csv\"",
+                 "    tag row:\"Tag name\" row:\"Value\"", "    include row:\"File name\" \"t\"",
+                 "  end", "end"}),
+            RunOutcome::Completed)
+      << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("out.htm"), CrLfText({"", "[One|Two]", "A body", "B body"}));
+}
+
 TEST_F(Runner, TagBlockFillsEveryPlaceAndIgnoresRun) {
   dir.Write("tpl.htm", "a%%x%%b<!--tag \"x\"-->old<!--/tag \"x\"-->  c");
   dir.Write("y.htm", "Y");
@@ -101,6 +129,48 @@ TEST_F(Runner, TagBlockFillsEveryPlaceAndIgnoresRun) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("other.htm")));
   // The block's text is one piece after each place of the tag.
   EXPECT_EQ(Read("out.htm"), CrLfText({"", "a", "Y", "b", "Y", "c"}));
+}
+
+// Three short tags in one line of the output: filled by a block's body, cut
+// for one block of their common name, and cut for a block each.
+TEST_F(Runner, ShortTagsSharingALineAreFilledAndCutInPlace) {
+  dir.Write("page.htm", "<%%x%%>");
+  dir.Write("row.htm", "%%a%%-%%b%%-%%c%%");
+  dir.Write("three.htm", "%%x%%-%%x%%-%%x%%");
+  dir.Write("u.htm", "U");
+  dir.Write("v.htm", "V");
+  dir.Write("w.htm", "W");
+  std::vector<std::string> lines = {"new \"filled.htm\"",
+                                    "  include \"page.htm\"",
+                                    "  tag \"x\"",
+                                    "    include \"row.htm\"",
+                                    "    tag \"a\" \"a long value\"",
+                                    "    tag \"b\" \"\"",
+                                    "    tag \"c\" \"3\"",
+                                    "  end",
+                                    "end",
+                                    "new \"same.htm\"",
+                                    "  include \"three.htm\"",
+                                    "  tag \"x\"",
+                                    "    include \"v.htm\"",
+                                    "  end",
+                                    "end",
+                                    "new \"each.htm\"",
+                                    "  include \"row.htm\"",
+                                    "  tag \"a\"",
+                                    "    include \"u.htm\"",
+                                    "  end",
+                                    "  tag \"b\"",
+                                    "    include \"v.htm\"",
+                                    "  end",
+                                    "  tag \"c\"",
+                                    "    include \"w.htm\"",
+                                    "  end",
+                                    "end"};
+  ASSERT_EQ(Run(lines), RunOutcome::Completed) << ::testing::PrintToString(host.Texts());
+  EXPECT_EQ(Read("filled.htm"), "\r\n<\r\na long value- -3\r\n>\r\n");
+  EXPECT_EQ(Read("same.htm"), "\r\n\r\nV\r\n-\r\nV\r\n-\r\nV\r\n");
+  EXPECT_EQ(Read("each.htm"), "\r\n\r\nU\r\n-\r\nV\r\n-\r\nW\r\n");
 }
 
 TEST_F(Runner, NestedRunUsesItsOwnFolderAndTheCallerGoesOn) {

@@ -246,6 +246,31 @@ TEST_F(TagsTest, IncludeOfAMissingTagWarnsWithTheResolvedFileName) {
   EXPECT_EQ(PiecesOf(output), (Pieces{""}));
 }
 
+TEST_F(TagsTest, IncludeOfATagEndsAtTheFirstClosingMarkerAfterItsOpening) {
+  // A closing marker before the opening one closes nothing; the body runs to
+  // the next one after it.
+  folder.Write("t.htm", Close("m") + "x" + Wide("m", "BODY") + "y" + Close("m"));
+  OutputText output = FreshOutput();
+  IncludeTagFromFile(engine, "t.htm", "m", output);
+  EXPECT_EQ(PiecesOf(output), (Pieces{"", "BODY"}));
+  EXPECT_TRUE(host.messages.empty());
+
+  // An empty body right after the opening marker is still a body.
+  folder.Write("e.htm", Close("m") + Wide("m", "") + "z");
+  IncludeTagFromFile(engine, "e.htm", "m", output);
+  EXPECT_EQ(PiecesOf(output), (Pieces{"", "BODY", ""}));
+  EXPECT_TRUE(host.messages.empty());
+
+  // A file whose only closing marker stands before the opening one has no end.
+  folder.Write("n.htm", "a" + Close("m") + "b" + Open("m") + "BODY");
+  IncludeTagFromFile(engine, "n.htm", "m", output);
+  EXPECT_EQ(
+      host.Texts(MessageKind::Warning),
+      (std::vector<std::string>{"there is no end for tag : m in file: " + folder.File("n.htm")}));
+  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_EQ(PiecesOf(output), (Pieces{"", "BODY", ""}));
+}
+
 TEST_F(TagsTest, IncludedFileChangedOnDiskIsReadAgain) {
   folder.Write("part.htm", "one");
   OutputText output = FreshOutput();

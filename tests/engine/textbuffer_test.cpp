@@ -1,4 +1,8 @@
-// A rich buffer saves RTF and loads RTF or plain text by what the file holds.
+// The line stores: a plain buffer reads past its end as empty lines and keeps
+// its final line break; a rich buffer saves RTF and loads RTF or plain text by
+// what the file holds.
+#include "textbuffer.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,7 +11,6 @@
 #include "fileio.h"
 #include "rtf.h"
 #include "test_support.h"
-#include "textbuffer.h"
 
 namespace ws {
 namespace {
@@ -16,6 +19,30 @@ using Lines = std::vector<std::string>;
 
 std::string DataPath(const std::string& name) {
   return std::string(WEFTSMITH_TEST_DATA) + "/rtf/" + name;
+}
+
+TEST(TextBuffer, ReadingPastTheEndYieldsEmptyLines) {
+  TextBuffer b;
+  b.SetText("one\r\ntwo");
+  EXPECT_EQ(b.LineCount(), 2);
+  EXPECT_EQ(b.Line(1), "two");
+  EXPECT_EQ(b.Line(2), "");
+  EXPECT_EQ(b.Line(-1), "");
+  b.SetLine(4, "five");
+  EXPECT_EQ(b.LineCount(), 5);
+  EXPECT_EQ(b.Line(3), "");
+  b.InsertLine(0, "zero");
+  b.DeleteLine(1);
+  EXPECT_EQ(b.Line(0), "zero");
+  EXPECT_EQ(b.Line(1), "two");
+}
+
+TEST(TextBuffer, WholeTextKeepsTheFinalLineBreak) {
+  TextBuffer b;
+  b.SetText("a\nb\n");
+  EXPECT_EQ(b.Text(), "a\r\nb\r\n");
+  b.SetText("a\rb");
+  EXPECT_EQ(b.Text(), "a\r\nb");
 }
 
 TEST(RichBufferRtf, SavedLinesAndFormatsLoadBack) {
