@@ -267,7 +267,7 @@ TEST_F(TagsTest, IncludeOfATagEndsAtTheFirstClosingMarkerAfterItsOpening) {
   EXPECT_EQ(
       host.Texts(MessageKind::Warning),
       (std::vector<std::string>{"there is no end for tag : m in file: " + folder.File("n.htm")}));
-  EXPECT_TRUE(engine.BuildStopped);
+  EXPECT_TRUE(engine.run.BuildStopped);
   EXPECT_EQ(PiecesOf(output), (Pieces{"", "BODY", ""}));
 }
 
