@@ -102,12 +102,12 @@ bool MayLeaveTheFolder(const std::vector<std::string>& lines,
   ws::fuzz::RecordingHost host;
   ws::Engine engine(host);
   engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
-  engine.grammar = grammar;
+  engine.caches->grammar = grammar;
   engine.run.Memo1.SetLines(lines);
   ws::PrepareSource(engine);
   ws::CompiledProgram program;
   const bool compiled = ws::CompileBuildFile(engine, program);
-  grammar = engine.grammar;
+  grammar = engine.caches->grammar;
   if (!compiled) return false;  // the run stops before any instruction
   for (int i = 1; i <= ws::kInstructionCount; ++i) {
     const ws::TInstruction& in = program.table[i];

@@ -64,11 +64,11 @@ class Reader {
     const std::size_t before = host_.messages.size();
     std::optional<std::string> value = ws::FieldValue(engine_, reference);
     if (!value) {
-      Require(engine_.BuildStopped && host_.messages.size() == before + 1);
-      engine_.BuildStopped = false;
+      Require(engine_.run.BuildStopped && host_.messages.size() == before + 1);
+      engine_.run.BuildStopped = false;
       return;
     }
-    Require(!engine_.BuildStopped && host_.messages.size() == before);
+    Require(!engine_.run.BuildStopped && host_.messages.size() == before);
     Require(!value->empty());
     if (*value == " ") return;
     std::string_view line;

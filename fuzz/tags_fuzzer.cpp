@@ -178,11 +178,11 @@ class Fixture {
 
   // After a failure: one error "no end for tag:" + name; then a fresh start.
   void CheckOutcome(std::size_t messagesBefore) {
-    if (engine_.BuildStopped) {
+    if (engine_.run.BuildStopped) {
       Require(host_.messages.size() == messagesBefore + 1);
       Require(host_.messages.back().kind == ws::MessageKind::Error);
       Require(host_.messages.back().text == "no end for tag:" + name_);
-      engine_.BuildStopped = false;
+      engine_.run.BuildStopped = false;
     } else {
       Require(host_.messages.size() == messagesBefore);
     }
@@ -196,7 +196,7 @@ class Fixture {
     ws::OutputText output = original;
     const std::size_t before = host_.messages.size();
     ws::ReplaceTagWithText(engine_, name_, value, output);
-    const bool failed = engine_.BuildStopped;
+    const bool failed = engine_.run.BuildStopped;
     CheckOutcome(before);
     Require(output.size() <= original.size());
     if (!TagIsIn(original)) Require(!failed && output == original);
@@ -216,7 +216,7 @@ class Fixture {
     ws::OutputText output = original;
     const std::size_t before = host_.messages.size();
     std::vector<ws::PieceRef> points = ws::FindTagInsertionPoints(engine_, output, name_);
-    const bool failed = engine_.BuildStopped;
+    const bool failed = engine_.run.BuildStopped;
     CheckOutcome(before);
     if (failed) Require(points.empty());
     if (!TagIsIn(original)) Require(!failed && points.empty() && output == original);
@@ -244,7 +244,7 @@ class Fixture {
 
     ws::OutputText whole = fresh;
     ws::IncludeFile(engine_, whole, "t.htm");
-    Require(!engine_.BuildStopped && whole.size() == 2);
+    Require(!engine_.run.BuildStopped && whole.size() == 2);
     // The file was written anew for this input: the cache must not serve
     // the text of an earlier one.
     Require(whole.back() == ModelFlatten(ws::StripByteOrderMark(text)));
@@ -252,10 +252,10 @@ class Fixture {
     ws::OutputText body = fresh;
     const std::size_t before = host_.messages.size();
     ws::IncludeTagFromFile(engine_, "t.htm", name_, body);
-    if (engine_.BuildStopped) {
+    if (engine_.run.BuildStopped) {
       Require(body == fresh && host_.messages.size() == before + 1);
       Require(host_.messages.back().kind == ws::MessageKind::Warning);
-      engine_.BuildStopped = false;
+      engine_.run.BuildStopped = false;
     } else {
       Require(body.size() == 2 && host_.messages.size() == before);
       Require(body.back().find_first_of("\r\n") == std::string::npos);
