@@ -2,11 +2,11 @@
 
 #include "messages.h"
 
-#include <charconv>
 #include <optional>
 
 #include "engine.h"
 #include "outputfiles.h"
+#include "texthelpers.h"
 
 namespace ws {
 
@@ -16,18 +16,6 @@ namespace {
   throw FileError(path, MessageText(MessageId::GrammarFileDamaged, {path, detail}));
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
-}
-
-std::optional<int> Integer(std::string_view text) {
-  int value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
 
 std::string LineText(std::size_t index) {
   return "line " + std::to_string(index + 1);
@@ -43,7 +31,7 @@ std::vector<AlphabetEntry> ParseAlphabet(std::string_view text, const std::strin
   std::vector<AlphabetEntry> alphabet;
   alphabet.reserve(lines.size() / 2);
   for (std::size_t i = 0; i < lines.size(); i += 2) {
-    std::optional<int> code = Integer(TrimBlanks(lines[i + 1]));
+    std::optional<int> code = ParseInteger<int>(TrimBlanksAndTabs(lines[i + 1]));
     if (!code || *code < 1 || *code > kSymbolCount)
       Damaged(path, LineText(i + 1) + " is not a code from 1 to 70");
     alphabet.push_back({lines[i].substr(0, kSymbolTextLength), *code});
@@ -71,7 +59,7 @@ std::string ParseRelations(std::string_view bytes, const std::string& path) {
 
 std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
   std::vector<std::string> lines = SplitLines(text);
-  while (!lines.empty() && TrimBlanks(lines.back()).empty()) lines.pop_back();
+  while (!lines.empty() && TrimBlanksAndTabs(lines.back()).empty()) lines.pop_back();
   if (lines.empty()) throw FileError(FileError::Kind::Open, path);
   if (lines.size() > static_cast<std::size_t>(kMaxRules))
     Damaged(path, "it has " + std::to_string(lines.size()) + " rules and the rule table holds " +
@@ -82,10 +70,10 @@ std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
     std::vector<int> numbers;
     std::string_view rest = lines[i];
     for (;;) {
-      rest = TrimBlanks(rest);
+      rest = TrimBlanksAndTabs(rest);
       if (rest.empty()) break;
       std::size_t end = rest.find_first_of(" \t");
-      std::optional<int> n = Integer(rest.substr(0, end));
+      std::optional<int> n = ParseInteger<int>(rest.substr(0, end));
       if (!n) Damaged(path, LineText(i) + " holds something other than numbers");
       numbers.push_back(*n);
       rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);

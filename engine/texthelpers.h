@@ -12,6 +12,8 @@ namespace ws {
 std::string_view TrimLeadingBlanks(std::string_view text);
 std::string_view TrimTrailingBlanks(std::string_view text);
 std::string_view TrimBlanks(std::string_view text);
+// The same for blanks and tabs.
+std::string_view TrimBlanksAndTabs(std::string_view text);
 
 // The text with every tab turned into a blank.
 std::string TabsToBlanks(std::string_view text);
