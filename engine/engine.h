@@ -18,6 +18,7 @@
 #include "host.h"
 #include "markers.h"
 #include "messages.h"
+#include "program.h"
 #include "settings.h"
 #include "tags.h"
 #include "textbuffer.h"
@@ -66,12 +67,22 @@ struct RunState {
   RunState& operator=(RunState&&) noexcept;
 };
 
+// A build file run by "run", as read and as compiled on its first run.
+struct NestedBuildFile {
+  RichBuffer source;
+  // Made by the first run of the file and kept for later ones; a run of the
+  // file inside its own run (which would share the nodes' values) compiles
+  // a copy of its own.
+  mutable std::shared_ptr<CompiledProgram> program;
+};
+
 // Files read again and again during runs, kept until they change.
 struct EngineCaches {
   std::shared_ptr<const GrammarTables> grammar;
   IncludeCache includes;
   DataFileCache dataFiles;
   TagMarkerCache tagMarkers;
+  FileCache<NestedBuildFile> nestedFiles;
 };
 
 class Engine {

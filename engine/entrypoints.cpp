@@ -103,13 +103,26 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
     return;
   }
   if (!AwaitOutput(engine, resolved)) return;
-  run.Memo1.Load(resolved);
-  CompiledProgram program;
-  if (!PrepareAndCompile(engine, program)) return;
+  const NestedBuildFile& file =
+      engine.caches->nestedFiles.Get(resolved, [](std::string_view bytes) {
+        NestedBuildFile read;
+        read.source.SetContent(bytes);
+        return read;
+      });
+  // The compiled program of an earlier run serves again unless the file is
+  // being run already (a build file that runs itself).
+  std::shared_ptr<CompiledProgram> program = file.program;
+  if (!program || program.use_count() > 2) {
+    run.Memo1 = file.source;
+    auto compiled = std::make_shared<CompiledProgram>();
+    if (!PrepareAndCompile(engine, *compiled)) return;
+    if (!file.program) file.program = compiled;
+    program = std::move(compiled);
+  }
   const std::string savedFolder = run.BaseFolder;
   run.BaseFolder = FolderOf(resolved);
   ++run.NestedRunDepth;
-  RunProgram(engine, program.table);
+  RunProgram(engine, program->table);
   --run.NestedRunDepth;
   if (run.BuildStopped) return;
   run.ProgramEnded = false;

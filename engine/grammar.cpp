@@ -16,7 +16,6 @@ namespace {
   throw FileError(path, MessageText(MessageId::GrammarFileDamaged, {path, detail}));
 }
 
-
 std::string LineText(std::size_t index) {
   return "line " + std::to_string(index + 1);
 }

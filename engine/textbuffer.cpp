@@ -66,7 +66,10 @@ void TextBuffer::SetText(std::string_view text) {
 }
 
 void RichBuffer::Load(const std::string& path) {
-  std::string bytes = ReadTextFile(path);
+  SetContent(ReadTextFile(path));
+}
+
+void RichBuffer::SetContent(std::string_view bytes) {
   if (IsRtf(bytes)) {
     RichText rich = ReadRtf(bytes);
     lines_ = std::move(rich.lines);

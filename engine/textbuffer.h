@@ -47,6 +47,8 @@ class RichBuffer : public TextBuffer {
   // Loads an RTF document as its paragraphs and formats, anything else as
   // plain lines.
   void Load(const std::string& path) override;
+  // The same for the bytes of a file already read.
+  void SetContent(std::string_view bytes);
   // Writes an RTF document whose paragraphs are the lines.
   void Save(const std::string& path) const override;
   void Clear() override;
