@@ -34,6 +34,8 @@ std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
 // file changed.
 class IncludeCache {
  public:
+  IncludeCache() = default;
+  explicit IncludeCache(FileWatcher& watcher) : files_(watcher) {}
   // The flattened text of the file at path; throws FileError.
   const std::string& FlattenedText(const std::string& path) {
     return files_.Get(path, [](std::string text) { return FlattenLineBreaks(text); });
