@@ -45,6 +45,14 @@ bool AwaitAnnounced(const FileWatcher& watcher, std::uint64_t seen) {
   return true;
 }
 
+// Rewrites a file in place, as another program would.
+void WriteInPlace(const std::string& path, const char* text) {
+  std::FILE* f = std::fopen(path.c_str(), "r+");
+  ASSERT_NE(f, nullptr) << path;
+  std::fputs(text, f);
+  std::fclose(f);
+}
+
 // A cache of file texts that counts how often it read a file.
 struct CountingCache {
   explicit CountingCache(FileWatcher& watcher) : cache(watcher) {}
@@ -108,10 +116,7 @@ TEST(FileCache, ChangeDuringARunIsSeenOnceTheWatchThreadReadIt) {
 
   // Rewritten in place, as another program would.
   std::uint64_t seen = watcher.EventsAnnounced();
-  std::FILE* f = std::fopen(path.c_str(), "r+");
-  ASSERT_NE(f, nullptr);
-  std::fputs("owt", f);
-  std::fclose(f);
+  WriteInPlace(path, "owt");
   ASSERT_TRUE(AwaitAnnounced(watcher, seen));
   EXPECT_EQ(cache.Get(path), "owt");
 
@@ -124,6 +129,29 @@ TEST(FileCache, ChangeDuringARunIsSeenOnceTheWatchThreadReadIt) {
   std::filesystem::remove(path);
   ASSERT_TRUE(AwaitAnnounced(watcher, seen));
   EXPECT_THROW(cache.Get(path), FileError);
+}
+
+TEST(FileCache, StormOfChangesNobodyLooksAtLosesNone) {
+  TempFolder dir;
+  std::string a = dir.Write("a.htm", "a0");
+  std::string b = dir.Write("b.htm", "b0");
+  FileWatcher watcher;
+  CountingCache cache(watcher);
+  FileWatcher::RunScope run(watcher);
+  EXPECT_EQ(cache.Get(a), "a0");
+  EXPECT_EQ(cache.Get(b), "b0");
+  // Far more events than the watch thread keeps for the run, which takes
+  // them in only at the end.
+  const char* digits[] = {"a1", "a2", "b1", "b2"};
+  for (int i = 0; i < 3000; ++i) {
+    WriteInPlace(a, digits[i % 2]);
+    WriteInPlace(b, digits[2 + i % 2]);
+  }
+  WriteInPlace(a, "zz");
+  auto end = std::chrono::steady_clock::now() + 10s;
+  while (cache.Get(a) != "zz" && std::chrono::steady_clock::now() < end) std::this_thread::yield();
+  EXPECT_EQ(cache.Get(a), "zz");
+  EXPECT_EQ(cache.Get(b), "b2");
 }
 
 TEST(FileCache, ChangesAroundARunAreSeenByTheNextCheck) {
