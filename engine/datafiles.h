@@ -51,6 +51,10 @@ DataFile ParseDataFile(std::string_view text, char separator);
 // Parsed data files, read once and read again only when the file changed.
 class DataFileCache {
  public:
+  // With a watcher of its own, or on one shared with other caches (which
+  // must outlive this one).
+  DataFileCache() = default;
+  explicit DataFileCache(FileWatcher& watcher) : files_(watcher) {}
   // The file at path; throws FileError.
   const DataFile& File(const std::string& path) {
     return files_.Get(

@@ -1,13 +1,13 @@
 #include "filecache.h"
 
-#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <csignal>
+#include <system_error>
 
 namespace ws {
 
@@ -18,108 +18,187 @@ namespace {
 constexpr std::uint32_t kFileEvents =
     IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
 
-// How many times the kernel announced queued events to this process.
-std::atomic<std::uint64_t> gEventSignals{0};
-static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
+// Events the watch thread keeps for the run before it gives up on single
+// events and marks every file changed instead (a run that does not look for
+// a long while, during a storm of changes, must not make the list grow).
+constexpr std::size_t kMaxArrived = 4096;
 
-void OnEventSignal(int) {
-  gEventSignals.fetch_add(1, std::memory_order_relaxed);
-}
-
-// Installs the SIGIO handler once. Refused when the host handles or ignores
-// SIGIO itself, or blocks it in this thread (the count would never move).
-bool EventSignalReady() {
-  static const bool ready = [] {
-    struct sigaction old {};
-    if (::sigaction(SIGIO, nullptr, &old) != 0) return false;
-    if ((old.sa_flags & SA_SIGINFO) || old.sa_handler != SIG_DFL) return false;
-    sigset_t blocked;
-    if (::pthread_sigmask(SIG_BLOCK, nullptr, &blocked) != 0 || sigismember(&blocked, SIGIO))
-      return false;
-    struct sigaction action {};
-    action.sa_handler = OnEventSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGIO, &action, nullptr) == 0;
-  }();
-  return ready;
+// Reads the queue until it is empty (the descriptor does not block) and
+// appends the events. False when the queue cannot be read any more.
+template <typename Event>
+bool ReadQueue(int fd, std::vector<Event>& events) {
+  alignas(inotify_event) char buffer[8192];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno == EAGAIN;  // EAGAIN: nothing more
+    if (n == 0) return false;
+    for (char* p = buffer; p < buffer + n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(p);
+      p += sizeof(inotify_event) + event->len;
+      events.push_back({event->wd, event->mask});
+    }
+  }
 }
 
 }  // namespace
 
-FileWatcher::FileWatcher() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-  if (fd_ < 0 || !EventSignalReady()) return;
-  // The signal goes to the process, and first to its main thread: a file
-  // that thread writes is announced before its write returns. (Pages written
-  // by the output writer leave the caches when they are confirmed.)
-  int flags = ::fcntl(fd_, F_GETFL);
-  if (flags < 0 || ::fcntl(fd_, F_SETOWN, ::getpid()) != 0 ||
-      ::fcntl(fd_, F_SETFL, flags | O_ASYNC) != 0)
-    return;
-  signalled_ = true;
-  signalsSeen_ = gEventSignals.load(std::memory_order_acquire);
-}
+FileWatcher::FileWatcher() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
 
 FileWatcher::~FileWatcher() {
+  Stop();  // only when a RunScope outlived its watcher
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool FileWatcher::Watch(const std::string& path) {
-  if (fd_ < 0) return false;
+std::optional<FileWatcher::Version> FileWatcher::Watch(const std::string& path) {
+  if (fd_ < 0) return std::nullopt;
+  // Events of an earlier watch of the same file count before the version is
+  // taken, so they do not make the file look changed once more.
+  if (threaded_) TakeAnnounced();
   Drain();
   // The file the name leads to, and the name itself when it is a symbolic
   // link (re-pointing the link changes the link, not the old target).
   int wd = ::inotify_add_watch(fd_, path.c_str(), kFileEvents);
-  if (wd < 0) return false;
+  if (wd < 0) return std::nullopt;
   int linkWd = ::inotify_add_watch(fd_, path.c_str(), kFileEvents | IN_DONT_FOLLOW);
-  if (linkWd < 0) return false;
+  if (linkWd < 0) return std::nullopt;
   for (int w : {wd, linkWd}) {
     std::vector<std::string>& files = filesOfWatch_[w];
     if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
   }
-  changed_.erase(path);
-  return true;
+  // Any event from here on gives the path a new version.
+  return versions_.try_emplace(path, 0).first->second;
 }
 
-bool FileWatcher::Changed(const std::string& path) {
+bool FileWatcher::Changed(const std::string& path, Version since) {
   if (fd_ < 0) return true;
-  if (signalled_) {
-    // Read before the queue, so that an event queued during the read is
-    // announced by a later count and read by a later check.
-    std::uint64_t signals = gEventSignals.load(std::memory_order_acquire);
-    if (signals != signalsSeen_) {
-      signalsSeen_ = signals;
-      Drain();
+  if (trustCount_) {
+    // The count is read before the events are taken: events added after the
+    // take come with a later count and are taken by a later check.
+    std::uint64_t announced = announced_.load(std::memory_order_acquire);
+    if (announced != announcedSeen_) {
+      announcedSeen_ = announced;
+      TakeAnnounced();
     }
   } else {
     Drain();
   }
-  return changed_.contains(path);
+  auto it = versions_.find(path);
+  return it == versions_.end() || it->second != since;
+}
+
+void FileWatcher::Note(const Event& event) {
+  if (event.mask & IN_Q_OVERFLOW) {
+    MarkAll();
+    return;
+  }
+  auto files = filesOfWatch_.find(event.wd);
+  if (files == filesOfWatch_.end()) return;
+  for (const std::string& file : files->second) versions_[file] = ++clock_;
+  if (event.mask & IN_IGNORED) filesOfWatch_.erase(files);
 }
 
 void FileWatcher::MarkAll() {
-  for (const auto& [wd, files] : filesOfWatch_) changed_.insert(files.begin(), files.end());
+  for (auto& [path, version] : versions_) version = ++clock_;
 }
 
 void FileWatcher::Drain() {
-  alignas(inotify_event) char buffer[8192];
-  for (;;) {
-    ssize_t n = ::read(fd_, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // EAGAIN: nothing happened since the last look
-    for (char* p = buffer; p < buffer + n;) {
-      const auto* event = reinterpret_cast<const inotify_event*>(p);
-      p += sizeof(inotify_event) + event->len;
-      if (event->mask & IN_Q_OVERFLOW) {
-        MarkAll();
-        continue;
-      }
-      if (auto files = filesOfWatch_.find(event->wd); files != filesOfWatch_.end()) {
-        changed_.insert(files->second.begin(), files->second.end());
-        if (event->mask & IN_IGNORED) filesOfWatch_.erase(files);
-      }
-    }
+  std::vector<Event> events;
+  if (!ReadQueue(fd_, events)) MarkAll();
+  for (const Event& event : events) Note(event);
+}
+
+void FileWatcher::TakeAnnounced() {
+  std::vector<Event> events;
+  bool overflow = false;
+  {
+    std::lock_guard lock(mutex_);
+    events.swap(arrived_);
+    overflow = std::exchange(arrivedOverflow_, false);
   }
+  if (overflow) MarkAll();
+  for (const Event& event : events) Note(event);
+  // A thread that could not go on leaves the queue to the checks.
+  if (threadGaveUp_.load(std::memory_order_acquire)) trustCount_ = false;
+}
+
+FileWatcher::RunScope::RunScope(FileWatcher& watcher) : watcher_(watcher) {
+  if (watcher_.scopes_++ == 0) watcher_.Start();
+}
+
+FileWatcher::RunScope::~RunScope() {
+  if (--watcher_.scopes_ == 0) watcher_.Stop();
+}
+
+void FileWatcher::Start() {
+  if (fd_ < 0) return;
+  // What changed before the run is seen by its first check.
+  Drain();
+  wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wakeFd_ < 0) return;  // no thread: every check reads the queue
+  threadGaveUp_.store(false, std::memory_order_relaxed);
+  announcedSeen_ = announced_.load(std::memory_order_relaxed);
+  try {
+    thread_ = std::thread([this] { ThreadLoop(); });
+  } catch (const std::system_error&) {
+    ::close(wakeFd_);
+    wakeFd_ = -1;
+    return;
+  }
+  threaded_ = true;
+  trustCount_ = true;
+}
+
+void FileWatcher::Stop() {
+  if (!threaded_) return;
+  const std::uint64_t one = 1;
+  while (::write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+  }
+  thread_.join();
+  ::close(wakeFd_);
+  wakeFd_ = -1;
+  threaded_ = false;
+  trustCount_ = false;
+  // Events the thread read last; what it left in the queue is read by the
+  // next check.
+  TakeAnnounced();
+}
+
+void FileWatcher::ThreadLoop() {
+  pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+  std::vector<Event> events;
+  for (;;) {
+    int n = ::poll(fds, 2, -1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    if (fds[1].revents != 0) return;  // the run ends
+    if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) break;
+    if (!(fds[0].revents & POLLIN)) continue;
+    events.clear();
+    bool readable = ReadQueue(fd_, events);
+    // Nothing when a check read the queue first (Watch does).
+    if (!events.empty()) {
+      {
+        std::lock_guard lock(mutex_);
+        if (arrivedOverflow_ || arrived_.size() + events.size() > kMaxArrived) {
+          arrivedOverflow_ = true;
+          arrived_.clear();
+        } else {
+          arrived_.insert(arrived_.end(), events.begin(), events.end());
+        }
+      }
+      announced_.fetch_add(1, std::memory_order_release);
+    }
+    if (!readable) break;
+  }
+  // The queue cannot be waited on: from the next check on, the checks read
+  // it themselves, and everything counts as changed once.
+  {
+    std::lock_guard lock(mutex_);
+    arrivedOverflow_ = true;
+  }
+  threadGaveUp_.store(true, std::memory_order_release);
+  announced_.fetch_add(1, std::memory_order_release);
 }
 
 }  // namespace ws

@@ -78,16 +78,6 @@ std::vector<std::string> SplitLines(std::string_view text, bool* endsWithBreak) 
 }
 
 namespace {
-// The mode that open() gives a new file: 0666 less the process's umask.
-mode_t NewFileMode() {
-  static const mode_t mode = [] {
-    mode_t mask = ::umask(022);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-  }();
-  return mode;
-}
-
 bool WriteAll(int fd, std::string_view bytes) {
   const char* p = bytes.data();
   std::size_t left = bytes.size();
@@ -133,9 +123,11 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     throw FileError(FileError::Kind::Create, path);
   }
   bool ok = WriteAll(fd, bytes);
-  // Keep the mode of a file being replaced when it differs from a new file's.
+  // Keep the mode of the file being replaced. A temporary file made just now
+  // has the mode the kernel gives a new file (0666 less the creation mask), one left
+  // behind has whatever it had: its mode is changed only where it differs.
   struct stat old {};
-  if (ok && ::stat(path.c_str(), &old) == 0 && (old.st_mode & 07777) != NewFileMode())
+  if (ok && ::stat(path.c_str(), &old) == 0 && (old.st_mode & 07777) != (st.st_mode & 07777))
     ::fchmod(fd, old.st_mode & 07777);
   if (::close(fd) != 0) ok = false;
   if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;

@@ -50,9 +50,7 @@ void OutputWriter::Submit(std::string path, OutputText lines) {
   while (!failure_ && pendingFiles_ > 0 &&
          (pendingFiles_ >= maxFiles_ || pendingBytes_ + bytes > maxBytes_)) {
     WakeWriter();
-    submitterWaits_ = true;
-    space_.wait(lock);
-    submitterWaits_ = false;
+    AwaitWriter(lock);
   }
   if (failure_) return;  // dropped: the run stops at the failure
   ++pendingFiles_;
@@ -71,9 +69,7 @@ OutputWriter::Report OutputWriter::Collect(bool wait) {
       WriteQueued(lock);
       continue;
     }
-    submitterWaits_ = true;
-    space_.wait(lock);
-    submitterWaits_ = false;
+    AwaitWriter(lock);
   }
   Report report;
   report.written = std::move(written_);
@@ -86,6 +82,18 @@ OutputWriter::Report OutputWriter::Collect(bool wait) {
 void OutputWriter::SetBeforeWrite(WriteHook hook) {
   std::lock_guard lock(mutex_);
   beforeWrite_ = hook ? std::make_shared<const WriteHook>(std::move(hook)) : nullptr;
+}
+
+void OutputWriter::SetOnWait(WaitHook hook) {
+  std::lock_guard lock(mutex_);
+  onWait_ = hook ? std::make_shared<const WaitHook>(std::move(hook)) : nullptr;
+}
+
+void OutputWriter::AwaitWriter(std::unique_lock<std::mutex>& lock) {
+  if (onWait_) (*onWait_)();
+  submitterWaits_ = true;
+  space_.wait(lock);
+  submitterWaits_ = false;
 }
 
 void OutputWriter::WriteQueued(std::unique_lock<std::mutex>& lock) {

@@ -59,6 +59,11 @@ class OutputWriter {
   // stalled disk); on the writer's thread or on the one that waits.
   using WriteHook = std::function<void(const std::string& path)>;
   void SetBeforeWrite(WriteHook hook);
+  // Called each time a thread begins to wait for the writer (in Submit for
+  // room, in Collect for the end), with the writer's lock held: it must not
+  // call the writer. Lets a test hold a write until the run waits for it.
+  using WaitHook = std::function<void()>;
+  void SetOnWait(WaitHook hook);
 
  private:
   struct Job {
@@ -72,6 +77,8 @@ class OutputWriter {
   void WakeWriter();
   // Takes everything queued and writes it, letting the lock go meanwhile.
   void WriteQueued(std::unique_lock<std::mutex>& lock);
+  // The running thread waits until the writer frees room or ends a batch.
+  void AwaitWriter(std::unique_lock<std::mutex>& lock);
 
   const std::size_t maxFiles_;
   const std::size_t maxBytes_;
@@ -88,6 +95,7 @@ class OutputWriter {
   std::vector<std::string> written_;
   std::optional<Failure> failure_;
   std::shared_ptr<const WriteHook> beforeWrite_;
+  std::shared_ptr<const WaitHook> onWait_;
   std::thread thread_;  // last: starts after everything above exists
 };
 

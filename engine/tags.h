@@ -34,6 +34,10 @@ std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
 // file changed.
 class IncludeCache {
  public:
+  // With a watcher of its own, or on one shared with other caches (which
+  // must outlive this one).
+  IncludeCache() = default;
+  explicit IncludeCache(FileWatcher& watcher) : files_(watcher) {}
   // The flattened text of the file at path; throws FileError.
   const std::string& FlattenedText(const std::string& path) {
     return files_.Get(path, [](std::string text) { return FlattenLineBreaks(text); });

@@ -1,5 +1,9 @@
 #include "fileio.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -65,6 +69,42 @@ TEST_F(TempFolder, FailedWriteKeepsThePreviousFile) {
   EXPECT_FALSE(std::filesystem::exists(Path("dir.htm.weftsmith-tmp")));
   EXPECT_THROW(WriteFileAtomically(Path("missing/out.htm"), "x"), FileError);
   EXPECT_FALSE(std::filesystem::exists(Path("missing")));
+}
+
+// The permission bits of a file.
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 07777;
+}
+
+TEST_F(TempFolder, ReplacedFileKeepsItsModeAndANewFileGetsTheDefault) {
+  // What the kernel gives a file made with 0666 under the current umask.
+  int probe = ::open(Path("probe").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  ASSERT_GE(probe, 0);
+  ::close(probe);
+  const mode_t fresh = ModeOf(Path("probe"));
+
+  WriteFileAtomically(Path("new.htm"), "a");
+  EXPECT_EQ(ModeOf(Path("new.htm")), fresh);
+  WriteFileAtomically(Path("new.htm"), "b");
+  EXPECT_EQ(ModeOf(Path("new.htm")), fresh);
+  for (mode_t mode : {mode_t{0600}, mode_t{0755}}) {
+    ASSERT_EQ(::chmod(Path("new.htm").c_str(), mode), 0);
+    WriteFileAtomically(Path("new.htm"), "c");
+    EXPECT_EQ(ModeOf(Path("new.htm")), mode);
+  }
+
+  // A temporary file left behind by an interrupted write does not hand its
+  // mode on to the file it replaces.
+  WriteFileAtomically(Path("kept.htm"), "old");
+  int left = ::open(Path("kept.htm.weftsmith-tmp").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(left, 0);
+  ::close(left);
+  ASSERT_EQ(::chmod(Path("kept.htm.weftsmith-tmp").c_str(), 0700), 0);
+  WriteFileAtomically(Path("kept.htm"), "new");
+  EXPECT_EQ(ReadFileBytes(Path("kept.htm")), "new");
+  EXPECT_EQ(ModeOf(Path("kept.htm")), fresh);
 }
 
 TEST(ResolveFileName, RelativeAbsoluteAndBackslashNames) {

@@ -6,7 +6,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "entrypoints.h"
@@ -43,14 +46,39 @@ TEST(OutputWriter, WritesInOrderAndDropsEverythingAfterAFailure) {
   EXPECT_FALSE(report.failure);
 }
 
-// A host that counts the pages the run has reached through <date>.
+// A gate that threads wait at until another thread opens it. A wait gives up
+// after ten seconds, so that a test whose interleaving broke fails instead of
+// hanging.
+class Gate {
+ public:
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    opened_.notify_all();
+  }
+  // Whether the gate was opened (false: given up).
+  bool Pass() {
+    std::unique_lock lock(mutex_);
+    return opened_.wait_for(lock, 10s, [this] { return open_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = false;
+};
+
+// A host that counts the pages the run has reached through <date>, and opens
+// a gate when the run reaches a given page.
 class CountingHost : public RecordingHost {
  public:
   std::string CurrentDateText() const override {
-    ++datesAsked;
+    if (++datesAsked == openAtPage) pageReached.Open();
     return RecordingHost::CurrentDateText();
   }
   mutable std::atomic<int> datesAsked{0};
+  int openAtPage = 0;
+  mutable Gate pageReached;
 };
 
 class WrittenWhileRunning : public ::testing::Test {
@@ -60,6 +88,19 @@ class WrittenWhileRunning : public ::testing::Test {
   }
   void BeforeWrite(OutputWriter::WriteHook hook) {
     engine.config.beforePageWrite = std::move(hook);
+  }
+  // Holds the write of the page whose path ends in name, when the writer's
+  // thread takes it, until the run waits for the writer: the run goes on past
+  // that page before it can learn how its write went. When the running thread
+  // writes the page itself (the writer had not started on it), it already
+  // waits for it, and the write goes ahead. Holds once per call.
+  void HoldUntilTheRunWaits(std::string name) {
+    auto runWaits = std::make_shared<Gate>();
+    engine.outputs->writer.SetOnWait([runWaits] { runWaits->Open(); });
+    BeforeWrite([runWaits, name = std::move(name),
+                 runner = std::this_thread::get_id()](const std::string& path) {
+      if (path.ends_with(name) && std::this_thread::get_id() != runner) runWaits->Pass();
+    });
   }
   RunOutcome Run(const std::vector<std::string>& lines) {
     return RunBuildFile(engine, {lines, dir.Folder(), "site.bld"});
@@ -77,13 +118,16 @@ TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
   dir.Write("pages.csv", records);
   std::filesystem::create_directory(dir.File("p50.htm"));  // in the way of page 50
   // Page 50's write waits until the run has reached page 60, so that the run
-  // has gone on well past the failure before it learns of it.
+  // has gone on well past the failure before it learns of it. (Should the run
+  // wait for the writer or write the page itself, it is not held, and reached
+  // is false.)
+  host.openAtPage = 60;
+  engine.outputs->writer.SetOnWait([&] { host.pageReached.Open(); });
   std::atomic<bool> reached{false};
-  BeforeWrite([&](const std::string& path) {
+  BeforeWrite([&, runner = std::this_thread::get_id()](const std::string& path) {
     if (!path.ends_with("/p50.htm")) return;
-    for (auto end = std::chrono::steady_clock::now() + 5s;
-         host.datesAsked < 60 && std::chrono::steady_clock::now() < end;)
-      std::this_thread::sleep_for(1ms);
+    // Written by the running thread itself: the run stands still at it.
+    if (std::this_thread::get_id() != runner) host.pageReached.Pass();
     reached = host.datesAsked >= 60;
   });
   EXPECT_EQ(Run({"repeat page \"pages.csv\"", "  new page:\"File\"", "    tag \"d\" <date>",
@@ -101,6 +145,7 @@ TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
   // The next run writes again.
   std::filesystem::remove(dir.File("p50.htm"));
   BeforeWrite(nullptr);
+  engine.outputs->writer.SetOnWait(nullptr);
   host.Clear();
   EXPECT_EQ(Run({"new \"p50.htm\"", "end"}), RunOutcome::Completed);
   EXPECT_EQ(ReadFileBytes(dir.File("p50.htm")), "\r\n");
@@ -109,9 +154,7 @@ TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
 TEST_F(WrittenWhileRunning, MessagesAfterAFailedPageAreNotShown) {
   dir.Write("pages.csv", "File\np1.htm\np2.htm\np3.htm\n");
   std::filesystem::create_directory(dir.File("p2.htm"));
-  BeforeWrite([](const std::string& path) {
-    if (path.ends_with("p2.htm")) std::this_thread::sleep_for(50ms);
-  });
+  HoldUntilTheRunWaits("/p2.htm");
   // Page 3 asks for a column that is not there, and then includes a missing
   // file; neither may be reported, since the run ended at page 2.
   const std::vector<std::string> build = {"repeat page \"pages.csv\"",
@@ -127,12 +170,14 @@ TEST_F(WrittenWhileRunning, MessagesAfterAFailedPageAreNotShown) {
   host.Clear();
   std::vector<std::string> missing = build;
   missing[3] = "      include \"nothere.htm\"";
+  HoldUntilTheRunWaits("/p2.htm");
   EXPECT_EQ(Run(missing), RunOutcome::FileFailed);
   EXPECT_EQ(host.Texts(), std::vector<std::string>{"Cannot create file " + dir.File("p2.htm")});
 }
 
 TEST_F(WrittenWhileRunning, MissingFolderOfALaterPageStopsTheRunThere) {
-  BeforeWrite([](const std::string&) { std::this_thread::sleep_for(20ms); });
+  // The run has set "after" before it learns of the failure: it is put back.
+  HoldUntilTheRunWaits("/sub/b.htm");
   EXPECT_EQ(Run({"new \"a.htm\"", "end", "new \"sub/b.htm\"", "end", "new \"c.htm\"", "end",
                  "set after \"c\""}),
             RunOutcome::Stopped);
@@ -147,7 +192,8 @@ TEST_F(WrittenWhileRunning, PageReadBackByTheRunIsTheNewOne) {
   dir.Write("part.htm", "old");
   dir.Write("fresh.htm", "fresh");
   std::filesystem::create_directory(dir.File("sub"));
-  BeforeWrite([](const std::string&) { std::this_thread::sleep_for(20ms); });
+  // part.htm is not written yet when the run includes it again.
+  HoldUntilTheRunWaits("/part.htm");
   EXPECT_EQ(
       Run({"new \"a.htm\"", "include \"part.htm\"", "end",  // caches the old text
            "new \"part.htm\"", "include \"fresh.htm\"", "end", "new \"b.htm\"",

@@ -1,0 +1,174 @@
+// File caches on a shared watcher, inside and outside a run: a changed file is
+// never served from the cache, an unchanged one is not read again, and the
+// watch thread lives exactly as long as the run.
+#include "filecache.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "test_support.h"
+
+namespace ws {
+namespace {
+
+using namespace std::chrono_literals;
+using test::TempFolder;
+
+// Whether holds() comes true within ten seconds: what the watch thread does
+// takes a moment, as does the end of a joined thread's task.
+template <typename Holds>
+bool Eventually(Holds holds) {
+  for (auto end = std::chrono::steady_clock::now() + 10s; !holds();) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::yield();
+  }
+  return true;
+}
+
+// Waits until the watch thread has read events after the count seen.
+bool AwaitAnnounced(const FileWatcher& watcher, std::uint64_t seen) {
+  return Eventually([&] { return watcher.EventsAnnounced() != seen; });
+}
+
+std::size_t ThreadCount() {
+  auto tasks = std::filesystem::directory_iterator("/proc/self/task");
+  return static_cast<std::size_t>(std::distance(begin(tasks), end(tasks)));
+}
+
+// Rewrites a file in place, as another program would.
+void WriteInPlace(const std::string& path, const char* text) {
+  std::FILE* f = std::fopen(path.c_str(), "r+");
+  ASSERT_NE(f, nullptr) << path;
+  std::fputs(text, f);
+  std::fclose(f);
+}
+
+// A cache of file texts that counts how often it read a file.
+struct CountingCache {
+  explicit CountingCache(FileWatcher& watcher) : cache(watcher) {}
+  std::string Get(const std::string& path) {
+    return cache.Get(path, [this](std::string text) {
+      ++reads;
+      return text;
+    });
+  }
+  FileCache<std::string> cache;
+  int reads = 0;
+};
+
+TEST(FileCache, CachesSharingAWatcherEachSeeTheChange) {
+  TempFolder dir;
+  std::string path = dir.Write("shared.htm", "one");
+  FileWatcher watcher;
+  CountingCache includes(watcher);
+  CountingCache data(watcher);
+  EXPECT_EQ(includes.Get(path), "one");
+  EXPECT_EQ(data.Get(path), "one");
+  EXPECT_EQ(includes.Get(path), "one");
+  EXPECT_EQ(includes.reads, 1);
+
+  dir.Write("shared.htm", "two");
+  // The first cache reading the file again must not hide the change from
+  // the second.
+  EXPECT_EQ(includes.Get(path), "two");
+  EXPECT_EQ(data.Get(path), "two");
+  EXPECT_EQ(includes.reads + data.reads, 4);
+}
+
+TEST(FileCache, DuringARunAChangeIsSeenOnceTheWatchThreadReadIt) {
+  TempFolder dir;
+  std::string path = dir.Write("part.htm", "one");
+  std::string other = dir.Write("other.htm", "x");
+  FileWatcher watcher;
+  CountingCache cache(watcher);
+  FileWatcher::RunScope run(watcher);
+  ASSERT_TRUE(watcher.Threaded());
+  for (int i = 0; i < 100; ++i) ASSERT_EQ(cache.Get(path), "one");
+  EXPECT_EQ(cache.Get(other), "x");
+  // A change to another watched file leaves this one alone.
+  std::uint64_t seen = watcher.EventsAnnounced();
+  dir.Write("other.htm", "y");
+  ASSERT_TRUE(AwaitAnnounced(watcher, seen));
+  EXPECT_EQ(cache.Get(path), "one");
+  EXPECT_EQ(cache.reads, 2);
+  EXPECT_EQ(cache.Get(other), "y");
+
+  seen = watcher.EventsAnnounced();
+  WriteInPlace(path, "owt");
+  ASSERT_TRUE(AwaitAnnounced(watcher, seen));
+  EXPECT_EQ(cache.Get(path), "owt");
+  seen = watcher.EventsAnnounced();
+  std::filesystem::remove(path);
+  ASSERT_TRUE(AwaitAnnounced(watcher, seen));
+  EXPECT_THROW(cache.Get(path), FileError);
+}
+
+TEST(FileCache, StormOfChangesNobodyLooksAtLosesNone) {
+  TempFolder dir;
+  std::string a = dir.Write("a.htm", "a0");
+  std::string b = dir.Write("b.htm", "b0");
+  FileWatcher watcher;
+  CountingCache cache(watcher);
+  FileWatcher::RunScope run(watcher);
+  EXPECT_EQ(cache.Get(a), "a0");
+  EXPECT_EQ(cache.Get(b), "b0");
+  // Far more events than the watch thread keeps for the run, which takes
+  // them in only at the end.
+  const char* texts[] = {"a1", "a2", "b1", "b2"};
+  for (int i = 0; i < 3000; ++i) {
+    WriteInPlace(a, texts[i % 2]);
+    WriteInPlace(b, texts[2 + i % 2]);
+  }
+  WriteInPlace(a, "zz");
+  EXPECT_TRUE(Eventually([&] { return cache.Get(a) == "zz"; }));
+  EXPECT_EQ(cache.Get(b), "b2");
+}
+
+TEST(FileCache, ChangesAroundARunAreSeenByTheNextCheck) {
+  TempFolder dir;
+  std::string path = dir.Write("part.htm", "before");
+  FileWatcher watcher;
+  CountingCache cache(watcher);
+  EXPECT_EQ(cache.Get(path), "before");
+
+  // Made before the run: seen by its first check, without waiting.
+  dir.Write("part.htm", "at start");
+  {
+    FileWatcher::RunScope run(watcher);
+    EXPECT_EQ(cache.Get(path), "at start");
+    // Read by the watch thread but not yet looked at when the run ends.
+    std::uint64_t seen = watcher.EventsAnnounced();
+    dir.Write("part.htm", "during");
+    ASSERT_TRUE(AwaitAnnounced(watcher, seen));
+  }
+  EXPECT_FALSE(watcher.Threaded());
+  EXPECT_EQ(cache.Get(path), "during");
+  // Outside a run every check reads the queue: no waiting.
+  dir.Write("part.htm", "after");
+  EXPECT_EQ(cache.Get(path), "after");
+  EXPECT_EQ(cache.reads, 4);
+}
+
+TEST(FileCache, OnlyTheOutermostRunScopeRunsAThread) {
+  FileWatcher watcher;
+  const std::size_t before = ThreadCount();
+  for (int run = 0; run < 2; ++run) {
+    {
+      FileWatcher::RunScope outer(watcher);
+      EXPECT_EQ(ThreadCount(), before + 1);
+      {
+        FileWatcher::RunScope nested(watcher);
+        EXPECT_EQ(ThreadCount(), before + 1);
+      }
+      EXPECT_TRUE(watcher.Threaded());
+    }
+    EXPECT_FALSE(watcher.Threaded());
+    EXPECT_TRUE(Eventually([&] { return ThreadCount() == before; }));
+  }
+}
+
+}  // namespace
+}  // namespace ws
