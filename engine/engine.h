@@ -38,6 +38,8 @@ struct EngineConfig {
   // Called on the writer's thread before each page is written (tests use it
   // to slow or stall the disk).
   std::function<void(const std::string& path)> beforePageWrite;
+  // Called when the run starts to wait for the writer (tests use it too).
+  std::function<void()> onWriterWait;
 };
 
 // The state of one run, check or reformat; made afresh by each entry point.
@@ -77,12 +79,14 @@ struct NestedBuildFile {
 };
 
 // Files read again and again during runs, kept until they change.
+// One watcher tells all of them of changes; it is made first and goes last.
 struct EngineCaches {
+  FileWatcher watcher;
   std::shared_ptr<const GrammarTables> grammar;
-  IncludeCache includes;
-  DataFileCache dataFiles;
+  IncludeCache includes{watcher};
+  DataFileCache dataFiles{watcher};
   TagMarkerCache tagMarkers;
-  FileCache<NestedBuildFile> nestedFiles;
+  FileCache<NestedBuildFile> nestedFiles{watcher};
 };
 
 class Engine {

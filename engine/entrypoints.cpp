@@ -55,6 +55,8 @@ RunOutcome OutcomeOf(const Engine& engine) {
 
 RunOutcome RunBuildFile(Engine& engine, BuildSource source) {
   engine.BeginCall();
+  // Changes to the files the run reads are learnt on a thread of the run's own.
+  FileWatcher::RunScope watching(engine.caches->watcher);
   RunState& run = engine.run;
   run.RunStartSecond = engine.host.ClockSecond();
   run.BaseFolder = std::move(source.folder);

@@ -64,6 +64,8 @@ void WriteOutputFile(Engine& engine, std::string_view fileName, OutputText& outp
     engine.run.outputs = std::make_unique<OutputQueue>();
     if (engine.config.beforePageWrite)
       engine.run.outputs->writer.SetBeforeWrite(engine.config.beforePageWrite);
+    if (engine.config.onWriterWait)
+      engine.run.outputs->writer.SetOnWait(engine.config.onWriterWait);
   }
   OutputQueue& queue = *engine.run.outputs;
   // A page that failed meanwhile ends the run before this one is handed over.

@@ -96,7 +96,7 @@ class WrittenWhileRunning : public ::testing::Test {
   // waits for it, and the write goes ahead. Holds once per call.
   void HoldUntilTheRunWaits(std::string name) {
     auto runWaits = std::make_shared<Gate>();
-    engine.outputs->writer.SetOnWait([runWaits] { runWaits->Open(); });
+    engine.config.onWriterWait = [runWaits] { runWaits->Open(); };
     BeforeWrite([runWaits, name = std::move(name),
                  runner = std::this_thread::get_id()](const std::string& path) {
       if (path.ends_with(name) && std::this_thread::get_id() != runner) runWaits->Pass();
@@ -122,7 +122,7 @@ TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
   // wait for the writer or write the page itself, it is not held, and reached
   // is false.)
   host.openAtPage = 60;
-  engine.outputs->writer.SetOnWait([&] { host.pageReached.Open(); });
+  engine.config.onWriterWait = [&] { host.pageReached.Open(); };
   std::atomic<bool> reached{false};
   BeforeWrite([&, runner = std::this_thread::get_id()](const std::string& path) {
     if (!path.ends_with("/p50.htm")) return;
@@ -145,7 +145,7 @@ TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
   // The next run writes again.
   std::filesystem::remove(dir.File("p50.htm"));
   BeforeWrite(nullptr);
-  engine.outputs->writer.SetOnWait(nullptr);
+  engine.config.onWriterWait = nullptr;
   host.Clear();
   EXPECT_EQ(Run({"new \"p50.htm\"", "end"}), RunOutcome::Completed);
   EXPECT_EQ(ReadFileBytes(dir.File("p50.htm")), "\r\n");
