@@ -57,7 +57,7 @@ class ConsoleHost : public ws::Host {
   }
 
   // On a terminal, a long build shows how many pages it has written so far.
-  void OutputWritten(std::string_view) override {
+  void OutputWritten(std::string_view, ws::PageState) override {
     ++pages_;
     if (!terminal_) return;
     auto now = std::chrono::steady_clock::now();

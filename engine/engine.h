@@ -18,6 +18,7 @@
 #include "host.h"
 #include "markers.h"
 #include "messages.h"
+#include "outputwriter.h"
 #include "program.h"
 #include "settings.h"
 #include "tags.h"
@@ -35,6 +36,8 @@ struct EngineConfig {
   std::string ProgramFolder;
   // The preferences; each call works on a copy taken when it starts.
   SettingsStore prefs;
+  // Whether pages are always written, only when changed, or never.
+  WriteMode writeMode = WriteMode::Always;
   // Called on the writer's thread before each page is written (tests use it
   // to slow or stall the disk).
   std::function<void(const std::string& path)> beforePageWrite;

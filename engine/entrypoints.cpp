@@ -104,6 +104,7 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
     engine.Report(MessageId::TooManyNestedRuns, {std::to_string(kMaxRunDepth), resolved});
     return;
   }
+  engine.host.FileRead(resolved);
   if (!AwaitOutput(engine, resolved)) return;
   const NestedBuildFile& file =
       engine.caches->nestedFiles.Get(resolved, [](std::string_view bytes) {

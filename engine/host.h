@@ -42,6 +42,12 @@ struct Message {
   bool operator==(const Message&) const = default;
 };
 
+// What became of a page: written without looking, or (when the host asked
+// for pages to be compared first) how it compared with the file there. In a
+// dry run nothing is written; with only-changed writing an unchanged page is
+// left as it is.
+enum class PageState { Written, New, Changed, Unchanged };
+
 // Everything the engine needs from its host. Every member but ShowMessage has
 // a harmless default, so that a host only overrides what it uses.
 class Host {
@@ -69,7 +75,11 @@ class Host {
   virtual void CloseProgress() {}
 
   // Told after each output file has been written (for progress on a terminal).
-  virtual void OutputWritten(std::string_view /*path*/) {}
+  virtual void OutputWritten(std::string_view /*path*/, PageState /*state*/) {}
+
+  // Told of every file the run reads (included files, data files, nested
+  // build files), before it is read, at each access.
+  virtual void FileRead(std::string_view /*path*/) {}
 
   // The clock: the seconds field (0-59) of the current UTC time, and the
   // current local date and time in the user's short date and long time formats.

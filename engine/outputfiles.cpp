@@ -15,7 +15,7 @@ bool Pending(const Engine& engine) {
   return engine.run.outputs && engine.run.outputs->confirmed < engine.run.outputs->submitted;
 }
 
-void Confirm(Engine& engine, OutputQueue& queue, const std::string& path) {
+void Confirm(Engine& engine, OutputQueue& queue, const std::string& path, PageState state) {
   ++queue.confirmed;
   auto name = queue.unconfirmedNames.find(FileNameOf(path));
   if (name != queue.unconfirmedNames.end() && --name->second == 0)
@@ -24,13 +24,14 @@ void Confirm(Engine& engine, OutputQueue& queue, const std::string& path) {
   // notice of it arrives.
   engine.caches->includes.Invalidate(path);
   engine.caches->dataFiles.Invalidate(path);
-  engine.host.OutputWritten(path);
+  engine.host.OutputWritten(path, state);
 }
 
 // Takes in what the writer did; on a failure, undoes what came after the
 // failed page, reports it and stops the run.
 bool Conclude(Engine& engine, OutputQueue& queue, OutputWriter::Report report) {
-  for (const std::string& path : report.written) Confirm(engine, queue, path);
+  for (std::size_t i = 0; i < report.written.size(); ++i)
+    Confirm(engine, queue, report.written[i], report.states[i]);
   if (!report.failure) {
     engine.tables.Forget(queue.confirmed);
     if (queue.confirmed == queue.submitted) engine.tables.SetMark(0);
@@ -66,6 +67,7 @@ void WriteOutputFile(Engine& engine, std::string_view fileName, OutputText& outp
       engine.run.outputs->writer.SetBeforeWrite(engine.config.beforePageWrite);
     if (engine.config.onWriterWait)
       engine.run.outputs->writer.SetOnWait(engine.config.onWriterWait);
+    engine.run.outputs->writer.SetMode(engine.config.writeMode);
   }
   OutputQueue& queue = *engine.run.outputs;
   // A page that failed meanwhile ends the run before this one is handed over.

@@ -1,5 +1,10 @@
 #include "outputwriter.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "paths.h"
 #include "texthelpers.h"
 
 #include <algorithm>
@@ -13,6 +18,32 @@ namespace {
 // The writer is woken once this many files wait (or when someone waits for
 // it): one wake-up per batch instead of one per page.
 constexpr std::size_t kWakeBatch = 8;
+
+// How bytes compare with the file at path; only a regular file (or nothing)
+// may be replaced by a page.
+PageState Compare(const std::string& path, std::string_view bytes) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT && FolderExists(FolderOf(path).empty() ? "." : FolderOf(path)))
+      return PageState::New;
+    throw FileError(FileError::Kind::Create, path);
+  }
+  if (!S_ISREG(st.st_mode)) throw FileError(FileError::Kind::Create, path);
+  if (static_cast<std::size_t>(st.st_size) != bytes.size()) return PageState::Changed;
+  return ReadFileBytes(path) == bytes ? PageState::Unchanged : PageState::Changed;
+}
+
+// Writes a page as mode says and tells what it was.
+PageState WritePage(const std::string& path, std::string_view bytes, WriteMode mode) {
+  if (mode == WriteMode::Always) {
+    WriteFileAtomically(path, bytes);
+    return PageState::Written;
+  }
+  const PageState state = Compare(path, bytes);
+  if (mode == WriteMode::OnlyChanged && state != PageState::Unchanged)
+    WriteFileAtomically(path, bytes);
+  return state;
+}
 
 }  // namespace
 
@@ -74,6 +105,8 @@ OutputWriter::Report OutputWriter::Collect(bool wait) {
   Report report;
   report.written = std::move(written_);
   written_.clear();
+  report.states = std::move(states_);
+  states_.clear();
   report.failure = std::move(failure_);
   failure_.reset();
   return report;
@@ -102,15 +135,17 @@ void OutputWriter::WriteQueued(std::unique_lock<std::mutex>& lock) {
   std::size_t batchBytes = 0;
   for (const Job& job : batch) batchBytes += job.bytes.size();
   std::shared_ptr<const WriteHook> hook = beforeWrite_;
+  const WriteMode mode = mode_;
   writing_ = true;
   lock.unlock();
 
   std::vector<std::string> written;
+  std::vector<PageState> states;
   std::optional<Failure> failed;
   for (Job& job : batch) {
     try {
       if (hook) (*hook)(job.path);
-      WriteFileAtomically(job.path, job.bytes);
+      states.push_back(WritePage(job.path, job.bytes, mode));
       written.push_back(std::move(job.path));
     } catch (const FileError& error) {
       failed = Failure{job.path, error};
@@ -124,6 +159,7 @@ void OutputWriter::WriteQueued(std::unique_lock<std::mutex>& lock) {
   writing_ = false;
   written_.insert(written_.end(), std::make_move_iterator(written.begin()),
                   std::make_move_iterator(written.end()));
+  states_.insert(states_.end(), states.begin(), states.end());
   pendingFiles_ -= batch.size();
   pendingBytes_ -= batchBytes;
   if (failed) {

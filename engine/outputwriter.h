@@ -24,9 +24,14 @@
 #include <vector>
 
 #include "fileio.h"
+#include "host.h"
 #include "output.h"
 
 namespace ws {
+
+// How pages are put on disk: always written, written only when their bytes
+// differ from the file there, or never (a dry run that only compares).
+enum class WriteMode { Always, OnlyChanged, DryRun };
 
 class OutputWriter {
  public:
@@ -48,6 +53,7 @@ class OutputWriter {
   };
   struct Report {
     std::vector<std::string> written;  // in the order handed over
+    std::vector<PageState> states;     // of each written page
     std::optional<Failure> failure;    // the first failed write, if any
   };
   // What was written or failed since the last call; with wait, first waits
@@ -58,6 +64,8 @@ class OutputWriter {
   // Called before each file is written (for tests that need a slow or a
   // stalled disk); on the writer's thread or on the one that waits.
   using WriteHook = std::function<void(const std::string& path)>;
+  // Set before the first Submit.
+  void SetMode(WriteMode mode) { mode_ = mode; }
   void SetBeforeWrite(WriteHook hook);
   // Called each time a thread begins to wait for the writer (in Submit for
   // room, in Collect for the end), with the writer's lock held: it must not
@@ -92,7 +100,9 @@ class OutputWriter {
   bool writerIdle_ = false;  // the writer sleeps until woken
   bool submitterWaits_ = false;
   bool stopping_ = false;
+  WriteMode mode_ = WriteMode::Always;
   std::vector<std::string> written_;
+  std::vector<PageState> states_;
   std::optional<Failure> failure_;
   std::shared_ptr<const WriteHook> beforeWrite_;
   std::shared_ptr<const WaitHook> onWait_;

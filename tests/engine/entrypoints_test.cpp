@@ -30,7 +30,7 @@ class ThreadHost : public RecordingHost {
     Note();
     RecordingHost::ShowMessage(message);
   }
-  void OutputWritten(std::string_view) override {
+  void OutputWritten(std::string_view, PageState) override {
     Note();
     ++pagesWritten;
     if (onPage) onPage(pagesWritten);
