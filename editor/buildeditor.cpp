@@ -47,15 +47,22 @@ void Editor::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (keyPressHandler_) keyPressHandler_(event);
+  inKeyPress_ = true;
+  // The key's change is one edit block, so that the colouring its change
+  // notification makes can join it as one undo step.
+  QTextCursor editBlock = textCursor();
+  editBlock.beginEditBlock();
   // Shift+Return would break the line on screen only, so that the editor's
   // and the engine's line numbers differ: every Return starts a new line.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     textCursor().insertBlock();
     ensureCursorVisible();
     event->accept();
-    return;
+  } else {
+    QTextEdit::keyPressEvent(event);
   }
-  QTextEdit::keyPressEvent(event);
+  editBlock.endEditBlock();
+  inKeyPress_ = false;
 }
 
 bool Editor::canInsertFromMimeData(const QMimeData* source) const {

@@ -19,6 +19,8 @@ class Editor : public QTextEdit {
   void SetCommandKeyTest(std::function<bool(const QKeySequence&)> test);
   // Called before every key press reaches the text.
   void SetKeyPressHandler(std::function<void(QKeyEvent*)> handler);
+  // True while a key press typed into the text is being handled.
+  bool InKeyPress() const { return inKeyPress_; }
 
  protected:
   bool event(QEvent* event) override;
@@ -29,6 +31,7 @@ class Editor : public QTextEdit {
  private:
   std::function<bool(const QKeySequence&)> isCommandKey_;
   std::function<void(QKeyEvent*)> keyPressHandler_;
+  bool inKeyPress_ = false;
 };
 
 }  // namespace ws::desktop

@@ -179,8 +179,6 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
   if (!block.isValid()) return false;
   QString copy = block.text();
   const qsizetype lineEnd = copy.size();
-  // The character before the given position, inside this line.
-  const qsizetype beforeCaret = std::max<qsizetype>(position - block.position() - 1, 0);
   bool changed = false;
 
   // Strings.
@@ -194,17 +192,17 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
       Blank(copy, open, close + 1);
       continue;
     }
-    // A quote without partner: its string runs to the line's end.
-    if (!string.ShownBy(FormatAt(block, open))) {
-      changed |= Paint(document, block, open, lineEnd, string);
-    } else if (!string.ShownBy(FormatAt(block, beforeCaret))) {
-      changed |= Paint(document, block, beforeCaret, beforeCaret + 1, string);
-    } else if (lineEnd > 0 && !string.ShownBy(FormatAt(block, lineEnd - 1))) {
-      changed |= Paint(document, block, beforeCaret, lineEnd, string);
-    }
+    // A quote without partner: its string runs to the line's end. Only the
+    // characters that do not show the string yet are changed, which covers
+    // the caret's character and a tail that lost its colour alike.
+    changed |= Paint(document, block, open, lineEnd, string);
     Blank(copy, open, lineEnd);
     break;
   }
+
+  // The whole-word rule sees strings as blanks but a comment as what it is:
+  // "end--" is no reserved word.
+  QString wordEdges = copy;
 
   // The comment, before the reserved words: words inside it stay in its colour.
   const qsizetype dashes = copy.indexOf(kComment);
@@ -216,10 +214,11 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
   // Reserved words.
   for (const QString& word : KeywordList) {
     for (qsizetype at = copy.indexOf(word); at >= 0; at = copy.indexOf(word, at + word.size())) {
-      if (!IsWholeWord(copy, at, word.size())) continue;
+      if (!IsWholeWord(wordEdges, at, word.size())) continue;
       if (!reserved.ShownBy(FormatAt(block, at)))
         changed |= Paint(document, block, at, at + word.size(), reserved);
       Blank(copy, at, at + word.size());
+      Blank(wordEdges, at, at + word.size());
     }
   }
 
@@ -263,7 +262,8 @@ bool ColourInsertedCommand(QTextDocument& document, int caret, const QString& wo
     collected = c >= 'a' && c <= 'z' ? collected + c : QString();
     if (collected != word) continue;
     const int quote = i + 2;
-    if (quote < text.size() && text[quote] == '"') paint(CrLfPosition(document, quote), n + 2, string);
+    if (quote < text.size() && text[quote] == '"')
+      paint(CrLfPosition(document, quote), n + 2, string);
     break;
   }
   if (word == "new") paint(p - 3, 3, reserved);

@@ -16,9 +16,8 @@ class QTextDocument;
 namespace ws::desktop {
 
 // The reserved words in the order in which they are searched.
-inline const std::array<QString, 12> KeywordList = {"tag",     "set",    "is", "isnot",
-                                                    "include", "repeat", "if", "then",
-                                                    "end",     "else",   "run", "new"};
+inline const std::array<QString, 12> KeywordList = {
+    "tag", "set", "is", "isnot", "include", "repeat", "if", "then", "end", "else", "run", "new"};
 
 QColor ToQColor(Color color);
 // The editor font of the settings (a fixed-pitch face when the named one is missing).
@@ -31,9 +30,15 @@ struct ElementFormat {
   TextStyle style = TextStyle::None;
 
   static ElementFormat Plain() { return {}; }
-  static ElementFormat Reserved(const Settings& s) { return {false, ToQColor(s.ReservedColor), s.ReservedStyle}; }
-  static ElementFormat String(const Settings& s) { return {false, ToQColor(s.StringColor), s.StringStyle}; }
-  static ElementFormat Comment(const Settings& s) { return {false, ToQColor(s.CommentColor), s.CommentStyle}; }
+  static ElementFormat Reserved(const Settings& s) {
+    return {false, ToQColor(s.ReservedColor), s.ReservedStyle};
+  }
+  static ElementFormat String(const Settings& s) {
+    return {false, ToQColor(s.StringColor), s.StringStyle};
+  }
+  static ElementFormat Comment(const Settings& s) {
+    return {false, ToQColor(s.CommentColor), s.CommentStyle};
+  }
 
   // Whether a character of this format shows the element (colour and style).
   bool ShownBy(const QTextCharFormat& format) const;

@@ -47,8 +47,9 @@ const MenuItem kMenuItems[] = {
      [](TMainForm& w, TFrameForm& f) { f.CloseDocument(w); }},
     {MenuId::File, "mnuFileSave", "&Save", "Ctrl+S", "Saves the active build file", false, false,
      [](TMainForm& w, TFrameForm&) { w.mnuFileSaveClick(); }},
-    {MenuId::File, "mnuFileSaveAs", "Save &As...", "", "Saves the active build file with a new name",
-     false, true, [](TMainForm& w, TFrameForm&) { w.mnuFileSaveAsClick(); }},
+    {MenuId::File, "mnuFileSaveAs", "Save &As...", "",
+     "Saves the active build file with a new name", false, true,
+     [](TMainForm& w, TFrameForm&) { w.mnuFileSaveAsClick(); }},
     {MenuId::File, "mnuFilePageSetup", "P&age Setup...", "", "Runs  printer setup", false, false,
      [](TMainForm& w, TFrameForm&) { w.mnuFilePageSetupClick(); }},
     {MenuId::File, "mnuFilePrint", "&Print...", "Ctrl+P", "Prints the active build file", false,
@@ -57,8 +58,9 @@ const MenuItem kMenuItems[] = {
      [](TMainForm&, TFrameForm& f) { f.Exit(); }},
     {MenuId::Edit, "mnuEditUndo", "&Undo", "Ctrl+Z", "Reverses the last action", false, true,
      [](TMainForm& w, TFrameForm&) { w.mnuEditUndoClick(); }},
-    {MenuId::Edit, "mnuEditCut", "Cu&t", "Ctrl+X", "Cuts the selection and puts it on the Clipboard",
-     true, false, [](TMainForm& w, TFrameForm&) { w.mnuEditCutClick(); }},
+    {MenuId::Edit, "mnuEditCut", "Cu&t", "Ctrl+X",
+     "Cuts the selection and puts it on the Clipboard", true, false,
+     [](TMainForm& w, TFrameForm&) { w.mnuEditCutClick(); }},
     {MenuId::Edit, "mnuEditCopy", "&Copy", "Ctrl+C",
      "Copies the selection and puts it on the Clipboard", true, false,
      [](TMainForm& w, TFrameForm&) { w.mnuEditCopyClick(); }},
@@ -87,8 +89,8 @@ const MenuItem kMenuItems[] = {
      "Insert command to replace a tag", false, true, NotYetBuilt},
     {MenuId::Commands, "mnuCommandsNest", "Nest in tag", "Ctrl+Ins",
      "Make a one line tag command nested", false, false, NotYetBuilt},
-    {MenuId::Commands, "mnuCommandsDeNest", "De-Nest a tag", "", "Make a nested tag command one line",
-     false, true, NotYetBuilt},
+    {MenuId::Commands, "mnuCommandsDeNest", "De-Nest a tag", "",
+     "Make a nested tag command one line", false, true, NotYetBuilt},
     {MenuId::Commands, "mnuCommandsRun", "Run another build file...", "Ctrl+R",
      "Insert command to run another build file", false, false, NotYetBuilt},
 };
@@ -97,9 +99,10 @@ const char* const kMenuTitles[] = {"&File", "&Edit", "&Build", "&Commands"};
 
 // The context menu: items of the Edit menu (by name), 0 for a separator.
 const std::pair<const char*, const char*> kPopupItems[] = {
-    {"&Undo", "mnuEditUndo"}, {nullptr, nullptr},          {"Cu&t", "mnuEditCut"},
-    {"&Copy", "mnuEditCopy"}, {"&Paste", "mnuEditPaste"},  {"Delete", "mnuEditDelete"},
-    {nullptr, nullptr},       {"Select &All", "mnuEditSelectAll"}};
+    {"&Undo", "mnuEditUndo"},   {nullptr, nullptr},
+    {"Cu&t", "mnuEditCut"},     {"&Copy", "mnuEditCopy"},
+    {"&Paste", "mnuEditPaste"}, {"Delete", "mnuEditDelete"},
+    {nullptr, nullptr},         {"Select &All", "mnuEditSelectAll"}};
 
 const char* const kOpenFilter =
     "Build files|*.bld|HTML files, text files|*.htm;*.txt;*.html|All files|*.*";
@@ -517,7 +520,11 @@ void TMainForm::EditorKeyDown(QKeyEvent* event) {
 void TMainForm::EditorChange(int position, int removed, int added) {
   Q_UNUSED(removed);
   if (shared_.LineColouring) return;  // our own format changes
-  if (Editor_->textCursor().hasSelection() && !shared_.CommandInProgress && !shared_.TagAddAll)
+  // Only a change made by a key press becomes one the control undoes itself
+  // (kind Native); the program's own edits keep their records.
+  const bool byKey = Editor_->InKeyPress();
+  if (byKey && Editor_->textCursor().hasSelection() && !shared_.CommandInProgress &&
+      !shared_.TagAddAll)
     RecordUndo(UndoKind::Native, Editor_->textCursor().selectionStart());
   if (shared_.UndoInProgress || shared_.CommandInProgress || shared_.LoadingFile ||
       shared_.WholeTextColouring || shared_.PendingAutoIndent || shared_.TagAddAll ||
@@ -528,7 +535,7 @@ void TMainForm::EditorChange(int position, int removed, int added) {
   const int caret = Editor_->textCursor().position();
   // The colouring joins the edit block of the change that raised it, so one
   // undo step takes back both.
-  QTextCursor block(document);
+  QTextCursor block = Editor_->textCursor();
   block.joinPreviousEditBlock();
   shared_.LineColouring = true;
   bool changed = ColourCaretLine(*document, caret, frame_.settings());
@@ -537,13 +544,14 @@ void TMainForm::EditorChange(int position, int removed, int added) {
   const QTextBlock last = document->findBlock(position + added);
   if (first.blockNumber() != last.blockNumber()) {
     for (QTextBlock b = first; b.isValid() && b.blockNumber() <= last.blockNumber(); b = b.next())
-      if (!b.contains(caret)) changed |= ColourCaretLine(*document, b.position(), frame_.settings());
+      if (!b.contains(caret))
+        changed |= ColourCaretLine(*document, b.position(), frame_.settings());
   }
   shared_.LineColouring = false;
   block.endEditBlock();
   // A line that needed new formats makes the change one the control undoes
   // itself (its change notification would have recorded that).
-  if (changed) RecordUndo(UndoKind::Native, caret);
+  if (changed && byKey) RecordUndo(UndoKind::Native, caret);
   shared_.CurrentEditor = Editor_;
 }
 

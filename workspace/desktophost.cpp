@@ -20,19 +20,26 @@ namespace {
 
 BoxKind ToBoxKind(MessageKind kind) {
   switch (kind) {
-    case MessageKind::Error: return BoxKind::Error;
-    case MessageKind::Warning: return BoxKind::Warning;
-    case MessageKind::Information: return BoxKind::Information;
-    case MessageKind::Plain: return BoxKind::Plain;
+    case MessageKind::Error:
+      return BoxKind::Error;
+    case MessageKind::Warning:
+      return BoxKind::Warning;
+    case MessageKind::Information:
+      return BoxKind::Information;
+    case MessageKind::Plain:
+      return BoxKind::Plain;
   }
   return BoxKind::Plain;
 }
 
 BuildOutcome ToOutcome(RunOutcome outcome) {
   switch (outcome) {
-    case RunOutcome::Completed: return BuildOutcome::Completed;
-    case RunOutcome::Stopped: return BuildOutcome::Stopped;
-    case RunOutcome::FileFailed: return BuildOutcome::FileFailed;
+    case RunOutcome::Completed:
+      return BuildOutcome::Completed;
+    case RunOutcome::Stopped:
+      return BuildOutcome::Stopped;
+    case RunOutcome::FileFailed:
+      return BuildOutcome::FileFailed;
   }
   return BuildOutcome::Stopped;
 }

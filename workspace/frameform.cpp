@@ -49,7 +49,8 @@ const FrameMenuItem kFrameMenuItems[] = {
      &TFrameForm::ToggleToolbar},
     {1, "mnuViewStatusBar", "Status bar", "", "Shows or hides the status bar.", false,
      &TFrameForm::ToggleStatusBar},
-    {2, "Tile1", "&Tile", "", "Arranges windows in non-overlapped tiles.", false, &TFrameForm::Tile},
+    {2, "Tile1", "&Tile", "", "Arranges windows in non-overlapped tiles.", false,
+     &TFrameForm::Tile},
     {2, "Cascade1", "&Cascade", "", "Arranges windows in an overlapped fashion.", false,
      &TFrameForm::Cascade},
     {3, "mnuHelpTopics", "&Help Topics", "F1", "Shows Help topics", true, &TFrameForm::HelpTopics},
@@ -86,15 +87,19 @@ const ToolButton kToolButtons[] = {
 };
 
 // The tool buttons a document window enables; they start disabled.
-const char* const kDocumentTools[] = {"tbSave", "tbCut",  "tbCopy", "tbPaste",
+const char* const kDocumentTools[] = {"tbSave", "tbCut",   "tbCopy", "tbPaste",
                                       "tbUndo", "tbPrint", "tbRun"};
 
 QString CaptionOf(BoxKind kind) {
   switch (kind) {
-    case BoxKind::Error: return "Error";
-    case BoxKind::Warning: return "Warning";
-    case BoxKind::Information: return "Information";
-    case BoxKind::Plain: break;
+    case BoxKind::Error:
+      return "Error";
+    case BoxKind::Warning:
+      return "Warning";
+    case BoxKind::Information:
+      return "Information";
+    case BoxKind::Plain:
+      break;
   }
   return {};
 }
@@ -303,10 +308,9 @@ void TFrameForm::FillWindowMenu() {
     QAction* a = windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(window->windowTitle()));
     a->setCheckable(true);
     a->setChecked(window == mdiArea_->activeSubWindow());
-    connect(a, &QAction::triggered, mdiArea_,
-            [this, w = QPointer<QMdiSubWindow>(window)] {
-              if (w) mdiArea_->setActiveSubWindow(w);
-            });
+    connect(a, &QAction::triggered, mdiArea_, [this, w = QPointer<QMdiSubWindow>(window)] {
+      if (w) mdiArea_->setActiveSubWindow(w);
+    });
   }
 }
 
@@ -347,7 +351,8 @@ bool TFrameForm::event(QEvent* event) {
       FormActivate();
       return handled;
     }
-    default: return QMainWindow::event(event);
+    default:
+      return QMainWindow::event(event);
   }
 }
 
@@ -364,7 +369,8 @@ void TFrameForm::showEvent(QShowEvent* event) {
 TMainForm* TFrameForm::CreateDocument() {
   auto* document = new TMainForm(*this);
   QMdiSubWindow* window = mdiArea_->addSubWindow(document);
-  window->setWindowIcon(QIcon::fromTheme("text-x-generic", style()->standardIcon(QStyle::SP_FileIcon)));
+  window->setWindowIcon(
+      QIcon::fromTheme("text-x-generic", style()->standardIcon(QStyle::SP_FileIcon)));
   window->showMaximized();
   // Only the window made at start-up opens the file named on the command line.
   if (!startupDocumentMade_) {

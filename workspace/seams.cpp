@@ -39,10 +39,17 @@ void DialogSeams::ShowMessage(QWidget* parent, BoxKind kind, const QString& capt
                               const QString& text) {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   switch (kind) {
-    case BoxKind::Error: icon = QMessageBox::Critical; break;
-    case BoxKind::Warning: icon = QMessageBox::Warning; break;
-    case BoxKind::Information: icon = QMessageBox::Information; break;
-    case BoxKind::Plain: break;
+    case BoxKind::Error:
+      icon = QMessageBox::Critical;
+      break;
+    case BoxKind::Warning:
+      icon = QMessageBox::Warning;
+      break;
+    case BoxKind::Information:
+      icon = QMessageBox::Information;
+      break;
+    case BoxKind::Plain:
+      break;
   }
   QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
   box.exec();
@@ -54,9 +61,12 @@ SaveAnswer DialogSeams::AskSaveChanges(QWidget* parent, const QString& caption,
                   QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
   box.setDefaultButton(QMessageBox::Yes);
   switch (box.exec()) {
-    case QMessageBox::Yes: return SaveAnswer::Yes;
-    case QMessageBox::No: return SaveAnswer::No;
-    default: return SaveAnswer::Cancel;
+    case QMessageBox::Yes:
+      return SaveAnswer::Yes;
+    case QMessageBox::No:
+      return SaveAnswer::No;
+    default:
+      return SaveAnswer::Cancel;
   }
 }
 
