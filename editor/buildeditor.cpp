@@ -19,6 +19,10 @@ void Editor::SetCommandKeyTest(std::function<bool(const QKeySequence&)> test) {
   isCommandKey_ = std::move(test);
 }
 
+void Editor::SetAfterKeyEdit(std::function<void()> handler) {
+  afterKeyEdit_ = std::move(handler);
+}
+
 void Editor::SetKeyPressHandler(std::function<void(QKeyEvent*)> handler) {
   keyPressHandler_ = std::move(handler);
 }
@@ -61,6 +65,11 @@ void Editor::keyPressEvent(QKeyEvent* event) {
   } else {
     QTextEdit::keyPressEvent(event);
   }
+  const bool edits = !event->text().isEmpty() || event->key() == Qt::Key_Delete ||
+                     event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Return ||
+                     event->key() == Qt::Key_Enter;
+  // Work done here lands in the key's own edit block: one layout, one undo step.
+  if (edits && afterKeyEdit_) afterKeyEdit_();
   editBlock.endEditBlock();
   inKeyPress_ = false;
 }

@@ -19,6 +19,8 @@ class Editor : public QTextEdit {
   void SetCommandKeyTest(std::function<bool(const QKeySequence&)> test);
   // Called before every key press reaches the text.
   void SetKeyPressHandler(std::function<void(QKeyEvent*)> handler);
+  // Called at the end of a key press that edits, inside its edit block.
+  void SetAfterKeyEdit(std::function<void()> handler);
   // True while a key press typed into the text is being handled.
   bool InKeyPress() const { return inKeyPress_; }
 
@@ -31,6 +33,7 @@ class Editor : public QTextEdit {
  private:
   std::function<bool(const QKeySequence&)> isCommandKey_;
   std::function<void(QKeyEvent*)> keyPressHandler_;
+  std::function<void()> afterKeyEdit_;
   bool inKeyPress_ = false;
 };
 

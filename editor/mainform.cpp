@@ -133,6 +133,7 @@ TMainForm::TMainForm(TFrameForm& frame)
     return frame_.OwnsKey(key);
   });
   Editor_->SetKeyPressHandler([this](QKeyEvent* e) { EditorKeyDown(e); });
+  Editor_->SetAfterKeyEdit([this] { ColourAfterKey(); });
   connect(Editor_->document(), &QTextDocument::contentsChange, this, &TMainForm::EditorChange);
   connect(Editor_, &QTextEdit::selectionChanged, this, &TMainForm::EditorSelectionChange);
   connect(Editor_, &QTextEdit::cursorPositionChanged, this, &TMainForm::UpdateCursorPos);
@@ -517,6 +518,25 @@ void TMainForm::EditorKeyDown(QKeyEvent* event) {
   if (shared_.undo.kind == UndoKind::Native) shared_.undo.kind = UndoKind::None;
 }
 
+bool TMainForm::CaretLineColouringDue() const {
+  return !shared_.UndoInProgress && !shared_.CommandInProgress && !shared_.LoadingFile &&
+         !shared_.WholeTextColouring && !shared_.PendingAutoIndent && !shared_.TagAddAll &&
+         shared_.undo.kind != UndoKind::Native;
+}
+
+// The caret-line pass of a typed key, made before the key's edit ends: its
+// format changes are laid out with the key's text at once (the change
+// notification that follows finds the line coloured and changes nothing).
+void TMainForm::ColourAfterKey() {
+  if (!CaretLineColouringDue()) return;
+  const int caret = Editor_->textCursor().position();
+  shared_.LineColouring = true;
+  const bool changed = ColourCaretLine(*Editor_->document(), caret, frame_.settings());
+  shared_.LineColouring = false;
+  if (changed) RecordUndo(UndoKind::Native, caret);
+  shared_.CurrentEditor = Editor_;
+}
+
 void TMainForm::EditorChange(int position, int removed, int added) {
   Q_UNUSED(removed);
   if (shared_.LineColouring) return;  // our own format changes
@@ -526,10 +546,7 @@ void TMainForm::EditorChange(int position, int removed, int added) {
   if (byKey && Editor_->textCursor().hasSelection() && !shared_.CommandInProgress &&
       !shared_.TagAddAll)
     RecordUndo(UndoKind::Native, Editor_->textCursor().selectionStart());
-  if (shared_.UndoInProgress || shared_.CommandInProgress || shared_.LoadingFile ||
-      shared_.WholeTextColouring || shared_.PendingAutoIndent || shared_.TagAddAll ||
-      shared_.undo.kind == UndoKind::Native)
-    return;
+  if (!CaretLineColouringDue()) return;
 
   QTextDocument* document = Editor_->document();
   const int caret = Editor_->textCursor().position();

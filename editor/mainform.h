@@ -80,6 +80,8 @@ class TMainForm : public QWidget {
   void EditorChange(int position, int removed, int added);
   void EditorSelectionChange();
   void EditorKeyDown(QKeyEvent* event);
+  bool CaretLineColouringDue() const;
+  void ColourAfterKey();
   void RecordUndo(UndoKind kind, int start, QTextDocumentFragment text = {});
   void RecolourFromMemo(const QString& text, bool setModified);
   void TransferStyledText(bool replaceWhole);
