@@ -160,7 +160,8 @@ void TMainForm::CreateMenus() {
     connect(a, &QAction::triggered, this, [this, command] { command(*this, frame_); });
     if (item.separatorAfter) menu->addSeparator();
   }
-  // Its items are never disabled; their keys are shown, the menu bar's work.
+  // The context menu: its items are never disabled. They show their keys;
+  // the keys themselves work through the menu bar's items.
   PopupMenu_ = new QMenu(this);
   PopupMenu_->setObjectName("PopupMenu");
   for (const auto& [caption, name] : kPopupItems) {

@@ -317,8 +317,11 @@ class DocumentTest : public QObject {
     QVERIFY(!doc->editor()->isReadOnly());
     QVERIFY(doc->action("mnuBuildRun")->isEnabled());
 
-    // Run again after the template changed on disk: the change is seen.
-    WriteFile(site + "page.htm", "<div>%%t%%</div>");
+    // Run again after the template changed on disk: the change is seen; so
+    // are preferences changed since (the run takes a copy when it starts).
+    WriteFile(site + "page.htm", "<div>[[t]]</div>");
+    frame.prefs().settings.ShortStart = "[[";
+    frame.prefs().settings.ShortEnd = "]]";
     seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
     frame.action("tbRun")->trigger();
     WaitForBuild(frame);
