@@ -384,6 +384,44 @@ class FrameTest : public QObject {
     QVERIFY(frame.close());
   }
 
+  void fileFiltersAndTheWindowMenu() {
+    // The dialogs' filters in QFileDialog's form.
+    const QString filter =
+        "Build files|*.bld|HTML files, text files|*.htm;*.txt;*.html|All files|*.*";
+    QCOMPARE(QtFileFilter(filter),
+             QString("Build files (*.bld);;HTML files, text files (*.htm *.txt *.html);;"
+                     "All files (*)"));
+    QCOMPARE(QtFileFilterEntry(filter, 2), QString("HTML files, text files (*.htm *.txt *.html)"));
+    QCOMPARE(QtFileFilterEntry(filter, 4), QString());
+
+    // "&Window" lists the documents and activates the one chosen.
+    TFrameForm frame(seams, {program, {}});
+    ShowFrame(frame);
+    TMainForm* first = frame.ActiveDocument();
+    frame.New();
+    QVERIFY(frame.ActiveDocument() != first);
+    QMenu* window = frame.frameMenus()[2];
+    emit window->aboutToShow();
+    QStringList entries;
+    QAction* firstEntry = nullptr;
+    for (QAction* a : window->actions()) {
+      if (a->text().startsWith('&') && a->text().endsWith("Untitled")) {
+        entries << a->text();
+        if (!firstEntry) firstEntry = a;
+      }
+    }
+    QCOMPARE(entries, QStringList({"&1 Untitled", "&2 Untitled"}));
+    QVERIFY(!firstEntry->isChecked());
+    firstEntry->trigger();
+    QCOMPARE(frame.ActiveDocument(), first);
+    // Shown again, the list is made afresh.
+    emit window->aboutToShow();
+    int count = 0;
+    for (QAction* a : window->actions()) count += a->text().endsWith("Untitled");
+    QCOMPARE(count, 2);
+    QVERIFY(frame.close());
+  }
+
   void settingsThatCannotBeReadOrWritten() {
     // "prop" is a folder: reading it fails at start-up (with a message), and
     // writing it at exit fails without keeping the program from ending.
