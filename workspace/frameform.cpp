@@ -368,6 +368,8 @@ void TFrameForm::showEvent(QShowEvent* event) {
 
 TMainForm* TFrameForm::CreateDocument() {
   auto* document = new TMainForm(*this);
+  // A window made while a run goes takes no edits either until it ends.
+  if (Busy()) document->SetBuildRunning(true);
   QMdiSubWindow* window = mdiArea_->addSubWindow(document);
   window->setWindowIcon(
       QIcon::fromTheme("text-x-generic", style()->standardIcon(QStyle::SP_FileIcon)));

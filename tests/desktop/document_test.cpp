@@ -340,6 +340,10 @@ class DocumentTest : public QObject {
       QVERIFY(plain->editor()->isReadOnly() && doc->editor()->isReadOnly());
       QTest::keyClicks(plain->editor(), "zzz");
       QVERIFY(!frame.StartRun(*doc, site));
+      // A window opened meanwhile takes no edits either.
+      frame.New();
+      QVERIFY(frame.ActiveDocument()->editor()->isReadOnly());
+      QVERIFY(!frame.ActiveDocument()->action("mnuBuildRun")->isEnabled());
       checkedDuringRun = true;
     };
     seams.ExpectMessage(BoxKind::Plain, "", "no such variable");
@@ -350,6 +354,10 @@ class DocumentTest : public QObject {
     QVERIFY(seams.lastCaption.endsWith(" - running"));
     QVERIFY(seams.lastCaption.startsWith("Weftsmith"));
     QVERIFY(!plain->editor()->toPlainText().contains("zzz"));
+    QVERIFY(!frame.ActiveDocument()->editor()->isReadOnly());
+    QVERIFY(frame.CloseDocument(*frame.ActiveDocument()));
+    frame.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(plain->parentWidget()));
+    QCOMPARE(frame.ActiveDocument(), plain);
     QVERIFY(!QFile::exists(site + "o2.htm"));
 
     // A checker error: its message, the caret on its line, nothing written.
