@@ -1,0 +1,95 @@
+#include "buildeditor.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QTextBlock>
+
+namespace ws::desktop {
+
+Editor::Editor(QWidget* parent) : QTextEdit(parent) {
+  setFrameShape(QFrame::NoFrame);
+  setLineWrapMode(QTextEdit::NoWrap);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setTabChangesFocus(false);
+  setAcceptRichText(false);
+}
+
+void Editor::SetCommandKeyTest(std::function<bool(const QKeySequence&)> test) {
+  isCommandKey_ = std::move(test);
+}
+
+void Editor::SetAfterKeyEdit(std::function<void()> handler) {
+  afterKeyEdit_ = std::move(handler);
+}
+
+void Editor::SetKeyPressHandler(std::function<void(QKeyEvent*)> handler) {
+  keyPressHandler_ = std::move(handler);
+}
+
+bool Editor::event(QEvent* event) {
+  // QTextEdit claims Ctrl+Ins, Ctrl+A, Ctrl+Z, Ctrl+X, Ctrl+C, Ctrl+V and more
+  // for itself; those of a window command are handed back to the shortcut.
+  if (event->type() == QEvent::ShortcutOverride && isCommandKey_) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (isCommandKey_(QKeySequence(key->keyCombination()))) {
+      event->ignore();
+      return true;
+    }
+  }
+  return QTextEdit::event(event);
+}
+
+void Editor::keyPressEvent(QKeyEvent* event) {
+  // Undo is the window's command; the control's own undo and redo keys do nothing.
+  if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+    event->accept();
+    return;
+  }
+  if (isReadOnly()) {
+    QTextEdit::keyPressEvent(event);
+    return;
+  }
+  if (keyPressHandler_) keyPressHandler_(event);
+  inKeyPress_ = true;
+  // The key's change is one edit block, so that the colouring its change
+  // notification makes can join it as one undo step.
+  QTextCursor editBlock = textCursor();
+  editBlock.beginEditBlock();
+  // Shift+Return would break the line on screen only, so that the editor's
+  // and the engine's line numbers differ: every Return starts a new line.
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    textCursor().insertBlock();
+    ensureCursorVisible();
+    event->accept();
+  } else {
+    QTextEdit::keyPressEvent(event);
+  }
+  const bool edits = !event->text().isEmpty() || event->key() == Qt::Key_Delete ||
+                     event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Return ||
+                     event->key() == Qt::Key_Enter;
+  // Work done here lands in the key's own edit block: one layout, one undo step.
+  if (edits && afterKeyEdit_) afterKeyEdit_();
+  editBlock.endEditBlock();
+  inKeyPress_ = false;
+}
+
+bool Editor::canInsertFromMimeData(const QMimeData* source) const {
+  return source->hasText();
+}
+
+void Editor::insertFromMimeData(const QMimeData* source) {
+  // Only text: tables and images could be neither saved nor built.
+  if (!source->hasText()) return;
+  QString text = source->text();
+  text.replace("\r\n", "\n");
+  text.replace('\r', '\n');
+  text.replace(QChar::LineSeparator, '\n');
+  text.replace(QChar::ParagraphSeparator, '\n');
+  QTextCursor cursor = textCursor();
+  cursor.insertText(text);
+  setTextCursor(cursor);
+  ensureCursorVisible();
+}
+
+}  // namespace ws::desktop

@@ -1,0 +1,40 @@
+// The document window's text control: a QTextEdit that leaves every key of a
+// window command to the command, keeps its own undo and redo keys to itself,
+// takes only text from a paste, and starts a new line on every Return.
+#pragma once
+
+#include <QTextEdit>
+#include <functional>
+
+namespace ws::desktop {
+
+class Editor : public QTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit Editor(QWidget* parent = nullptr);
+
+  // Whether a key sequence belongs to a command of the window (those keys go
+  // to the shortcut, not to the text).
+  void SetCommandKeyTest(std::function<bool(const QKeySequence&)> test);
+  // Called before every key press reaches the text.
+  void SetKeyPressHandler(std::function<void(QKeyEvent*)> handler);
+  // Called at the end of a key press that edits, inside its edit block.
+  void SetAfterKeyEdit(std::function<void()> handler);
+  // True while a key press typed into the text is being handled.
+  bool InKeyPress() const { return inKeyPress_; }
+
+ protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool canInsertFromMimeData(const QMimeData* source) const override;
+  void insertFromMimeData(const QMimeData* source) override;
+
+ private:
+  std::function<bool(const QKeySequence&)> isCommandKey_;
+  std::function<void(QKeyEvent*)> keyPressHandler_;
+  std::function<void()> afterKeyEdit_;
+  bool inKeyPress_ = false;
+};
+
+}  // namespace ws::desktop

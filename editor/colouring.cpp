@@ -1,0 +1,274 @@
+#include "colouring.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <utility>
+#include <vector>
+
+#include "positions.h"
+
+namespace ws::desktop {
+
+QColor ToQColor(Color color) {
+  return QColor(static_cast<int>(color & 255), static_cast<int>((color >> 8) & 255),
+                static_cast<int>((color >> 16) & 255));
+}
+
+QFont EditorFont(const Settings& settings) {
+  QFont font(QString::fromStdString(settings.EditorFontName));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setPointSize(settings.EditorFontSize > 0 ? settings.EditorFontSize : 10);
+  return font;
+}
+
+bool ElementFormat::ShownBy(const QTextCharFormat& format) const {
+  const bool hasColour = format.hasProperty(QTextFormat::ForegroundBrush) &&
+                         format.foreground().style() != Qt::NoBrush;
+  if (automatic ? hasColour : !hasColour || format.foreground().color() != color) return false;
+  return (format.fontWeight() > QFont::Normal) == (style == TextStyle::Bold) &&
+         format.fontItalic() == (style == TextStyle::Italic) &&
+         format.fontUnderline() == (style == TextStyle::Underline);
+}
+
+QTextCharFormat ElementFormat::AppliedTo(QTextCharFormat format) const {
+  if (automatic)
+    format.clearForeground();
+  else
+    format.setForeground(color);
+  format.setFontWeight(style == TextStyle::Bold ? QFont::Bold : QFont::Normal);
+  format.setFontItalic(style == TextStyle::Italic);
+  format.setFontUnderline(style == TextStyle::Underline);
+  return format;
+}
+
+namespace {
+
+const QString kComment = "--";
+
+bool IsBlankOrTab(QChar c) {
+  return c == ' ' || c == '\t';
+}
+
+// The whole-word rule, on the line copy in which strings and coloured words
+// are blanks: line start, blank or tab before; blank, tab or line end after.
+bool IsWholeWord(const QString& copy, qsizetype at, qsizetype length) {
+  const bool before = at == 0 || IsBlankOrTab(copy[at - 1]);
+  const bool after = at + length >= copy.size() || IsBlankOrTab(copy[at + length]);
+  return before && after;
+}
+
+void Blank(QString& copy, qsizetype from, qsizetype to) {
+  for (qsizetype i = from; i < to && i < copy.size(); ++i) copy[i] = ' ';
+}
+
+// A range of a line to colour with an element, in line indexes.
+struct Stretch {
+  qsizetype from, to;
+  const ElementFormat* element;
+};
+
+// The strings, reserved words and comment of one line, in the order of the
+// whole-text pass. The copy comes back with all of them blanked.
+std::vector<Stretch> ScanLine(QString& copy, const ElementFormat& string,
+                              const ElementFormat& reserved, const ElementFormat& comment) {
+  std::vector<Stretch> stretches;
+  // Strings: quote to quote, or an unpartnered quote to the line's end.
+  for (;;) {
+    const qsizetype open = copy.indexOf('"');
+    if (open < 0) break;
+    copy[open] = ' ';
+    const qsizetype close = copy.indexOf('"', open + 1);
+    if (close < 0) {
+      stretches.push_back({open, copy.size(), &string});
+      Blank(copy, open, copy.size());
+      break;
+    }
+    stretches.push_back({open, close + 1, &string});
+    Blank(copy, open, close + 1);
+  }
+  // Reserved words, each searched left to right.
+  for (const QString& word : KeywordList) {
+    for (qsizetype at = copy.indexOf(word); at >= 0; at = copy.indexOf(word, at + word.size())) {
+      if (!IsWholeWord(copy, at, word.size())) continue;
+      stretches.push_back({at, at + word.size(), &reserved});
+      Blank(copy, at, at + word.size());
+    }
+  }
+  // The comment runs from the first "--" to the line's end.
+  const qsizetype dashes = copy.indexOf(kComment);
+  if (dashes >= 0) stretches.push_back({dashes, copy.size(), &comment});
+  return stretches;
+}
+
+// Gives [from, to) of the block the element's colour and style, touching only
+// the fragments that do not show it yet. Returns whether it changed any.
+bool Paint(QTextDocument& document, const QTextBlock& block, qsizetype from, qsizetype to,
+           const ElementFormat& element) {
+  const int start = block.position() + static_cast<int>(from);
+  const int end = block.position() + static_cast<int>(to);
+  std::vector<std::pair<std::pair<int, int>, QTextCharFormat>> changes;
+  for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment fragment = it.fragment();
+    const int a = std::max(fragment.position(), start);
+    const int b = std::min(fragment.position() + fragment.length(), end);
+    if (a >= b || element.ShownBy(fragment.charFormat())) continue;
+    changes.push_back({{a, b}, element.AppliedTo(fragment.charFormat())});
+  }
+  QTextCursor cursor(&document);
+  for (const auto& [range, format] : changes) {
+    cursor.setPosition(range.first);
+    cursor.setPosition(range.second, QTextCursor::KeepAnchor);
+    cursor.setCharFormat(format);
+  }
+  return !changes.empty();
+}
+
+QTextCharFormat FormatAt(const QTextBlock& block, qsizetype index) {
+  const int position = block.position() + static_cast<int>(index);
+  for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment fragment = it.fragment();
+    if (position >= fragment.position() && position < fragment.position() + fragment.length())
+      return fragment.charFormat();
+  }
+  return block.charFormat();
+}
+
+}  // namespace
+
+void ColourWholeText(QTextDocument& document, const Settings& settings) {
+  const ElementFormat plain = ElementFormat::Plain();
+  const ElementFormat string = ElementFormat::String(settings);
+  const ElementFormat reserved = ElementFormat::Reserved(settings);
+  const ElementFormat comment = ElementFormat::Comment(settings);
+
+  QTextCharFormat base;
+  const QFont font = EditorFont(settings);
+  base.setFontFamilies(QStringList{font.family()});
+  base.setFontStyleHint(QFont::TypeWriter);
+  base.setFontPointSize(font.pointSizeF());
+  base = plain.AppliedTo(base);
+  document.setDefaultFont(font);
+
+  QTextCursor cursor(&document);
+  cursor.beginEditBlock();
+  cursor.select(QTextCursor::Document);
+  cursor.setCharFormat(base);
+  // The formats of the elements on the base: merging a few properties is the
+  // cheapest change per stretch.
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    QString copy = block.text();
+    if (copy.isEmpty()) continue;
+    for (const Stretch& s : ScanLine(copy, string, reserved, comment)) {
+      cursor.setPosition(block.position() + static_cast<int>(s.from));
+      cursor.setPosition(block.position() + static_cast<int>(s.to), QTextCursor::KeepAnchor);
+      cursor.setCharFormat(s.element->AppliedTo(base));
+    }
+  }
+  cursor.endEditBlock();
+  document.setModified(false);
+}
+
+bool ColourCaretLine(QTextDocument& document, int position, const Settings& settings) {
+  const ElementFormat plain = ElementFormat::Plain();
+  const ElementFormat string = ElementFormat::String(settings);
+  const ElementFormat reserved = ElementFormat::Reserved(settings);
+  const ElementFormat comment = ElementFormat::Comment(settings);
+
+  const QTextBlock block = document.findBlock(position);
+  if (!block.isValid()) return false;
+  QString copy = block.text();
+  const qsizetype lineEnd = copy.size();
+  bool changed = false;
+
+  // Strings.
+  for (;;) {
+    const qsizetype open = copy.indexOf('"');
+    if (open < 0) break;
+    copy[open] = ' ';
+    const qsizetype close = copy.indexOf('"', open + 1);
+    if (close >= 0) {
+      changed |= Paint(document, block, open, close + 1, string);
+      Blank(copy, open, close + 1);
+      continue;
+    }
+    // A quote without partner: its string runs to the line's end. Only the
+    // characters that do not show the string yet are changed, which covers
+    // the caret's character and a tail that lost its colour alike.
+    changed |= Paint(document, block, open, lineEnd, string);
+    Blank(copy, open, lineEnd);
+    break;
+  }
+
+  // The whole-word rule sees strings as blanks but a comment as what it is:
+  // "end--" is no reserved word.
+  QString wordEdges = copy;
+
+  // The comment, before the reserved words: words inside it stay in its colour.
+  const qsizetype dashes = copy.indexOf(kComment);
+  if (dashes >= 0) {
+    changed |= Paint(document, block, dashes, lineEnd, comment);
+    Blank(copy, dashes, lineEnd);
+  }
+
+  // Reserved words.
+  for (const QString& word : KeywordList) {
+    for (qsizetype at = copy.indexOf(word); at >= 0; at = copy.indexOf(word, at + word.size())) {
+      if (!IsWholeWord(wordEdges, at, word.size())) continue;
+      if (!reserved.ShownBy(FormatAt(block, at)))
+        changed |= Paint(document, block, at, at + word.size(), reserved);
+      Blank(copy, at, at + word.size());
+      Blank(wordEdges, at, at + word.size());
+    }
+  }
+
+  // Everything else is plain.
+  for (qsizetype i = 0; i < copy.size();) {
+    if (copy[i] == ' ') {
+      ++i;
+      continue;
+    }
+    qsizetype j = i;
+    while (j < copy.size() && copy[j] != ' ') ++j;
+    changed |= Paint(document, block, i, j, plain);
+    i = j;
+  }
+  return changed;
+}
+
+bool ColourInsertedCommand(QTextDocument& document, int caret, const QString& word, int n, int m,
+                           const Settings& settings) {
+  const ElementFormat string = ElementFormat::String(settings);
+  const ElementFormat reserved = ElementFormat::Reserved(settings);
+  const int p = CrLfPosition(document, caret);
+  bool changed = false;
+  // Colours a stretch given in CR LF offsets; it lies within one line.
+  auto paint = [&](int crLfFrom, int length, const ElementFormat& element) {
+    if (length <= 0) return;
+    const int from = QtPosition(document, crLfFrom);
+    const QTextBlock block = document.findBlock(from);
+    const qsizetype local = from - block.position();
+    changed |= Paint(document, block, local,
+                     std::min<qsizetype>(local + length, block.length() - 1), element);
+  };
+  const int commandStart = p - m;
+  paint(commandStart, static_cast<int>(word.size()), reserved);
+
+  // Find the command word from the command's start, then its string.
+  const QString text = document.toPlainText();
+  QString collected;
+  for (int i = QtPosition(document, commandStart); i < text.size(); ++i) {
+    const QChar c = text[i];
+    collected = c >= 'a' && c <= 'z' ? collected + c : QString();
+    if (collected != word) continue;
+    const int quote = i + 2;
+    if (quote < text.size() && text[quote] == '"')
+      paint(CrLfPosition(document, quote), n + 2, string);
+    break;
+  }
+  if (word == "new") paint(p - 3, 3, reserved);
+  if (word == "tag") paint(p - 2, 2, string);
+  return changed;
+}
+
+}  // namespace ws::desktop

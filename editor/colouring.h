@@ -1,0 +1,64 @@
+// Syntax colouring of build files: reserved words, strings and comments in
+// the colours and styles of the settings, everything else in the automatic
+// window-text colour. Colouring changes character formats only, never text.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QTextCharFormat>
+#include <array>
+
+#include "settings.h"
+
+class QTextDocument;
+
+namespace ws::desktop {
+
+// The reserved words in the order in which they are searched.
+inline const std::array<QString, 12> KeywordList = {
+    "tag", "set", "is", "isnot", "include", "repeat", "if", "then", "end", "else", "run", "new"};
+
+QColor ToQColor(Color color);
+// The editor font of the settings (a fixed-pitch face when the named one is missing).
+QFont EditorFont(const Settings& settings);
+
+// The colour and style of one kind of element; `automatic` for plain text.
+struct ElementFormat {
+  bool automatic = true;
+  QColor color;
+  TextStyle style = TextStyle::None;
+
+  static ElementFormat Plain() { return {}; }
+  static ElementFormat Reserved(const Settings& s) {
+    return {false, ToQColor(s.ReservedColor), s.ReservedStyle};
+  }
+  static ElementFormat String(const Settings& s) {
+    return {false, ToQColor(s.StringColor), s.StringStyle};
+  }
+  static ElementFormat Comment(const Settings& s) {
+    return {false, ToQColor(s.CommentColor), s.CommentStyle};
+  }
+
+  // Whether a character of this format shows the element (colour and style).
+  bool ShownBy(const QTextCharFormat& format) const;
+  // The format with the element's colour and style, all else kept.
+  QTextCharFormat AppliedTo(QTextCharFormat format) const;
+};
+
+// Colours the whole document: first every character gets the plain format
+// in the editor font, then each line its strings, reserved words and comment.
+// Leaves the document unmodified.
+void ColourWholeText(QTextDocument& document, const Settings& settings);
+
+// Recolours the line that holds the Qt position after an edit, setting only
+// formats that differ. Returns whether any format was changed.
+bool ColourCaretLine(QTextDocument& document, int position, const Settings& settings);
+
+// Colours a command that was just inserted and ends at the Qt position caret:
+// m is its length and n the length of its string, both counting a line break
+// as two; word is its command word.
+bool ColourInsertedCommand(QTextDocument& document, int caret, const QString& word, int n, int m,
+                           const Settings& settings);
+
+}  // namespace ws::desktop

@@ -1,0 +1,194 @@
+// Test side of the desktop program's seams: every prompt is answered from a
+// script of expected prompts, in order. A prompt that the script does not
+// expect, or that differs from the expected one, is recorded as a failure
+// and answered in the safest way (Cancel, no file), so a test never blocks.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <deque>
+#include <functional>
+
+#include "frameform.h"
+#include "mainform.h"
+#include "seams.h"
+
+namespace ws::desktop::testing {
+
+struct Expected {
+  enum class Kind { Message, SaveQuestion, OpenFile, SaveFile, PageSetup, Print, Help };
+  Kind kind = Kind::Message;
+  BoxKind box = BoxKind::Plain;
+  QString caption;  // Message: expected caption ("" = any); file dialogs: expected title
+  QString text;     // Message, SaveQuestion: expected text; file dialogs: the answer
+  SaveAnswer answer = SaveAnswer::Cancel;
+  bool confirm = false;
+};
+
+class ScriptedSeams : public Seams {
+ public:
+  void ExpectMessage(BoxKind kind, QString caption, QString text) {
+    Expected e;
+    e.box = kind;
+    e.caption = std::move(caption);
+    e.text = std::move(text);
+    script_.push_back(e);
+  }
+  void ExpectSaveQuestion(QString text, SaveAnswer answer) {
+    Expected e;
+    e.kind = Expected::Kind::SaveQuestion;
+    e.text = std::move(text);
+    e.answer = answer;
+    script_.push_back(e);
+  }
+  void ExpectOpenFile(QString title, QString answer) {
+    Expected e;
+    e.kind = Expected::Kind::OpenFile;
+    e.caption = std::move(title);
+    e.text = std::move(answer);
+    script_.push_back(e);
+  }
+  void ExpectSaveFile(QString title, QString answer) {
+    Expected e;
+    e.kind = Expected::Kind::SaveFile;
+    e.caption = std::move(title);
+    e.text = std::move(answer);
+    script_.push_back(e);
+  }
+  void ExpectPageSetup(bool confirm) {
+    Expected e;
+    e.kind = Expected::Kind::PageSetup;
+    e.confirm = confirm;
+    script_.push_back(e);
+  }
+  void ExpectPrint(bool confirm) {
+    Expected e;
+    e.kind = Expected::Kind::Print;
+    e.confirm = confirm;
+    script_.push_back(e);
+  }
+  void ExpectHelp(QString file) {
+    Expected e;
+    e.kind = Expected::Kind::Help;
+    e.text = std::move(file);
+    script_.push_back(e);
+  }
+
+  // What went wrong so far; the script must also be used up.
+  QStringList Problems() const {
+    QStringList all = failures;
+    for (const Expected& e : script_) all << "expected prompt never came: " + Describe(e);
+    return all;
+  }
+  void Reset() {
+    script_.clear();
+    failures.clear();
+  }
+
+  QStringList failures;
+  // Called inside every message box, while it is "open".
+  std::function<void(const QString& caption, const QString& text)> onMessage;
+  QString lastCaption;
+  QString lastPrintTitle, lastPrintText, lastHelpFile, lastOpenFolder;
+  int messagesShown = 0;
+
+  void ShowMessage(QWidget*, BoxKind kind, const QString& caption, const QString& text) override {
+    ++messagesShown;
+    lastCaption = caption;
+    if (onMessage) onMessage(caption, text);
+    if (const Expected* e = Next(Expected::Kind::Message, "message " + caption + ": " + text)) {
+      if (e->box != kind || (!e->caption.isEmpty() && e->caption != caption) || e->text != text)
+        failures << "message differs: got " + caption + ": " + text + ", expected " + Describe(*e);
+    }
+  }
+  SaveAnswer AskSaveChanges(QWidget*, const QString&, const QString& text) override {
+    const Expected* e = Next(Expected::Kind::SaveQuestion, "save question " + text);
+    if (!e) return SaveAnswer::Cancel;
+    if (e->text != text) failures << "save question differs: " + text + " vs " + e->text;
+    return e->answer;
+  }
+  QString ChooseFileToOpen(QWidget*, const FileDialogRequest& request) override {
+    lastOpenFolder = request.folder;
+    return FileAnswer(Expected::Kind::OpenFile, request);
+  }
+  QString ChooseFileToSave(QWidget*, const FileDialogRequest& request) override {
+    return FileAnswer(Expected::Kind::SaveFile, request);
+  }
+  bool SetUpPage(QWidget*, QPageLayout&) override {
+    const Expected* e = Next(Expected::Kind::PageSetup, "page setup");
+    return e && e->confirm;
+  }
+  bool Print(QWidget*, QTextDocument& document, const QString& title, const QPageLayout&) override {
+    const Expected* e = Next(Expected::Kind::Print, "print " + title);
+    if (!e || !e->confirm) return false;
+    lastPrintTitle = title;
+    lastPrintText = document.toPlainText();
+    return true;
+  }
+  void ShowHelp(QWidget*, const QString& helpFile) override {
+    if (const Expected* e = Next(Expected::Kind::Help, "help " + helpFile)) {
+      lastHelpFile = helpFile;
+      if (e->text != helpFile) failures << "help file " + helpFile + " vs " + e->text;
+    }
+  }
+
+ private:
+  static QString Describe(const Expected& e) {
+    static const char* const names[] = {"message",    "save question", "open dialog", "save dialog",
+                                        "page setup", "print",         "help"};
+    return QString(names[static_cast<int>(e.kind)]) + " " + e.caption + " " + e.text;
+  }
+  const Expected* Next(Expected::Kind kind, const QString& what) {
+    if (script_.empty() || script_.front().kind != kind) {
+      failures << "unexpected prompt: " + what;
+      return nullptr;
+    }
+    current_ = script_.front();
+    script_.pop_front();
+    return &current_;
+  }
+  QString FileAnswer(Expected::Kind kind, const FileDialogRequest& request) {
+    const Expected* e = Next(kind, "file dialog " + request.title);
+    if (!e) return {};
+    if (!e->caption.isEmpty() && e->caption != request.title)
+      failures << "file dialog title " + request.title + " vs " + e->caption;
+    return e->text;
+  }
+
+  std::deque<Expected> script_;
+  Expected current_;
+};
+
+// A program folder of its own for each test (the settings file is written
+// there at exit): the grammar tables and the default settings of the build.
+inline QString MakeProgramFolder(const QTemporaryDir& dir) {
+  const QString folder = dir.path() + "/program/";
+  QDir().mkpath(folder);
+  for (const char* name : {"alpha", "pred", "rules", "prop"})
+    QFile::copy(QString(WEFTSMITH_BIN_DIR) + "/" + name, folder + name);
+  return folder;
+}
+
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(bytes);
+}
+
+inline QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+// Waits for the frame's queued start-up work and shows it active.
+inline void ShowFrame(TFrameForm& frame) {
+  frame.showMaximized();
+  QApplication::setActiveWindow(&frame);
+  QTRY_VERIFY(!frame.Documents().isEmpty() || frame.OpenUsed);
+}
+
+}  // namespace ws::desktop::testing

@@ -1,0 +1,108 @@
+// The desktop program's side of the build engine: the only unit that talks to
+// the engine's run, check and reformat entry points. The rest of the desktop
+// sees a Qt-shaped interface: a document goes in as its lines (a value, taken
+// once), and what the engine wants shown comes back as signals on the
+// user-interface thread: message boxes, the line to put the caret on, the
+// progress window and its text, the " - running" title, the end of a run.
+//
+// Runs and checks go on a worker thread. The engine calls its host on that
+// thread; a message box is shown by the user-interface thread while the run
+// waits for it to be closed. One run or check at a time.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "seams.h"
+#include "settings.h"
+
+namespace ws {
+struct Engine;
+}
+
+namespace ws::desktop {
+
+// A document as the engine takes it.
+struct BuildDocument {
+  std::vector<std::string> lines;  // UTF-8, one a line
+  std::string folder;              // its folder with a trailing "/"; "" for "Untitled"
+  std::string name;                // its caption, shown in the progress window
+};
+
+enum class BuildKind { Run, Check };
+enum class BuildOutcome {
+  Completed,  // a run showed "Build file complete"; a check found nothing
+  Stopped,    // a failure was shown
+  FileFailed  // a file could not be read or written; its message was shown
+};
+
+class DesktopHost : public QObject {
+  Q_OBJECT
+
+ public:
+  // programFolder holds the grammar tables, with a trailing "/".
+  explicit DesktopHost(std::string programFolder, QObject* parent = nullptr);
+  ~DesktopHost() override;
+
+  // The message boxes of the engine are shown through this function, on the
+  // user-interface thread: kind and text. Set once by the frame.
+  void SetMessageHandler(std::function<void(BoxKind, const QString&)> handler);
+
+  bool Busy() const { return busy_; }
+
+  // Starts "Run This Script" or "Check Syntax" on the worker thread with a
+  // snapshot of the preferences; false (and nothing happens) while busy.
+  bool StartRun(BuildDocument document, const SettingsStore& settings);
+  bool StartCheck(BuildDocument document, const SettingsStore& settings);
+
+  // "Reformat Text", on the calling thread: the re-indented lines. Messages
+  // for lines that cannot be split are shown on the way. nullopt while busy.
+  std::optional<std::vector<std::string>> Reformat(BuildDocument document,
+                                                   const SettingsStore& settings);
+
+  // The progress window's "Stop" button. Thread-safe.
+  void RequestStop();
+
+  // Tests: the seconds field of the clock that the progress rule reads.
+  void SetClockForTesting(std::function<int()> clockSecond);
+
+ signals:
+  void Started(ws::desktop::BuildKind kind);
+  // The engine put the caret on this 0-based line of the document.
+  void CaretLineRequested(int line);
+  // Show the progress window now with this text; close it.
+  void ProgressRequested(const QString& text);
+  void ProgressClosed();
+  // The application title gets " - running" (true) or loses it (false).
+  void RunningTitle(bool running);
+  void Finished(ws::desktop::BuildKind kind, ws::desktop::BuildOutcome outcome);
+
+ private:
+  class EngineHost;
+  class DocumentSource;
+
+  bool Start(BuildKind kind, BuildDocument document, const SettingsStore& settings);
+  void Work(BuildKind kind, std::string folder);
+  // Called by the engine (any thread).
+  void ShowMessageFromEngine(BoxKind kind, std::string_view text);
+  void PostCaretLine(int line);
+  void Post(std::function<void()> action);
+
+  std::string programFolder_;
+  std::function<void(BoxKind, const QString&)> messageHandler_;
+  std::unique_ptr<EngineHost> host_;
+  std::unique_ptr<ws::Engine> engine_;
+  std::unique_ptr<DocumentSource> source_;
+  std::thread worker_;
+  bool busy_ = false;  // user-interface thread only
+  std::atomic<bool> shuttingDown_{false};
+};
+
+}  // namespace ws::desktop
