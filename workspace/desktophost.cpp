@@ -7,11 +7,10 @@
 #include <future>
 #include <mutex>
 
-#include "context.h"
-#include "drivers.h"
+#include "engine.h"
+#include "entrypoints.h"
 #include "fileio.h"
 #include "host.h"
-#include "positions.h"
 #include "reformat.h"
 
 namespace ws::desktop {
@@ -44,12 +43,6 @@ BuildOutcome ToOutcome(RunOutcome outcome) {
   return BuildOutcome::Stopped;
 }
 
-// The engine takes the document's caption from a frame caption of the form
-// "Weftsmith - [name]" (the frame of a maximised document window).
-std::string FrameCaptionFor(const std::string& documentName) {
-  return "Weftsmith - [" + documentName + "]";
-}
-
 }  // namespace
 
 // The engine's host: every member is called on the thread of the run.
@@ -57,28 +50,24 @@ class DesktopHost::EngineHost : public Host {
  public:
   explicit EngineHost(DesktopHost& owner) : owner_(owner) {}
 
-  void ShowMessage(MessageKind kind, std::string_view text) override {
-    owner_.ShowMessageFromEngine(ToBoxKind(kind), text);
+  void ShowMessage(const Message& message) override {
+    owner_.ShowMessageFromEngine(ToBoxKind(message.kind), message.text);
   }
+  void PlaceCaret(int line) override { owner_.PostCaretLine(line); }
 
-  std::string FrameCaption() const override {
-    std::lock_guard lock(mutex_);
-    return FrameCaptionFor(documentName_);
-  }
-  // The engine sets the title to its saved caption + " - running" and later
-  // back to the saved caption: anything but the caption means running.
+  // The engine sets the title to what this returns + " - running" during a
+  // run and back afterwards.
+  std::string ApplicationTitle() const override { return {}; }
   void SetApplicationTitle(std::string_view title) override {
-    const bool running = title != FrameCaption();
+    const bool running = !title.empty();
     owner_.Post([owner = &owner_, running] { emit owner->RunningTitle(running); });
   }
 
   bool ProgressIsActive() const override { return progressShown_; }
-  void ShowProgress(std::string_view) override {
-    // The engine lays the text out for a window that wraps it; the window
-    // here is given the words only.
+  void ShowProgress(std::string_view text) override {
     progressShown_ = true;
-    const QString text = "Weftsmith running: " + QString::fromStdString(DocumentName());
-    owner_.Post([owner = &owner_, text] { emit owner->ProgressRequested(text); });
+    const QString words = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    owner_.Post([owner = &owner_, words] { emit owner->ProgressRequested(words); });
   }
   void RepaintProgress() override {}  // the window repaints on its own thread
   void CloseProgress() override {
@@ -91,15 +80,7 @@ class DesktopHost::EngineHost : public Host {
     return clock_ ? clock_() : Host::ClockSecond();
   }
 
-  void BeginDocument(const std::string& name) {
-    std::lock_guard lock(mutex_);
-    documentName_ = name;
-    progressShown_ = false;
-  }
-  std::string DocumentName() const {
-    std::lock_guard lock(mutex_);
-    return documentName_;
-  }
+  void BeginDocument() { progressShown_ = false; }
   void SetClock(std::function<int()> clock) {
     std::lock_guard lock(mutex_);
     clock_ = std::move(clock);
@@ -108,25 +89,8 @@ class DesktopHost::EngineHost : public Host {
  private:
   DesktopHost& owner_;
   mutable std::mutex mutex_;
-  std::string documentName_;
   std::function<int()> clock_;
   std::atomic<bool> progressShown_{false};
-};
-
-// The document's lines as the engine reads them; a caret offset placed by the
-// engine is turned back into the line it falls on.
-class DesktopHost::DocumentSource : public SourceEditor {
- public:
-  DocumentSource(DesktopHost& owner, std::vector<std::string> lines)
-      : owner_(owner), lines_(std::move(lines)) {}
-  std::vector<std::string> Lines() const override { return lines_; }
-  void PlaceCaret(std::size_t position) override {
-    owner_.PostCaretLine(LineOfCrLfOffset(lines_, position));
-  }
-
- private:
-  DesktopHost& owner_;
-  std::vector<std::string> lines_;
 };
 
 DesktopHost::DesktopHost(std::string programFolder, QObject* parent)
@@ -134,12 +98,12 @@ DesktopHost::DesktopHost(std::string programFolder, QObject* parent)
       programFolder_(std::move(programFolder)),
       host_(std::make_unique<EngineHost>(*this)),
       engine_(std::make_unique<Engine>(*host_)) {
-  engine_->ProgramFolder = programFolder_;
+  engine_->config.ProgramFolder = programFolder_;
 }
 
 DesktopHost::~DesktopHost() {
-  // A run waiting for a message box gives up waiting; the run itself goes on
-  // to its end (RequestStop will end it sooner once the engine has it).
+  // A run waiting for a message box gives up waiting, and the run is asked to
+  // stop at its next instruction.
   shuttingDown_ = true;
   RequestStop();
   if (worker_.joinable()) worker_.join();
@@ -168,26 +132,21 @@ bool DesktopHost::Start(BuildKind kind, BuildDocument document, const SettingsSt
   // The engine is idle here: the snapshot of the preferences and the document
   // are handed over before the thread starts, and nothing of the desktop's
   // own store is read during the run.
-  engine_->prefs = settings;
-  host_->BeginDocument(document.name);
-  source_ = std::make_unique<DocumentSource>(*this, std::move(document.lines));
+  engine_->config.prefs = settings;
+  host_->BeginDocument();
   emit Started(kind);
-  worker_ = std::thread([this, kind, folder = std::move(document.folder)]() mutable {
-    Work(kind, std::move(folder));
-  });
+  worker_ = std::thread(
+      [this, kind, document = std::move(document)]() mutable { Work(kind, std::move(document)); });
   return true;
 }
 
-void DesktopHost::Work(BuildKind kind, std::string folder) {
-  BuildOutcome outcome = BuildOutcome::Stopped;
-  try {
-    outcome = ToOutcome(kind == BuildKind::Run ? RunBuildFile(*engine_, *source_, std::move(folder))
-                                               : CheckSyntax(*engine_, *source_));
-  } catch (const std::exception& error) {
-    // Nothing but a lack of memory should get here; the run ends like a failure.
-    host_->CloseProgress();
-    ShowMessageFromEngine(BoxKind::Error, error.what());
-  }
+void DesktopHost::Work(BuildKind kind, BuildDocument document) {
+  // The engine catches whatever goes wrong inside and reports it.
+  const BuildOutcome outcome =
+      ToOutcome(kind == BuildKind::Run
+                    ? RunBuildFile(*engine_, {std::move(document.lines), std::move(document.folder),
+                                              std::move(document.name)})
+                    : CheckSyntax(*engine_, std::move(document.lines)));
   Post([this, kind, outcome] {
     if (worker_.joinable()) worker_.join();
     busy_ = false;
@@ -198,16 +157,12 @@ void DesktopHost::Work(BuildKind kind, std::string folder) {
 std::optional<std::vector<std::string>> DesktopHost::Reformat(BuildDocument document,
                                                               const SettingsStore& settings) {
   if (busy_) return std::nullopt;
-  engine_->prefs = settings;
-  host_->BeginDocument(document.name);
-  DocumentSource source(*this, std::move(document.lines));
-  const std::string text = ReformatText(*engine_, source);
-  return SplitLines(text);
+  engine_->config.prefs = settings;
+  return SplitLines(ReformatText(*engine_, std::move(document.lines)));
 }
 
 void DesktopHost::RequestStop() {
-  // Hook for the engine's stop request (ends the run at its next instruction
-  // like a failure). The engine in this tree has none yet: nothing to call.
+  engine_->RequestStop();
 }
 
 void DesktopHost::Post(std::function<void()> action) {

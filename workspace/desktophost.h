@@ -86,10 +86,9 @@ class DesktopHost : public QObject {
 
  private:
   class EngineHost;
-  class DocumentSource;
 
   bool Start(BuildKind kind, BuildDocument document, const SettingsStore& settings);
-  void Work(BuildKind kind, std::string folder);
+  void Work(BuildKind kind, BuildDocument document);
   // Called by the engine (any thread).
   void ShowMessageFromEngine(BoxKind kind, std::string_view text);
   void PostCaretLine(int line);
@@ -99,7 +98,6 @@ class DesktopHost : public QObject {
   std::function<void(BoxKind, const QString&)> messageHandler_;
   std::unique_ptr<EngineHost> host_;
   std::unique_ptr<ws::Engine> engine_;
-  std::unique_ptr<DocumentSource> source_;
   std::thread worker_;
   bool busy_ = false;  // user-interface thread only
   std::atomic<bool> shuttingDown_{false};

@@ -436,8 +436,9 @@ class DocumentTest : public QObject {
     seams.onMessage = [&](const QString&, const QString&) {
       // Shown while the run waits for the message.
       QCOMPARE(progress.size(), 1);
-      QCOMPARE(progress.first().first().toString(), QString("Weftsmith running: long.bld"));
-      QCOMPARE(frame.waitForm()->text(), QString("Weftsmith running: long.bld"));
+      // The clock went round the minute: the engine's text without the blank.
+      QCOMPARE(progress.first().first().toString(), QString("Weftsmith running:long.bld"));
+      QCOMPARE(frame.waitForm()->text(), QString("Weftsmith running:long.bld"));
       QCOMPARE(frame.waitForm()->windowTitle(), QString("Please wait..."));
       QVERIFY(frame.waitForm()->findChild<QPushButton*>("btnStop"));
     };
@@ -450,8 +451,9 @@ class DocumentTest : public QObject {
     // The next activation only clears the flag.
     doc->FormActivate();
     QVERIFY(!frame.ProgressShown);
-    // The Stop button reaches the host (its hook).
-    frame.waitForm()->findChild<QPushButton*>("btnStop")->click();
+    // A Stop pressed when no run goes is forgotten by the next run.
+    QPushButton* stop = frame.waitForm()->findChild<QPushButton*>("btnStop");
+    stop->click();
 
     // Within four seconds, no progress window.
     frame.host().SetClockForTesting([] { return 30; });
@@ -459,6 +461,19 @@ class DocumentTest : public QObject {
     doc->action("mnuBuildRun")->trigger();
     WaitForBuild(frame);
     QCOMPARE(progress.size(), 1);
+
+    // Stop pressed during a run ends it at the next instruction: the run's
+    // thread waits at its tenth look at the clock until the button is clicked.
+    std::atomic<int> looks{0};
+    frame.host().SetClockForTesting([&looks, stop] {
+      if (++looks == 10)
+        QMetaObject::invokeMethod(stop, &QPushButton::click, Qt::BlockingQueuedConnection);
+      return 30;
+    });
+    seams.ExpectMessage(BoxKind::Warning, "Warning", "Build stopped");
+    doc->action("mnuBuildRun")->trigger();
+    WaitForBuild(frame);
+    QVERIFY(looks < 20);
     doc->editor()->document()->setModified(false);
     QVERIFY(frame.close());
   }
