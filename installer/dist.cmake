@@ -2,7 +2,6 @@
 # themselves, the help and manual, the icon and the example site. Install
 # copies this folder. Included at the end of the top CMakeLists.txt, so every
 # program target is known here.
-set(WEFTSMITH_DIST_DIR ${CMAKE_BINARY_DIR}/dist)
 set(dist_programs $<TARGET_FILE:weftsmith-build> $<TARGET_FILE:Install>)
 set(dist_depends weftsmith-build Install grammar_tables)
 if(TARGET Weftsmith)
