@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "background.h"
@@ -162,6 +163,12 @@ TWelcome::TWelcome(Prompts& prompts, TBackground& background,
   connect(&background_, &TBackground::quitting, this, &QWidget::close);
 
   ShowWizardStep();
+}
+
+void TWelcome::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (const QScreen* screen = this->screen())
+    move(screen->availableGeometry().center() - rect().center());
 }
 
 void TWelcome::ShowWizardStep() {

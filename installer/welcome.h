@@ -40,6 +40,9 @@ class TWelcome : public QWidget {
   void CancelClick();
   void BrowseClick();
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   bool CheckDestination();
   void InstallFiles();
