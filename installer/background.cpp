@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "prompts.h"
 
