@@ -1,0 +1,52 @@
+// The desktop's menu entries for an installation: the three launcher files in
+// a program folder under the applications folder of the user's data folder.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace ws::setup {
+
+namespace fs = std::filesystem;
+
+// Where the installer looks for the home folder and the data folder. Filled
+// from the environment; the tests point both at temporary folders.
+struct InstallerEnvironment {
+  std::string home;
+  std::string xdgDataHome;
+  static InstallerEnvironment FromProcess();
+};
+
+inline constexpr const char* kDefaultProgramFolder = "Brindlow Weftsmith";
+inline constexpr const char* kIconFileName = "weftsmith.svg";
+
+// $XDG_DATA_HOME/applications, or ~/.local/share/applications when the
+// variable is unset, empty or not an absolute path.
+fs::path ProgramsFolder(const InstallerEnvironment& environment);
+
+// The existing program folders: the subfolders of the programs folder, by name.
+std::vector<std::string> FindProgramsFolder(const fs::path& programsFolder);
+
+struct Launcher {
+  std::string fileName;  // "Brindlow Weftsmith.desktop"
+  std::string text;      // the whole file
+};
+
+// The three launchers for an installation in destination, in the order they
+// are made: the program, the help, the manual.
+std::vector<Launcher> LaunchersFor(const fs::path& destination);
+
+// Writes the three launchers into programsFolder/folderName, making the
+// folders that are missing; replaces launchers already there. Throws
+// FolderNotCreated, or std::runtime_error naming a file that could not be
+// written. Returns the folder.
+fs::path CreateShortcuts(const fs::path& programsFolder, const std::string& folderName,
+                         const fs::path& destination);
+
+// Value escaping of launcher files, exposed for the tests.
+std::string EscapeDesktopString(const std::string& value);
+std::string QuoteExecArgument(const std::string& argument);
+std::string FileUrl(const fs::path& path);
+
+}  // namespace ws::setup

@@ -1,0 +1,539 @@
+// The installer driven through its windows offscreen: a copy of the
+// distribution folder with a few awkward extras is installed into temporary
+// folders, with HOME and XDG_DATA_HOME pointed at temporary folders too.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "background.h"
+#include "folderdialog.h"
+#include "installsteps.h"
+#include "launchers.h"
+#include "scriptedprompts.h"
+#include "waitform.h"
+#include "welcome.h"
+
+namespace fs = std::filesystem;
+using namespace ws::setup;
+using Kind = ScriptedPrompts::Kind;
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+const QString kQuit = "The Setup is not finished! Do you really want to Quit? ";
+
+// One run of the wizard: the background and the wizard over one script.
+struct Wizard {
+  ScriptedPrompts prompts;
+  TBackground background;
+  TWelcome welcome;
+  Wizard(const fs::path& source, const InstallerEnvironment& environment)
+      : background(prompts, QString::fromStdString(source.string())),
+        welcome(prompts, background, environment, "Install") {
+    background.resize(800, 600);
+    background.show();
+    welcome.show();
+  }
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = welcome.findChild<T*>(name);
+    if (!widget) qFatal("no control %s", name);
+    return widget;
+  }
+  void Click(const char* name) { Find<QPushButton>(name)->click(); }
+  QString Text(int i) {
+    return Find<QLabel>(QString("Text%1").arg(i).toUtf8().constData())->text();
+  }
+};
+
+}  // namespace
+
+class InstallerTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void plainSteps();
+  void launcherTexts();
+  void wizardInstallsIntoBareName();
+  void secondRunReusesChosenFolderAndReplacesLaunchers();
+  void noShortcutsWhenTicked();
+  void destinationRefusals();
+  void browseAndNewFolder();
+  void installedProgramsWork();
+
+ private:
+  void SaveImage(QWidget& widget, const QString& name);
+  InstallerEnvironment Environment() const { return InstallerEnvironment::FromProcess(); }
+  fs::path Installed(const std::string& name) const { return root_ / name; }
+  void CheckTreeCopied(const fs::path& destination);
+
+  QTemporaryDir temp_;
+  fs::path root_;
+  fs::path source_;
+  fs::path applications_;
+};
+
+void InstallerTest::initTestCase() {
+  QVERIFY(temp_.isValid());
+  root_ = temp_.path().toStdString();
+  const fs::path dist = WEFTSMITH_DIST_DIR;
+  QVERIFY2(fs::exists(dist / "weftsmith-build"), "make the dist target first");
+  QVERIFY(fs::exists(dist / "Install"));
+
+  // The distribution folder, copied where the test may add to it.
+  source_ = root_ / "source dist";
+  fs::copy(dist, source_, fs::copy_options::recursive);
+  fs::copy_file(dist / "Install", source_ / "manual" / "htm" / "Install");  // deeper copy
+  WriteFile(source_ / ".hidden", "not for copying");
+  WriteFile(source_ / "examples" / ".keep", "");
+  fs::create_directory_symlink("..", source_ / "examples" / "up");
+  fs::create_symlink(source_ / "nowhere.htm", source_ / "broken.htm");
+  fs::create_symlink("Help.htm", source_ / "linked.htm");
+
+  fs::create_directories(root_ / "home");
+  fs::create_directories(root_ / "data" / "applications" / "Other Programs");
+  fs::create_directories(root_ / "data" / "applications" / ".cache");
+  qputenv("HOME", QByteArray::fromStdString((root_ / "home").string()));
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString((root_ / "data").string()));
+  applications_ = root_ / "data" / "applications";
+}
+
+void InstallerTest::SaveImage(QWidget& widget, const QString& name) {
+  QDir().mkpath(WEFTSMITH_IMAGE_DIR);
+  const QImage image = widget.grab().toImage();
+  QVERIFY(!image.isNull());
+  QVERIFY(image.save(QString(WEFTSMITH_IMAGE_DIR) + "/" + name));
+}
+
+void InstallerTest::plainSteps() {
+  // The progress bar wraps past 600 and shows full at the end.
+  ProgressSteps steps;
+  for (int i = 0; i < 120; ++i) steps.StepIt();
+  QCOMPARE(steps.position(), 600);
+  steps.StepIt();
+  QCOMPARE(steps.position(), 0);
+  steps.StepIt();
+  steps.Finish();
+  QCOMPARE(steps.position(), 600);
+
+  QCOMPARE(ResolveDestination(" /opt/ws/ ", "/src"), fs::path("/opt/ws"));
+  QCOMPARE(ResolveDestination("Weftsmith", "/src/dist"), fs::path("/src/dist/Weftsmith"));
+  QCOMPARE(ResolveDestination("a/../b", "/src"), fs::path("/src/b"));
+  QCOMPARE(ResolveDestination("   ", "/src"), fs::path("/src"));
+  QCOMPARE(DefaultDestination("/home/ann"), std::string("/home/ann/Weftsmith"));
+
+  InstallerEnvironment environment{"/home/ann", ""};
+  QCOMPARE(ProgramsFolder(environment), fs::path("/home/ann/.local/share/applications"));
+  environment.xdgDataHome = "relative/data";  // not absolute: ignored
+  QCOMPARE(ProgramsFolder(environment), fs::path("/home/ann/.local/share/applications"));
+  environment.xdgDataHome = "/x/data";
+  QCOMPARE(ProgramsFolder(environment), fs::path("/x/data/applications"));
+
+  // The listing: files, folders, no dot-files, no links to folders.
+  const auto list = FileList(source_ / "examples");
+  QStringList names;
+  for (const FileEntry& entry : list)
+    names << QString::fromStdString(entry.folder ? "[" + entry.name + "]" : entry.name);
+  QCOMPARE(names, QStringList({"[content]", "[fragments]", "pages.csv", "[site]", "site.bld",
+                               "[templates]"}));
+  QCOMPARE(FindProgramsFolder(applications_), std::vector<std::string>{"Other Programs"});
+}
+
+void InstallerTest::launcherTexts() {
+  QCOMPARE(QuoteExecArgument("/a b/W$x\"y`z\\%"),
+           std::string("\"/a b/W\\\\$x\\\\\"y\\\\`z\\\\\\\\%%\""));
+  QCOMPARE(EscapeDesktopString("a\\b\nc"), std::string("a\\\\b\\nc"));
+  QCOMPARE(FileUrl("/a b/é#.htm"), std::string("file:///a%20b/%C3%A9%23.htm"));
+  const auto launchers = LaunchersFor("/opt/My Tools/Weftsmith");
+  QCOMPARE(launchers.size(), std::size_t(3));
+  QCOMPARE(launchers[0].fileName, std::string("Brindlow Weftsmith.desktop"));
+  QCOMPARE(launchers[1].fileName, std::string("Weftsmith Help.desktop"));
+  QCOMPARE(launchers[2].fileName, std::string("Weftsmith Online Manual.desktop"));
+  QVERIFY(launchers[0].text.find("\nExec=\"/opt/My Tools/Weftsmith/Weftsmith\" %F\n") !=
+          std::string::npos);
+  QVERIFY(launchers[0].text.find("\nPath=/opt/My Tools/Weftsmith\n") != std::string::npos);
+  QVERIFY(launchers[1].text.find("\nType=Link\nVersion=1.4\nName=Weftsmith Help\n") !=
+          std::string::npos);
+  QVERIFY(
+      launchers[2].text.find("\nURL=file:///opt/My%20Tools/Weftsmith/manual/htm/wshelp.htm\n") !=
+      std::string::npos);
+}
+
+void InstallerTest::CheckTreeCopied(const fs::path& destination) {
+  // Every file that the installer should take is there, byte for byte, with
+  // its executable bits.
+  int files = 0;
+  for (auto it = fs::recursive_directory_iterator(source_);
+       it != fs::recursive_directory_iterator(); ++it) {
+    const fs::path relative = it->path().lexically_relative(source_);
+    const std::string first = relative.begin()->string();
+    const std::string name = it->path().filename().string();
+    if (it->is_symlink() && it->is_directory()) {
+      it.disable_recursion_pending();
+      QVERIFY2(!fs::exists(fs::symlink_status(destination / relative)), relative.c_str());
+      continue;
+    }
+    if (name.starts_with('.') || first == "dest dir" || name == "broken.htm") {
+      if (it->is_directory()) it.disable_recursion_pending();
+      QVERIFY2(!fs::exists(fs::symlink_status(destination / relative)), relative.c_str());
+      continue;
+    }
+    if (relative == "Install") {
+      QVERIFY(!fs::exists(destination / "Install"));
+      continue;
+    }
+    if (it->is_directory()) {
+      QVERIFY2(fs::is_directory(destination / relative), relative.c_str());
+      continue;
+    }
+    ++files;
+    QVERIFY2(ReadAll(destination / relative) == ReadAll(it->path()), relative.c_str());
+    QVERIFY2(!fs::is_symlink(destination / relative), relative.c_str());
+    const auto exec = fs::perms::owner_exec;
+    QCOMPARE(fs::status(destination / relative).permissions() & exec,
+             fs::status(it->path()).permissions() & exec);
+  }
+  QVERIFY(files > 20);
+  QVERIFY(fs::exists(destination / "manual" / "htm" / "Install"));
+  QVERIFY(fs::is_directory(destination / "examples" / "site"));
+}
+
+void InstallerTest::wizardInstallsIntoBareName() {
+  Wizard w(source_, Environment());
+  QCOMPARE(w.Find<QLineEdit>("EditFolder")->text(),
+           QString::fromStdString((root_ / "home" / "Weftsmith").string()));
+
+  // The background: the gradient from its top colour to black, the title.
+  SaveImage(w.background, "background.png");
+  const QImage background = w.background.grab().toImage();
+  QCOMPARE(background.pixelColor(790, 0), QColor(64, 128, 128));
+  QCOMPARE(background.pixelColor(790, 599), QColor(0, 0, 0));
+  QCOMPARE(TBackground::BandCount(600), 256);
+  QCOMPARE(TBackground::BandCount(100), 100);
+  QCOMPARE(TBackground::BandColour(128, 256).red(), 64 - 64 * 128 / 255);
+  QCOMPARE(w.background.windowTitle(), QString("Weftsmith Setup"));
+
+  // Page 1.
+  QCOMPARE(w.welcome.windowTitle(), QString("Welcome"));
+  QCOMPARE(w.Text(1), QString("Welcome to the Weftsmith Setup program. This program will install "
+                              "Weftsmith on your computer. "));
+  QCOMPARE(w.Text(2),
+           QString("Click Cancel to quit Setup or click Next to continue with the Setup program."));
+  QVERIFY(!w.Text(3).isEmpty() && !w.Text(4).isEmpty());
+  QVERIFY(w.Find<QPushButton>("btnBack")->isHidden());
+  QVERIFY(w.Find<QGroupBox>("grpDestination")->isHidden());
+  QVERIFY(w.Find<QWidget>("page3")->isHidden());
+  SaveImage(w.welcome, "wizard-page1.png");
+
+  // Cancel asks; Cancel on the question keeps the page.
+  w.prompts.Expect(Kind::Confirm, kQuit, false);
+  w.Click("btnCancel");
+  QCOMPARE(w.welcome.WizardStep(), 1);
+  QVERIFY(w.background.isVisible() && w.welcome.isVisible());
+
+  // Page 2.
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 2);
+  QCOMPARE(w.welcome.windowTitle(), QString("Choose Destination Location"));
+  QCOMPARE(w.Text(1), QString("Setup will install Weftsmith in the folder shown at the bottom of "
+                              "this window."));
+  QCOMPARE(w.Text(2), QString("To install to this folder, click Next."));
+  QCOMPARE(w.Text(3),
+           QString("To install to a different folder, click Browse and select another folder."));
+  QCOMPARE(w.Text(4), QString());
+  QVERIFY(!w.Find<QGroupBox>("grpDestination")->isHidden());
+  QVERIFY(!w.Find<QPushButton>("btnBack")->isHidden());
+  SaveImage(w.welcome, "wizard-page2.png");
+
+  // A bare name is taken inside the installer's folder; Cancel on the
+  // question stays, OK creates it.
+  const fs::path destination = source_ / "dest dir";
+  w.Find<QLineEdit>("EditFolder")->setText("dest dir");
+  const QString question = "The Folder:  " + QString::fromStdString(destination.string()) +
+                           "  does not exist! Do you want to Create it? ";
+  w.prompts.Expect(Kind::Confirm, question, false);
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 2);
+  QVERIFY(!fs::exists(destination));
+  w.prompts.Expect(Kind::Confirm, question, true);
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 3);
+  QVERIFY(fs::is_directory(destination));
+
+  // Page 3, and back and forth: an existing folder is not asked about.
+  QCOMPARE(w.welcome.windowTitle(), QString("Select Shortcut Folder"));
+  for (int i = 1; i <= 4; ++i)
+    QVERIFY(w.Find<QLabel>(("Text" + std::to_string(i)).c_str())->isHidden());
+  QVERIFY(w.Find<QGroupBox>("grpDestination")->isHidden());
+  QCOMPARE(w.Find<QLineEdit>("Edit1")->text(), QString("Brindlow Weftsmith"));
+  QCOMPARE(w.welcome.ProgramsFolder(), QString::fromStdString(applications_.string()));
+  QCOMPARE(w.Find<QListWidget>("Folders")->count(), 1);
+  QCOMPARE(w.Find<QListWidget>("Folders")->item(0)->text(), QString("Other Programs"));
+  SaveImage(w.welcome, "wizard-page3.png");
+  w.Click("btnBack");
+  QCOMPARE(w.welcome.WizardStep(), 2);
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 3);
+  w.prompts.Expect(Kind::Confirm, kQuit, false);
+  w.Click("btnCancel");
+  QCOMPARE(w.welcome.WizardStep(), 3);
+
+  // Page 4.
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 4);
+  QCOMPARE(w.welcome.windowTitle(), QString("Ready to Install"));
+  QCOMPARE(w.Text(1), QString("Setup is now ready to install Weftsmith on your computer."));
+  QCOMPARE(w.Text(2), QString("Click Finish to complete installation."));
+  QCOMPARE(w.Find<QPushButton>("btnNext")->text(), QString("Finish"));
+  QVERIFY(w.Find<QWidget>("page3")->isHidden());
+  SaveImage(w.welcome, "wizard-page4.png");
+
+  // A file already there, read-only, is replaced.
+  WriteFile(destination / "Help.htm", "old help");
+  fs::permissions(destination / "Help.htm", fs::perms::owner_read);
+
+  w.prompts.Expect(Kind::Warn, "could not be copied:\n" +
+                                   QString::fromStdString((source_ / "broken.htm").string()));
+  w.Click("btnNext");
+  QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
+  QVERIFY(w.prompts.Done());
+  QCOMPARE(w.prompts.Shown().last().count('\n'), 1);  // only the one file is named
+  QCOMPARE(w.welcome.WizardStep(), 5);
+  QVERIFY(w.background.SetupFinished());
+  QVERIFY(!w.background.isVisible() && !w.welcome.isVisible());
+  QCOMPARE(w.welcome.WaitForm()->Position(), ProgressSteps::kMaximum);
+  QVERIFY(!w.welcome.WaitForm()->isVisible());
+
+  CheckTreeCopied(destination);
+  QVERIFY(!fs::exists(destination / "dest dir"));  // not copied into itself
+  QCOMPARE(ReadAll(destination / "Help.htm"), ReadAll(source_ / "Help.htm"));
+  QCOMPARE(ReadAll(destination / "linked.htm"), ReadAll(source_ / "Help.htm"));
+
+  // The three launchers, valid, pointing into the destination.
+  const fs::path folder = applications_ / "Brindlow Weftsmith";
+  for (const char* name : {"Brindlow Weftsmith.desktop", "Weftsmith Help.desktop",
+                           "Weftsmith Online Manual.desktop"}) {
+    const fs::path launcher = folder / name;
+    QVERIFY2(fs::exists(launcher), name);
+    QProcess validate;
+    validate.start("desktop-file-validate", {QString::fromStdString(launcher.string())});
+    QVERIFY(validate.waitForFinished(30000));
+    const QByteArray said = validate.readAllStandardOutput() + validate.readAllStandardError();
+    QVERIFY2(validate.exitCode() == 0 && said.isEmpty(), said.constData());
+  }
+  const std::string program = ReadAll(folder / "Brindlow Weftsmith.desktop");
+  QVERIFY(program.find("Exec=\"" + (destination / "Weftsmith").string() + "\" %F\n") !=
+          std::string::npos);
+  QVERIFY(program.find("Path=" + destination.string() + "\n") != std::string::npos);
+  QVERIFY(program.find("Icon=" + (destination / "weftsmith.svg").string() + "\n") !=
+          std::string::npos);
+  QVERIFY(fs::exists(destination / "weftsmith.svg"));
+  QVERIFY(
+      ReadAll(folder / "Weftsmith Help.desktop").find("URL=" + FileUrl(destination / "Help.htm")) !=
+      std::string::npos);
+}
+
+void InstallerTest::secondRunReusesChosenFolderAndReplacesLaunchers() {
+  const fs::path destination = root_ / "second";
+  fs::create_directory(destination);
+  const fs::path chosen = applications_ / "Other Programs";
+  WriteFile(chosen / "unrelated.desktop", "kept");
+  for (int run = 1; run <= 2; ++run) {
+    Wizard w(source_, Environment());
+    w.Click("btnNext");
+    w.Find<QLineEdit>("EditFolder")->setText(QString::fromStdString(destination.string()));
+    w.Click("btnNext");  // exists: no question
+    QCOMPARE(w.welcome.WizardStep(), 3);
+    auto* folders = w.Find<QListWidget>("Folders");
+    QCOMPARE(folders->count(), 2);  // with "Brindlow Weftsmith" of the first install
+    folders->setCurrentItem(folders->findItems("Other Programs", Qt::MatchExactly).front());
+    QCOMPARE(w.Find<QLineEdit>("Edit1")->text(), QString("Other Programs"));
+    w.Click("btnNext");
+    w.prompts.Expect(Kind::Warn, "broken.htm");
+    w.Click("btnNext");
+    QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
+    const fs::path launcher = chosen / "Weftsmith Help.desktop";
+    QVERIFY(ReadAll(launcher).find(FileUrl(destination / "Help.htm")) != std::string::npos);
+    if (run == 1) WriteFile(launcher, "spoilt");
+  }
+  QCOMPARE(ReadAll(chosen / "unrelated.desktop"), std::string("kept"));
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(chosen)) ++entries;
+  QCOMPARE(entries, 4);
+  QVERIFY(!fs::exists(chosen / "Other Programs"));  // reused, not nested
+}
+
+void InstallerTest::noShortcutsWhenTicked() {
+  const fs::path data = root_ / "data-none";
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.string()));
+  const fs::path destination = root_ / "third";
+  {
+    Wizard w(source_, Environment());
+    w.Click("btnNext");
+    w.Find<QLineEdit>("EditFolder")->setText(QString::fromStdString(destination.string()));
+    w.prompts.Expect(Kind::Confirm, "does not exist!", true);
+    w.Click("btnNext");
+    QCOMPARE(w.Find<QListWidget>("Folders")->count(), 0);  // no applications folder at all
+    w.Find<QCheckBox>("CheckBox1")->setChecked(true);
+    QVERIFY(!w.Find<QLineEdit>("Edit1")->isEnabled());
+    QVERIFY(!w.Find<QListWidget>("Folders")->isEnabled());
+    w.Find<QCheckBox>("CheckBox1")->setChecked(false);
+    QVERIFY(w.Find<QLineEdit>("Edit1")->isEnabled());
+    w.Find<QCheckBox>("CheckBox1")->setChecked(true);
+    w.Click("btnNext");
+    w.prompts.Expect(Kind::Warn, "broken.htm");
+    w.Click("btnNext");
+    QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
+  }
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString((root_ / "data").string()));
+  QVERIFY(fs::exists(destination / "weftsmith-build"));
+  QVERIFY(!fs::exists(data));
+}
+
+void InstallerTest::destinationRefusals() {
+  WriteFile(root_ / "afile", "a file, not a folder");
+  Wizard w(source_, Environment());
+  w.Click("btnNext");
+
+  // A folder that cannot be created: named in a message, the wizard stays.
+  const fs::path blocked = root_ / "afile" / "sub";
+  w.Find<QLineEdit>("EditFolder")->setText(QString::fromStdString(blocked.string()));
+  w.prompts.Expect(Kind::Confirm, "does not exist!", true);
+  w.prompts.Expect(Kind::Error, "The folder " + QString::fromStdString(blocked.string()) +
+                                    " could not be created");
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 2);
+
+  // The folder Install runs from would be copied onto itself.
+  w.Find<QLineEdit>("EditFolder")->setText(QString::fromStdString(source_.string() + "/"));
+  w.prompts.Expect(Kind::Error, "cannot be installed into the folder Setup is started from");
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 2);
+
+  // A destination that disappears before Finish is made again; one that
+  // cannot be made stops with the wait window gone and the wizard on page 4.
+  const fs::path later = root_ / "later";
+  fs::create_directory(later);
+  w.Find<QLineEdit>("EditFolder")->setText(QString::fromStdString(later.string()));
+  w.Click("btnNext");
+  w.Find<QCheckBox>("CheckBox1")->setChecked(true);
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 4);
+  fs::remove(later);
+  WriteFile(later, "now a file");
+  w.prompts.Expect(Kind::Error, "The folder " + QString::fromStdString(later.string()));
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 4);
+  QVERIFY(!w.welcome.WaitForm()->isVisible());
+  QVERIFY(!w.background.SetupFinished());
+  QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
+
+  // Closing the background by other means asks as well; OK ends the setup.
+  w.prompts.Expect(Kind::Confirm, kQuit, true);
+  QVERIFY(w.background.close());
+  QVERIFY(!w.welcome.isVisible());
+  QVERIFY(w.prompts.Done());
+}
+
+void InstallerTest::browseAndNewFolder() {
+  Wizard w(source_, Environment());
+  w.Click("btnNext");
+  w.Click("btnBrowse");
+  TDialog* dialog = w.welcome.FolderDialog();
+  QVERIFY(dialog->isVisible());
+  QCOMPARE(dialog->windowTitle(), QString("Select Folder to Install Weftsmith in"));
+  QVERIFY(dialog->Drives().contains("/"));
+  dialog->SetCurrentFolder(QString::fromStdString((root_ / "home").string()));
+
+  // An empty name makes nothing; a name makes the folder and moves there.
+  dialog->findChild<QPushButton*>("btnNewFolder")->click();
+  TNewFolder* prompt = dialog->NewFolderPrompt();
+  QCOMPARE(prompt->windowTitle(), QString("Enter the name of the new folder"));
+  prompt->findChild<QPushButton*>("btnNewOK")->click();
+  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString((root_ / "home").string()));
+  dialog->findChild<QPushButton*>("btnNewFolder")->click();
+  prompt->NewFEdit()->setText("Picked");
+  prompt->findChild<QPushButton*>("btnNewOK")->click();
+  QVERIFY(!prompt->isVisible());
+  QVERIFY(fs::is_directory(root_ / "home" / "Picked"));
+  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString((root_ / "home" / "Picked").string()));
+
+  // Cancel leaves EditFolder; OK puts the folder there.
+  const QString before = w.Find<QLineEdit>("EditFolder")->text();
+  dialog->findChild<QPushButton*>("btnCancel")->click();
+  QCOMPARE(w.Find<QLineEdit>("EditFolder")->text(), before);
+  w.Click("btnBrowse");
+  dialog->SetCurrentFolder(QString::fromStdString((root_ / "home" / "Picked").string()));
+  dialog->findChild<QPushButton*>("btnOK")->click();
+  QVERIFY(!dialog->isVisible());
+  QCOMPARE(w.Find<QLineEdit>("EditFolder")->text(),
+           QString::fromStdString((root_ / "home" / "Picked").string()));
+  w.Click("btnNext");  // exists: straight on
+  QCOMPARE(w.welcome.WizardStep(), 3);
+  QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
+  w.background.SetSetupFinished(true);  // leave without the question
+}
+
+void InstallerTest::installedProgramsWork() {
+  // The installation made by the wizard above, moved elsewhere: the programs
+  // find their grammar files beside themselves.
+  const fs::path moved = root_ / "moved install";
+  fs::rename(source_ / "dest dir", moved);
+  QProcess build;
+  build.start(QString::fromStdString((moved / "weftsmith-build").string()),
+              {QString::fromStdString((moved / "examples" / "site.bld").string())});
+  QVERIFY(build.waitForFinished(60000));
+  const QByteArray errors = build.readAllStandardError();
+  QVERIFY2(build.exitCode() == 0, errors.constData());
+  QCOMPARE(build.readAllStandardOutput(), QByteArray("Information: Build file complete\n"));
+  for (const char* page : {"index.htm", "about.htm", "news.htm"})
+    QVERIFY2(fs::exists(moved / "examples" / "site" / page), page);
+  const std::string news = ReadAll(moved / "examples" / "site" / "news.htm");
+  QVERIFY(news.find("<title>News - Weftsmith Example</title>") != std::string::npos);
+  QVERIFY(news.find("News pages are rebuilt with every run.") != std::string::npos);
+
+  if (!fs::exists(fs::path(WEFTSMITH_DIST_DIR) / "Weftsmith"))
+    QSKIP("The desktop program is not in the distribution folder of this build");
+  QVERIFY(fs::exists(moved / "Weftsmith"));
+  QVERIFY(fs::exists(moved / "Help.htm"));
+  QVERIFY(fs::exists(moved / "manual" / "htm" / "wshelp.htm"));
+  QProcess desktop;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  desktop.setProcessEnvironment(environment);
+  desktop.setWorkingDirectory("/");
+  desktop.start(QString::fromStdString((moved / "Weftsmith").string()),
+                {QString::fromStdString((moved / "examples" / "site.bld").string())});
+  QVERIFY(desktop.waitForStarted(30000));
+  // Started from elsewhere, it stays up: no missing grammar file or help
+  // stopped it on the way.
+  QVERIFY(!desktop.waitForFinished(5000));
+  desktop.terminate();
+  if (!desktop.waitForFinished(10000)) desktop.kill();
+  const QByteArray said = desktop.readAllStandardError();
+  QVERIFY2(!said.contains("Cannot open file"), said.constData());
+  QVERIFY2(!said.contains("damaged"), said.constData());
+}
+
+QTEST_MAIN(InstallerTest)
+#include "installer_test.moc"
