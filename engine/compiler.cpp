@@ -1,5 +1,6 @@
 #include "compiler.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <string>
@@ -356,8 +357,12 @@ std::string Compiler::InFile() const {
   return file.empty() ? std::string() : " in file: " + file;
 }
 
+// The end of the text is read past the last line: a mistake found there is
+// on the last line.
 int Compiler::Line() const {
-  return scanner_ ? static_cast<int>(std::max<long long>(scanner_->LineCounter() - 1, 0)) : -1;
+  if (!scanner_) return -1;
+  const long long last = std::max(engine_.run.Memo1.LineCount() - 1, 0);
+  return static_cast<int>(std::clamp<long long>(scanner_->LineCounter() - 1, 0, last));
 }
 
 void Compiler::ReportParseError(int first, int last) {
