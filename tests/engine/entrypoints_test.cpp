@@ -20,6 +20,7 @@
 namespace ws {
 namespace {
 
+using test::CrLfText;
 using test::RecordingHost;
 using test::TempFolder;
 
@@ -186,6 +187,50 @@ TEST_F(EntryPoints, SettingsChangedDuringARunTakeEffectAtTheNext) {
   engine.config.prefs.settings.ShortEnd = "}}";
   ASSERT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Completed);
   EXPECT_EQ(Page(1), "\r\n<h1>%%title%% Page 1</h1>\r\n");
+}
+
+TEST_F(EntryPoints, NestedBuildFilesAreCompiledOnceAndAgainWhenTheyChange) {
+  dir.Write("pages.csv", Records(3));
+  dir.Write("inner.bld", CrLfText({"new file", "  include \"tpl.htm\"", "  tag \"title\" \"A\"",
+                                     "end"}));
+  const std::vector<std::string> outer = {"repeat page \"pages.csv\"", "  set file page:\"File\"",
+                                          "  run \"inner.bld\"", "end"};
+  ASSERT_EQ(RunBuildFile(engine, Source(outer)), RunOutcome::Completed) << host.Texts().front();
+  EXPECT_EQ(Page(1), "\r\n<h1>A</h1>\r\n");
+  EXPECT_EQ(Page(3), "\r\n<h1>A</h1>\r\n");
+  // Rewritten in place with the same size: the next run sees the new text.
+  dir.Write("inner.bld", CrLfText({"new file", "  include \"tpl.htm\"", "  tag \"title\" \"B\"",
+                                     "end"}));
+  ASSERT_EQ(RunBuildFile(engine, Source(outer)), RunOutcome::Completed);
+  EXPECT_EQ(Page(2), "\r\n<h1>B</h1>\r\n");
+  // A mistake put in is reported at every run, not kept as a program.
+  dir.Write("inner.bld", CrLfText({"new file", "end", "end"}));
+  for (int i = 0; i < 2; ++i) {
+    host.Clear();
+    EXPECT_EQ(RunBuildFile(engine, Source(outer)), RunOutcome::Stopped);
+    EXPECT_EQ(host.Texts(), std::vector<std::string>{"Syntax error - too much - `end`  in file: " +
+                                                     dir.File("inner.bld")});
+  }
+}
+
+// The memory a run leaves behind does not grow with the number of runs (the
+// desktop program and --watch run builds for as long as they are open).
+TEST_F(EntryPoints, ManyRunsDoNotGrowTheMemoryKept) {
+  dir.Write("pages.csv", Records(5));
+  dir.Write("inner.bld", CrLfText({"set seen \"yes\""}));
+  std::vector<std::string> lines = kOnePagePerRecord;
+  lines.push_back("run \"inner.bld\"");
+  std::size_t atTen = 0;
+  for (int run = 1; run <= 1000; ++run) {
+    ASSERT_EQ(RunBuildFile(engine, Source(lines)), RunOutcome::Completed);
+    host.Clear();
+    if (run == 10) atTen = test::AllocatedBytes();
+  }
+  const std::size_t atThousand = test::AllocatedBytes();
+  EXPECT_LT(atThousand, atTen + 64 * 1024) << atTen << " bytes after 10 runs, " << atThousand
+                                           << " after 1000";
+  EXPECT_EQ(engine.tables.Variables.size(), 1u);
+  EXPECT_EQ(engine.tables.DataSets.size(), 1u);
 }
 
 // Every message has a text of its own, and every message is shown somewhere

@@ -3,7 +3,13 @@
 // up after itself.
 #pragma once
 
+#include <malloc.h>
 #include <unistd.h>
+
+#include <cstddef>
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 #include <cstddef>
 #include <filesystem>
@@ -117,6 +123,16 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// The bytes the program has allocated and not freed (under AddressSanitizer,
+// whose freed memory waits in a quarantine, as the sanitizer counts them).
+inline std::size_t AllocatedBytes() {
+#if defined(__SANITIZE_ADDRESS__)
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  return mallinfo2().uordblks;
+#endif
+}
 
 // Lines joined by CR LF, each line ending in one.
 inline std::string CrLfText(const std::vector<std::string>& lines) {
