@@ -54,8 +54,7 @@ bool IsInteger(std::string_view text) {
 }
 
 // The message of the first test that the command word and its parameters
-// fail; nothing when the line is good. Messages that name the command word
-// take it as their first argument.
+// fail; nothing when the line is good.
 std::optional<MessageId> CommandMessage(std::string_view word, const Parameters& p) {
   using enum MessageId;
   if (word == "tag" || word == "include") {
@@ -87,12 +86,6 @@ std::optional<MessageId> CommandMessage(std::string_view word, const Parameters&
     return std::nullopt;
   }
   return MissingCommand;
-}
-
-bool NamesCommand(MessageId id) {
-  using enum MessageId;
-  return id == TooManyParameters || id == AtLeastOneParameter || id == NoParameters ||
-         id == FirstParameterNotVariable;
 }
 
 }  // namespace
@@ -157,10 +150,7 @@ std::optional<MessageId> SplitParameters(std::string_view text, Parameters& p) {
 
 void ReportBadLine(Engine& engine, int lineIndex, MessageId id, std::string_view word) {
   const std::string number = std::to_string(lineIndex + 1);
-  if (NamesCommand(id))
-    engine.ReportLine(lineIndex, id, {word, number});
-  else
-    engine.ReportLine(lineIndex, id, {number});
+  engine.Report(id, {word, number}, lineIndex);
   engine.PlaceCaret(lineIndex);
 }
 

@@ -376,7 +376,7 @@ void Compiler::ReportParseError(int first, int last) {
   }
   engine_.run.CompileError = true;
   engine_.run.BuildStopped = true;
-  engine_.ReportLine(Line(), id, {file});
+  engine_.Report(id, {file}, Line());
 }
 
 // The tables' sizes are limits of the program: reaching one ends the compile
@@ -385,18 +385,14 @@ void Compiler::ReportLimit(MessageId id, std::string_view limit) {
   stopped_ = true;
   engine_.run.CompileError = true;
   engine_.run.BuildStopped = true;
-  engine_.ReportLine(Line(), id, {limit, InFile()});
+  engine_.Report(id, {limit, InFile()}, Line());
 }
 
 }  // namespace
 
 void ReportScanErrors(Engine& engine, Scanner& scanner) {
   for (const ScanError& error : scanner.TakeErrors()) {
-    const std::string number = std::to_string(error.line + 1);
-    if (error.found.empty())
-      engine.ReportLine(error.line, error.id, {number});
-    else
-      engine.ReportLine(error.line, error.id, {error.found, number});
+    engine.Report(error.id, {error.found, std::to_string(error.line + 1)}, error.line);
     engine.PlaceCaret(error.line);
     engine.run.CompileError = true;
   }

@@ -5,14 +5,6 @@
 
 namespace ws {
 
-RunState::RunState() = default;
-RunState::~RunState() = default;
-RunState::RunState(RunState&&) noexcept = default;
-RunState& RunState::operator=(RunState&&) noexcept = default;
-
-Engine::Engine(Host& host) : host(host) {}
-Engine::~Engine() = default;
-
 void Engine::BeginCall() {
   run = RunState();
   run.prefs = config.prefs;
@@ -24,11 +16,7 @@ void Engine::Show(MessageKind kind, std::string text, int line) {
   host.ShowMessage({kind, std::move(text), line >= 0 ? run.NestedFileName : std::string(), line});
 }
 
-void Engine::Report(MessageId id, std::initializer_list<std::string_view> args) {
-  Show(KindOf(id), MessageText(id, args));
-}
-
-void Engine::ReportLine(int line, MessageId id, std::initializer_list<std::string_view> args) {
+void Engine::Report(MessageId id, std::initializer_list<std::string_view> args, int line) {
   Show(KindOf(id), MessageText(id, args), line);
 }
 

@@ -18,6 +18,7 @@
 #include "host.h"
 #include "markers.h"
 #include "messages.h"
+#include "outputfiles.h"
 #include "outputwriter.h"
 #include "program.h"
 #include "settings.h"
@@ -28,7 +29,6 @@
 namespace ws {
 
 struct GrammarTables;  // alpha, pred, rules as read from the program folder
-class OutputQueue;     // pages being written while the run goes on
 
 // What the host sets, between calls.
 struct EngineConfig {
@@ -65,11 +65,6 @@ struct RunState {
   // Pages handed to the writer thread; made by the first page of the run and
   // ended (its thread joined) with the run.
   std::unique_ptr<OutputQueue> outputs;
-
-  RunState();
-  ~RunState();
-  RunState(RunState&&) noexcept;
-  RunState& operator=(RunState&&) noexcept;
 };
 
 // A build file run by "run", as read and as compiled on its first run.
@@ -94,10 +89,9 @@ struct EngineCaches {
 
 class Engine {
  public:
-  explicit Engine(Host& host);
+  explicit Engine(Host& host) : host(host) {}
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
-  ~Engine();
 
   Host& host;
   EngineConfig config;
@@ -117,10 +111,9 @@ class Engine {
   // Shows a message. Pages still being written are settled first: when one of
   // them failed, that failure is reported instead, the run stops
   // (run.BuildStopped) and this message is dropped. Never throws.
-  void Report(MessageId id, std::initializer_list<std::string_view> args = {});
-  // The same for a message about a line (0-based) of the text being checked
-  // or compiled; the caret is not moved.
-  void ReportLine(int line, MessageId id, std::initializer_list<std::string_view> args = {});
+  // A message about a line (0-based) of the text being checked or compiled
+  // names it; the caret is not moved.
+  void Report(MessageId id, std::initializer_list<std::string_view> args = {}, int line = -1);
   // Shows text as a message of kind (a file error's own text).
   void Show(MessageKind kind, std::string text, int line = -1);
 

@@ -35,7 +35,8 @@ enum class MessageId {
   NoEndForTag,
   NoTagInFile,
   NoEndForTagInFile,
-  // The line checker (the line number is the last argument).
+  // The line checker: the command word and the line number are the arguments
+  // (%1 and %2), whether the text names the word or not.
   ClosingQuoteMissing,
   InvalidFieldNumber,
   TooManyParameters,
@@ -46,7 +47,7 @@ enum class MessageId {
   NoSecondIfParameter,
   MissingThen,
   MissingCommand,
-  // The scanner.
+  // The scanner: the sign found and the line number (%1 and %2).
   SlashExpected,
   DashExpected,
   DateTimeMisspelled,

@@ -19,27 +19,24 @@ namespace {
 // it): one wake-up per batch instead of one per page.
 constexpr std::size_t kWakeBatch = 8;
 
-// How bytes compare with the file at path; only a regular file (or nothing)
-// may be replaced by a page.
-PageState Compare(const std::string& path, std::string_view bytes) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT && FolderExists(FolderOf(path).empty() ? "." : FolderOf(path)))
-      return PageState::New;
-    throw FileError(FileError::Kind::Create, path);
-  }
-  if (!S_ISREG(st.st_mode)) throw FileError(FileError::Kind::Create, path);
-  if (static_cast<std::size_t>(st.st_size) != bytes.size()) return PageState::Changed;
-  return ReadFileBytes(path) == bytes ? PageState::Unchanged : PageState::Changed;
-}
-
-// Writes a page as mode says and tells what it was.
+// Writes a page as mode says and tells what it was. Pages are compared with
+// the file at path first unless they are always written; only a regular file
+// (or nothing, in a folder that exists) may be replaced by a page.
 PageState WritePage(const std::string& path, std::string_view bytes, WriteMode mode) {
   if (mode == WriteMode::Always) {
     WriteFileAtomically(path, bytes);
     return PageState::Written;
   }
-  const PageState state = Compare(path, bytes);
+  PageState state = PageState::New;
+  struct stat st {};
+  const bool exists = ::stat(path.c_str(), &st) == 0;
+  if (exists && S_ISREG(st.st_mode))
+    state = static_cast<std::size_t>(st.st_size) == bytes.size() && ReadFileBytes(path) == bytes
+                ? PageState::Unchanged
+                : PageState::Changed;
+  else if (exists || errno != ENOENT ||
+           !FolderExists(FolderOf(path).empty() ? "." : FolderOf(path)))
+    throw FileError(FileError::Kind::Create, path);
   if (mode == WriteMode::OnlyChanged && state != PageState::Unchanged)
     WriteFileAtomically(path, bytes);
   return state;

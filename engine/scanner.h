@@ -32,8 +32,8 @@ struct ClassCodes {
   int identifier = 0;  // "$ID": identifiers and quoted texts
 };
 
-// A mistake found while reading: shown by the compiler with the line number
-// (1-based) as the last argument, after found when the message names it.
+// A mistake found while reading: shown by the compiler with what was found
+// and the line number (1-based) as its arguments.
 struct ScanError {
   MessageId id;
   std::string found;  // the character found instead of the expected one
