@@ -28,10 +28,6 @@ void Stop(Engine& engine, MessageId id, std::initializer_list<std::string_view> 
   engine.Report(id, args);
 }
 
-void ReportNoColumnNumber(Engine& engine, long long column, const std::string& path) {
-  Stop(engine, MessageId::NoSuchColumnNumber, {std::to_string(column), path});
-}
-
 // The decimal number of a column reference; a text that is not a number
 // counts as 0, one too large for any file as the largest number.
 long long ColumnNumber(std::string_view text) {
@@ -168,7 +164,7 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
   } else {
     c = ColumnNumber(column);
     if (c < 1) {
-      ReportNoColumnNumber(engine, c, set->FilePath);
+      Stop(engine, MessageId::NoSuchColumnNumber, {std::to_string(c), set->FilePath});
       return std::nullopt;
     }
   }
@@ -192,7 +188,7 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
     value = PlainField(record, c, singleColumn, file.separator, skipped);
   }
   if (skipped < c - 1) {
-    ReportNoColumnNumber(engine, c, set->FilePath);
+    Stop(engine, MessageId::NoSuchColumnNumber, {std::to_string(c), set->FilePath});
     return std::nullopt;
   }
   if (value.empty()) return std::string(" ");

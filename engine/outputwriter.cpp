@@ -1,6 +1,8 @@
 #include "outputwriter.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -19,24 +21,36 @@ namespace {
 // it): one wake-up per batch instead of one per page.
 constexpr std::size_t kWakeBatch = 8;
 
-// Writes a page as mode says and tells what it was. Pages are compared with
-// the file at path first unless they are always written; only a regular file
-// (or nothing, in a folder that exists) may be replaced by a page.
+// How bytes compare with the file at path, in one open, look and read. Only
+// a regular file (or nothing, in a folder that exists) may be replaced.
+PageState Compare(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT && FolderExists(FolderOf(path).empty() ? "." : FolderOf(path)))
+      return PageState::New;
+    throw FileError(FileError::Kind::Create, path);
+  }
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  bool same = regular && static_cast<std::size_t>(st.st_size) == bytes.size();
+  if (same && !bytes.empty()) {
+    thread_local std::string there;
+    there.resize(bytes.size());
+    same = ::pread(fd, there.data(), there.size(), 0) == static_cast<ssize_t>(there.size()) &&
+           there == bytes;
+  }
+  ::close(fd);
+  if (!regular) throw FileError(FileError::Kind::Create, path);
+  return same ? PageState::Unchanged : PageState::Changed;
+}
+
+// Writes a page as mode says and tells what it was.
 PageState WritePage(const std::string& path, std::string_view bytes, WriteMode mode) {
   if (mode == WriteMode::Always) {
     WriteFileAtomically(path, bytes);
     return PageState::Written;
   }
-  PageState state = PageState::New;
-  struct stat st {};
-  const bool exists = ::stat(path.c_str(), &st) == 0;
-  if (exists && S_ISREG(st.st_mode))
-    state = static_cast<std::size_t>(st.st_size) == bytes.size() && ReadFileBytes(path) == bytes
-                ? PageState::Unchanged
-                : PageState::Changed;
-  else if (exists || errno != ENOENT ||
-           !FolderExists(FolderOf(path).empty() ? "." : FolderOf(path)))
-    throw FileError(FileError::Kind::Create, path);
+  const PageState state = Compare(path, bytes);
   if (mode == WriteMode::OnlyChanged && state != PageState::Unchanged)
     WriteFileAtomically(path, bytes);
   return state;

@@ -60,11 +60,8 @@ std::string ReformatText(Engine& engine, std::vector<std::string> lines) {
     indented += line;
     lines[i] = std::move(indented);
   }
-  std::string text;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines[i];
-  }
+  std::string text = JoinCrLf(lines);
+  text.resize(text.size() - 2);  // no line break after the last line
   return text;
 }
 

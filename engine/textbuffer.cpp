@@ -52,12 +52,8 @@ void TextBuffer::SetLines(std::vector<std::string> lines) {
 }
 
 std::string TextBuffer::Text() const {
-  std::string text;
-  for (std::size_t i = 0; i < lines_.size(); ++i) {
-    if (i > 0) text += "\r\n";
-    text += lines_[i];
-  }
-  if (endsWithBreak_ && !lines_.empty()) text += "\r\n";
+  std::string text = JoinCrLf(lines_);
+  if (!endsWithBreak_ && !text.empty()) text.resize(text.size() - 2);
   return text;
 }
 
