@@ -44,6 +44,8 @@ for p in Weftsmith weftsmith-build; do [ -x "$usr/bin/$p" ] || fail "$p is not e
 for m in weftsmith-build Weftsmith; do
   gzip -t "$usr/share/man/man1/$m.1.gz" || fail "$m.1.gz is no gzip file"
   zcat "$usr/share/man/man1/$m.1.gz" | head -1 | grep -q "^\.TH " || fail "$m.1.gz is no man page"
+  [ -z "$(zcat "$usr/share/man/man1/$m.1.gz" | groff -ww -man -Tutf8 2>&1 >/dev/null)" ] ||
+    fail "$m.1.gz does not format without warnings"
 done
 cmp -s "$data/prop" "$(dirname "$0")/../../data/prop" || fail "share/weftsmith/prop differs from data/prop"
 
