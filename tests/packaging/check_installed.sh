@@ -43,7 +43,7 @@ for p in Weftsmith weftsmith-build; do [ -x "$usr/bin/$p" ] || fail "$p is not e
 [ -z "$(find "$root" -name '.*')" ] || fail "dot-files installed: $(find "$root" -name '.*')"
 for m in weftsmith-build Weftsmith; do
   gzip -t "$usr/share/man/man1/$m.1.gz" || fail "$m.1.gz is no gzip file"
-  zcat "$usr/share/man/man1/$m.1.gz" | head -1 | grep -q "^\.TH " || fail "$m.1.gz is no man page"
+  [[ "$(zcat "$usr/share/man/man1/$m.1.gz" | sed -n 1p)" == .TH* ]] || fail "$m.1.gz is no man page"
   [ -z "$(zcat "$usr/share/man/man1/$m.1.gz" | groff -ww -man -Tutf8 2>&1 >/dev/null)" ] ||
     fail "$m.1.gz does not format without warnings"
 done

@@ -12,6 +12,7 @@ for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate update-m
   command -v $tool >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 
+mkdir -p "$work"
 build=$work/build
 cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWEFTSMITH_TESTS=OFF \
   -DWEFTSMITH_SANITIZE=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >"$work/configure.log" ||
@@ -25,28 +26,35 @@ debs=("$work"/out/weftsmith_*.deb)
 deb=${debs[0]}
 echo "made $(basename "$deb")"
 
+# Fields and listings are read into variables first: with pipefail, grep -q
+# ending a pipe early would fail it.
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = weftsmith ] || fail "Package: $(field Package)"
 [ "$(field Section)" = web ] || fail "Section: $(field Section)"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
-field Maintainer | grep -q '^[^<]\+ <[^@>]\+@[^>]\+>$' || fail "Maintainer: $(field Maintainer)"
-field Description | head -1 | grep -q "HTML pages" || fail "Description: $(field Description)"
-[ "$(field Description | wc -l)" -gt 3 ] || fail "no long description"
+maintainer=$(field Maintainer)
+grep -q '^[^<]\+ <[^@>]\+@[^>]\+>$' <<<"$maintainer" || fail "Maintainer: $maintainer"
+description=$(field Description)
+grep -q "^build sets of HTML pages" <<<"$description" || fail "Description: $description"
+[ "$(wc -l <<<"$description")" -gt 3 ] || fail "no long description: $description"
 # Computed from the programs' libraries, with versions.
+depends=$(field Depends)
 for lib in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6printsupport6; do
-  field Depends | grep -q "\b$lib (>= " || fail "Depends lacks $lib: $(field Depends)"
+  grep -q "\b$lib (>= " <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
-! field Depends | grep -q "libasan\|libubsan" || fail "sanitizer runtime in Depends"
+! grep -q "libasan\|libubsan" <<<"$depends" || fail "sanitizer runtime in Depends: $depends"
 # Installed by root, read by all.
-! dpkg-deb -c "$deb" | grep -v "^[-d]rw[x-]r-[x-]r-[x-] root/root " ||
-  fail "owners or modes: $(dpkg-deb -c "$deb" | grep -v "^[-d]rw[x-]r-[x-]r-[x-] root/root ")"
+listing=$(dpkg-deb -c "$deb")
+odd=$(grep -v "^[-d]rw[x-]r-[x-]r-[x-] root/root " <<<"$listing" || true)
+[ -z "$odd" ] || fail "owners or modes: $odd"
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 # The binaries are stripped (no symbol table left).
 for p in Weftsmith weftsmith-build; do
-  ! file "$root/usr/bin/$p" | grep -q "not stripped" || fail "$p is not stripped"
+  kind=$(file "$root/usr/bin/$p")
+  grep -q "ELF .*, stripped" <<<"$kind" || fail "$p is not stripped: $kind"
 done
 bash "$(dirname "$0")/check_installed.sh" "$root"
 
