@@ -45,32 +45,24 @@ std::string Put(const TempFolder& root, const std::string& name, const std::stri
 
 // ---- where the data folder is ----
 
-TEST(DataFolderFor, TheProgramFolderWhenTheGrammarLiesBesideTheProgram) {
-  TempFolder root;
-  Put(root, "dist/alpha");
-  const DataFolder found = DataFolderFor(root.File("dist"));
-  EXPECT_EQ(found.path, root.File("dist") + "/");
-  EXPECT_FALSE(found.shared);
-  EXPECT_EQ(DataFolderFor(root.File("dist") + "/").path, root.File("dist") + "/");
-}
-
-TEST(DataFolderFor, TheInstalledShareFolderNamedWithoutDotDot) {
+TEST(DataFolderFor, BesideTheProgramFirstThenTheInstalledShareFolder) {
   TempFolder root;
   fs::create_directories(root.File("usr/bin"));
   Put(root, "usr/share/weftsmith/alpha");
-  const DataFolder found = DataFolderFor(root.File("usr/bin") + "/");
-  EXPECT_EQ(found.path, root.File("usr/share/weftsmith") + "/");
-  EXPECT_TRUE(found.shared);
-  EXPECT_EQ(DataFolderFor(root.File("usr/bin")).path, found.path);
-}
-
-TEST(DataFolderFor, BesideTheProgramComesFirst) {
-  TempFolder root;
+  // Installed: usr/share/weftsmith, named without "..", with or without "/".
+  const DataFolder installed = DataFolderFor(root.File("usr/bin") + "/");
+  EXPECT_EQ(installed.path, root.File("usr/share/weftsmith") + "/");
+  EXPECT_TRUE(installed.shared);
+  EXPECT_EQ(DataFolderFor(root.File("usr/bin")).path, installed.path);
+  // A folder named "alpha" beside the program is no grammar table.
+  fs::create_directories(root.File("usr/bin/alpha"));
+  EXPECT_TRUE(DataFolderFor(root.File("usr/bin")).shared);
+  // The grammar beside the program (a distribution folder) comes first.
+  fs::remove(root.File("usr/bin/alpha"));
   Put(root, "usr/bin/alpha");
-  Put(root, "usr/share/weftsmith/alpha");
-  const DataFolder found = DataFolderFor(root.File("usr/bin"));
-  EXPECT_EQ(found.path, root.File("usr/bin") + "/");
-  EXPECT_FALSE(found.shared);
+  const DataFolder beside = DataFolderFor(root.File("usr/bin"));
+  EXPECT_EQ(beside.path, root.File("usr/bin") + "/");
+  EXPECT_FALSE(beside.shared);
 }
 
 TEST(DataFolderFor, WithoutGrammarAnywhereTheProgramFolderSoMessagesNameIt) {
@@ -80,13 +72,9 @@ TEST(DataFolderFor, WithoutGrammarAnywhereTheProgramFolderSoMessagesNameIt) {
   const DataFolder found = DataFolderFor(root.File("usr/bin"));
   EXPECT_EQ(found.path, root.File("usr/bin") + "/");
   EXPECT_FALSE(found.shared);
-}
-
-TEST(DataFolderFor, AFolderNamedAlphaIsNoGrammarTable) {
-  TempFolder root;
-  fs::create_directories(root.File("usr/bin/alpha"));
-  Put(root, "usr/share/weftsmith/alpha");
-  EXPECT_TRUE(DataFolderFor(root.File("usr/bin")).shared);
+  // An unknown program folder is the current folder.
+  EXPECT_EQ(DataFolderFor("").path, "");
+  EXPECT_FALSE(DataFolderFor("").shared);
 }
 
 TEST(DataFolderFor, TheInstalledFolderOfTheBuildsLayout) {
@@ -97,12 +85,6 @@ TEST(DataFolderFor, TheInstalledFolderOfTheBuildsLayout) {
   EXPECT_EQ(found.path, root.File("opt/ws/data/ws") + "/");
   EXPECT_TRUE(found.shared);
   EXPECT_FALSE(DataFolderFor(root.File("opt/ws/games"), "").shared);
-}
-
-TEST(DataFolderFor, AnUnknownProgramFolderIsTheCurrentFolder) {
-  const DataFolder found = DataFolderFor("");
-  EXPECT_EQ(found.path, "");
-  EXPECT_FALSE(found.shared);
 }
 
 // ---- the settings of a data folder ----
