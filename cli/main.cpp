@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "consolehost.h"
+#include "datafolder.h"
 #include "engine.h"
 #include "entrypoints.h"
 #include "fileio.h"
@@ -126,11 +127,14 @@ int main(int argc, char** argv) {
 
   cli::ConsoleHost host({o.gnuMessages, o.dryRun, absolute});
   ws::Engine engine(host);
-  engine.config.ProgramFolder = ProgramFolder();
+  // The grammar tables and the default settings: beside the program, or in
+  // the installed data folder.
+  const ws::DataFolder data = ws::DataFolderFor(ProgramFolder());
+  engine.config.ProgramFolder = data.path;
   if (!o.settingsPath.empty()) {
     if (!ws::LoadSettingsFile(engine.config.prefs, o.settingsPath, &host)) return 2;
   } else {
-    std::string path = ws::SettingsPathForReading(engine.config.ProgramFolder);
+    std::string path = ws::SettingsPathForReading(data);
     if (ws::StampOf(path).exists) ws::LoadSettingsFile(engine.config.prefs, path, &host);
   }
   if (o.dryRun)

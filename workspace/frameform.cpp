@@ -112,9 +112,11 @@ QString TFrameForm::ExecutableFolder() {
 
 TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
     : seams_(seams),
-      programFolder_(options.programFolder.isEmpty() ? ExecutableFolder() : options.programFolder),
+      dataFolder_(DataFolderFor(
+          (options.programFolder.isEmpty() ? ExecutableFolder() : options.programFolder)
+              .toStdString())),
+      programFolder_(QString::fromStdString(dataFolder_.path)),
       arguments_(std::move(options.arguments)) {
-  if (!programFolder_.endsWith('/')) programFolder_ += '/';
   setObjectName("FrameForm");
   setWindowTitle(kFrameTitle);
   mdiArea_ = new QMdiArea(this);
@@ -249,7 +251,7 @@ void TFrameForm::ConnectHost() {
 // ---- settings ----
 
 void TFrameForm::LoadPreferences() {
-  const std::string path = SettingsPathForReading(programFolder_.toStdString());
+  const std::string path = SettingsPathForReading(dataFolder_);
   if (!LoadSettingsFile(prefs_, path, nullptr))
     ShowMessage(BoxKind::Error, QString::fromStdString("Cannot open file " + path));
 }
@@ -257,7 +259,7 @@ void TFrameForm::LoadPreferences() {
 void TFrameForm::SavePreferences() {
   // A settings file that cannot be written is reported; the program ends anyway.
   try {
-    SaveSettingsFile(prefs_, SettingsPathForWriting(programFolder_.toStdString()));
+    SaveSettingsFile(prefs_, SettingsPathForWriting(dataFolder_));
   } catch (const std::exception& error) {
     ShowMessage(BoxKind::Warning, QString::fromStdString(error.what()));
   }

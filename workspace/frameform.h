@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "aboutbox.h"
+#include "datafolder.h"
 #include "desktophost.h"
 #include "documentstate.h"
 #include "seams.h"
@@ -29,8 +30,9 @@ namespace ws::desktop {
 class TMainForm;
 
 struct FrameOptions {
-  // The folder of the grammar tables, the settings file and the help file,
-  // with a trailing "/"; empty: the folder of the running executable.
+  // The program's folder; empty: the folder of the running executable. The
+  // grammar tables, the settings file and the help file are looked for in
+  // its data folder (DataFolderFor): beside it, or in ../share/weftsmith.
   QString programFolder;
   // The program's arguments after its name.
   QStringList arguments;
@@ -56,7 +58,9 @@ class TFrameForm : public QMainWindow {
   bool StatusBarToggled = false;
   bool ProgressShown = false;  // the progress window was shown (read by activation)
 
+  // The folder of the grammar tables, the settings and the help, with a "/".
   const QString& ProgramFolder() const { return programFolder_; }
+  const DataFolder& dataFolder() const { return dataFolder_; }
   DocumentState& documentState() { return documentState_; }
   SettingsStore& prefs() { return prefs_; }
   const Settings& settings() const { return prefs_.settings; }
@@ -135,7 +139,8 @@ class TFrameForm : public QMainWindow {
   BuildDocument DocumentForEngine(TMainForm& document, const QString& folder) const;
 
   Seams& seams_;
-  QString programFolder_;
+  DataFolder dataFolder_;
+  QString programFolder_;  // dataFolder_.path
   QStringList arguments_;
   SettingsStore prefs_;
   DocumentState documentState_;

@@ -434,6 +434,64 @@ class FrameTest : public QObject {
     seams.ExpectMessage(BoxKind::Warning, "Warning", "Cannot create file " + program + "prop");
     QVERIFY(frame.close());
   }
+
+  void installedLayoutSharesItsDataFolder() {
+    // Installed with cmake --install or the Debian package: the program in
+    // usr/bin, its files in usr/share/weftsmith, which is never written.
+    const QString usr = dir->path() + "/usr/";
+    const QString data = usr + "share/weftsmith/";
+    QDir().mkpath(usr + "bin");
+    QDir().mkpath(data);
+    for (const char* name : {"alpha", "pred", "rules", "prop"})
+      QVERIFY(QFile::copy(program + name, data + name));
+    WriteFile(data + "Help.htm", "<html><body>Help</body></html>");
+    const QByteArray sharedProp = ReadFile(data + "prop");
+    const QString config = dir->path() + "/config";
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    const QString site = dir->path() + "/site/";
+    QDir().mkpath(site);
+    WriteFile(site + "page.htm", "<p>%%t%%</p>");
+    WriteFile(site + "site.bld",
+              "new \"out.htm\"\r\n  include \"page.htm\"\r\n  tag \"t\" \"one\"\r\nend\r\n");
+    {
+      TFrameForm frame(seams, {usr + "bin", {site + "site.bld"}});
+      ShowFrame(frame);
+      QCOMPARE(frame.ProgramFolder(), data);
+      QVERIFY(frame.dataFolder().shared);
+      QCOMPARE(frame.prefs().controls.txtShortStart, std::string("%%"));
+      TMainForm* doc = frame.Documents().first();
+      QApplication::setActiveWindow(&frame);
+      QTRY_COMPARE(QApplication::activeWindow(), &frame);
+      // A run with the grammar tables of usr/share/weftsmith.
+      seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
+      QTest::keyClick(doc->editor(), Qt::Key_F9);
+      QTRY_VERIFY_WITH_TIMEOUT(!frame.Busy(), 30000);
+      QCOMPARE(ReadFile(site + "out.htm"), QByteArray("\r\n<p>one</p>\r\n"));
+      // The help of usr/share/weftsmith.
+      seams.ExpectHelp(data + "Help.htm");
+      QTest::keyClick(doc->editor(), Qt::Key_F1);
+      QCOMPARE(seams.lastHelpFile, data + "Help.htm");
+      // The settings go to the per-user file, even though this shared folder
+      // could be written.
+      frame.prefs().controls.txtShortStart = "[[";
+      QVERIFY(frame.close());
+    }
+    QCOMPARE(ReadFile(data + "prop"), sharedProp);
+    QVERIFY(QFile::exists(config + "/weftsmith/prop"));
+    {
+      // Read from there at the next start.
+      TFrameForm frame(seams, {usr + "bin", {}});
+      ShowFrame(frame);
+      QCOMPARE(frame.prefs().controls.txtShortStart, std::string("[["));
+      QVERIFY(frame.close());
+    }
+    if (hadConfig)
+      qputenv("XDG_CONFIG_HOME", oldConfig);
+    else
+      qunsetenv("XDG_CONFIG_HOME");
+  }
 };
 
 QTEST_MAIN(FrameTest)

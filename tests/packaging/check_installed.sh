@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Checks an installed tree: ROOT/usr as `cmake --install` with DESTDIR=ROOT or
+# `dpkg-deb -x` lays it out.
+#   check_installed.sh ROOT
+# 1. What goes where, and nothing else (no Install).
+# 2. The programs work from there: weftsmith-build builds a copy of the
+#    example site with the grammar tables and settings of share/weftsmith;
+#    Weftsmith starts offscreen on a build file, reads its default settings
+#    from share/weftsmith, stays up and writes nothing into the tree.
+# 3. The launcher passes desktop-file-validate and names the installed
+#    program and icon; the MIME type loads with update-mime-database.
+set -euo pipefail
+root=$(cd "$1" && pwd)
+usr=$root/usr
+data=$usr/share/weftsmith
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# Nothing may reach the real home of whoever runs the test.
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+mkdir -p "$HOME"
+
+# ---- 1. the layout ----
+for f in bin/Weftsmith bin/weftsmith-build \
+         share/weftsmith/alpha share/weftsmith/pred share/weftsmith/rules share/weftsmith/prop \
+         share/weftsmith/Help.htm share/weftsmith/manual/htm/wshelp.htm \
+         share/weftsmith/manual/htm/messages.htm share/weftsmith/examples/site.bld \
+         share/weftsmith/examples/pages.csv share/weftsmith/examples/templates/page.htm \
+         share/applications/weftsmith.desktop share/icons/hicolor/scalable/apps/weftsmith.svg \
+         share/mime/packages/weftsmith.xml share/man/man1/weftsmith-build.1.gz \
+         share/man/man1/Weftsmith.1.gz share/doc/weftsmith/README.md \
+         share/doc/weftsmith/copyright share/doc/weftsmith/changelog.gz; do
+  [ -f "$usr/$f" ] || fail "missing usr/$f"
+done
+for p in Weftsmith weftsmith-build; do [ -x "$usr/bin/$p" ] || fail "$p is not executable"; done
+[ -d "$data/examples/site" ] || fail "missing the example's output folder"
+[ -z "$(ls -A "$data/examples/site")" ] || fail "pages in the example's output folder"
+[ -z "$(find "$root" -name Install)" ] || fail "Install is installed"
+[ "$(ls "$root")" = usr ] || fail "files outside usr: $(ls "$root")"
+[ "$(ls "$usr")" = "$(printf 'bin\nshare')" ] || fail "usr holds $(ls "$usr")"
+[ "$(ls "$usr/bin")" = "$(printf 'Weftsmith\nweftsmith-build')" ] || fail "bin holds $(ls "$usr/bin")"
+[ -z "$(find "$root" -name '.*')" ] || fail "dot-files installed: $(find "$root" -name '.*')"
+for m in weftsmith-build Weftsmith; do
+  gzip -t "$usr/share/man/man1/$m.1.gz" || fail "$m.1.gz is no gzip file"
+  [[ "$(zcat "$usr/share/man/man1/$m.1.gz" | sed -n 1p)" == .TH* ]] || fail "$m.1.gz is no man page"
+  [ -z "$(zcat "$usr/share/man/man1/$m.1.gz" | groff -ww -man -Tutf8 2>&1 >/dev/null)" ] ||
+    fail "$m.1.gz does not format without warnings"
+done
+cmp -s "$data/prop" "$(dirname "$0")/../../data/prop" || fail "share/weftsmith/prop differs from data/prop"
+
+# ---- 2. the programs, started from elsewhere ----
+cd /
+cp -r "$data/examples" "$work/site"
+out=$("$usr/bin/weftsmith-build" --check "$work/site/site.bld" 2>&1) || fail "check: $out"
+[ -z "$out" ] || fail "check said: $out"
+out=$("$usr/bin/weftsmith-build" "$work/site/site.bld" 2>&1) || fail "build: $out"
+[ "$out" = "Information: Build file complete" ] || fail "build said: $out"
+grep -q "<title>News - Weftsmith Example</title>" "$work/site/site/news.htm" || fail "news.htm not built"
+grep -q 'href="index.htm"' "$work/site/site/about.htm" || fail "menu not filled"
+
+# The grammar tables are those of share/weftsmith: without one, its path
+# there is named.
+mv "$data/pred" "$work/pred"
+set +e
+out=$("$usr/bin/weftsmith-build" --check "$work/site/site.bld" 2>&1); rc=$?
+set -e
+mv "$work/pred" "$data/pred"
+[ $rc -eq 2 ] || fail "status $rc without share/weftsmith/pred: $out"
+case "$out" in *"$data/pred"*) ;; *) fail "the missing table is not named as $data/pred: $out" ;; esac
+
+# The settings: share/weftsmith/prop is the default; a per-user file in
+# $XDG_CONFIG_HOME/weftsmith takes its place. Here its tag delimiters differ,
+# so the template's tags are left alone and the run stops at a missing tag.
+mkdir -p "$XDG_CONFIG_HOME/weftsmith"
+sed '1s/.*/[[/;2s/.*/]]/;3s/.*/[[tag "/;5s/.*/[[\/tag "/' "$data/prop" >"$XDG_CONFIG_HOME/weftsmith/prop"
+set +e
+out=$("$usr/bin/weftsmith-build" "$work/site/site.bld" 2>&1); rc=$?
+set -e
+rm -r "$XDG_CONFIG_HOME/weftsmith"
+case "$rc:$out" in 1:*"there is no tag"*) ;; *) fail "the per-user settings were not read: $rc $out" ;; esac
+
+# Weftsmith, offscreen, on the example's build file: it reads its settings
+# from share/weftsmith (no per-user file yet) and stays up. Under strace when
+# that can trace, to see which settings file it opened.
+stamp=$work/stamp
+touch "$stamp"
+sleep 1
+trace=()
+if command -v strace >/dev/null && strace -o /dev/null true 2>/dev/null; then
+  trace=(strace -f -e trace=openat -o "$work/trace")
+fi
+# The program writes its own process id, so that the program and not strace
+# is ended.
+QT_QPA_PLATFORM=offscreen "${trace[@]}" bash -c 'echo $$ >"$1"; shift; exec "$@"' - \
+  "$work/pid" "$usr/bin/Weftsmith" "$work/site/site.bld" >"$work/desktop.log" 2>&1 &
+runner=$!
+alive=yes
+for _ in $(seq 1 16); do
+  sleep 0.5
+  kill -0 $runner 2>/dev/null || { alive=no; break; }
+done
+[ -s "$work/pid" ] && kill "$(cat "$work/pid")" 2>/dev/null || true
+wait $runner 2>/dev/null || true
+[ $alive = yes ] || fail "Weftsmith ended early: $(cat "$work/desktop.log")"
+! grep -q "Cannot open file\|damaged\|qt.qpa" "$work/desktop.log" || fail "Weftsmith said: $(cat "$work/desktop.log")"
+if [ ${#trace[@]} -gt 0 ]; then
+  grep -q "openat(.*\"$data/prop\", O_RDONLY.* = [0-9]" "$work/trace" ||
+    fail "Weftsmith did not read $data/prop: $(grep prop "$work/trace" || true)"
+  ! grep -q "\"$root/[^\"]*\", O_\(WRONLY\|RDWR\)" "$work/trace" ||
+    fail "Weftsmith opened a file of the tree for writing"
+  grep -q "openat(.*\"$work/site/site.bld\"" "$work/trace" || fail "Weftsmith did not open site.bld"
+  echo "Weftsmith traced: read $data/prop and site.bld"
+else
+  echo "note: strace cannot trace here, so which settings file Weftsmith read is not checked"
+fi
+[ -z "$(find "$root" -newer "$stamp" ! -type d)" ] ||
+  fail "written into the installed tree: $(find "$root" -newer "$stamp" ! -type d)"
+
+# ---- 3. launcher and MIME type ----
+launcher=$usr/share/applications/weftsmith.desktop
+desktop-file-validate "$launcher" || fail "desktop-file-validate"
+grep -qx "Exec=Weftsmith %F" "$launcher" || fail "Exec is not the installed Weftsmith"
+icon=$(sed -n 's/^Icon=//p' "$launcher")
+[ -f "$usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon $icon.svg"
+type=$(sed -n 's/^MimeType=\(.*\);$/\1/p' "$launcher")
+[ "$type" = text/x-weftsmith-build ] || fail "MimeType=$type"
+
+xmllint --noout "$usr/share/mime/packages/weftsmith.xml" || fail "MIME file is no XML"
+mkdir -p "$work/mime/packages"
+cp "$usr/share/mime/packages/weftsmith.xml" "$work/mime/packages/"
+update-mime-database "$work/mime" >"$work/mime.log" 2>&1 || fail "update-mime-database: $(cat "$work/mime.log")"
+! grep -qi "warning\|error\|unknown" "$work/mime.log" || fail "update-mime-database said: $(cat "$work/mime.log")"
+grep -qx "50:$type:\*.bld" "$work/mime/globs2" || fail "*.bld is not $type: $(cat "$work/mime/globs2")"
+grep -qx "$type text/plain" "$work/mime/subclasses" || fail "$type is no text"
+[ -f "$work/mime/text/x-weftsmith-build.xml" ] || fail "no $type in the database"
+echo "check_installed: ok ($root)"
