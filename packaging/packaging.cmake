@@ -13,11 +13,11 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # The programs find the installed data folder relative to their own folder
-# (engine/datafolder).
+# (hosts/datafolder).
 file(RELATIVE_PATH installed_data_folder ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/weftsmith)
-set_source_files_properties(${PROJECT_SOURCE_DIR}/engine/datafolder.cpp
-  DIRECTORY ${PROJECT_SOURCE_DIR}/engine
+set_source_files_properties(${PROJECT_SOURCE_DIR}/hosts/datafolder.cpp
+  DIRECTORY ${PROJECT_SOURCE_DIR}/hosts
   PROPERTIES COMPILE_DEFINITIONS "WEFTSMITH_INSTALLED_DATA_FOLDER=\"${installed_data_folder}\"")
 
 install(TARGETS weftsmith-build RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
