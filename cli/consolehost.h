@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -12,9 +13,10 @@
 namespace cli {
 
 struct ConsoleOptions {
-  bool gnuMessages = false;  // "FILE:LINE: error: TEXT"
-  bool listPages = false;    // a dry run: "new|changed|unchanged PATH" on standard output
-  std::string buildFile;     // named in GNU-style messages about the document's lines
+  bool gnuMessages = false;    // "FILE:LINE: error: TEXT"
+  bool listPages = false;      // a dry run: "new|changed|unchanged PATH" on standard output
+  bool noteFilesRead = false;  // --watch: keep the names of the files a run reads
+  std::string buildFile;       // named in GNU-style messages about the document's lines
 };
 
 class ConsoleHost : public ws::Host {
@@ -23,7 +25,10 @@ class ConsoleHost : public ws::Host {
 
   void ShowMessage(const ws::Message& message) override;
   void OutputWritten(std::string_view path, ws::PageState state) override;
-  void FileRead(std::string_view path) override { filesRead_.emplace(path); }
+  // Called at every access of an included or data file: kept cheap.
+  void FileRead(std::string_view path) override {
+    if (options_.noteFilesRead && !filesRead_.contains(path)) filesRead_.emplace(path);
+  }
 
   // Clears the progress line from the terminal.
   void EndProgressLine();
@@ -33,7 +38,7 @@ class ConsoleHost : public ws::Host {
   void BeginRun();
   unsigned long long PagesWritten() const { return pages_; }
   unsigned long long PagesUnchanged() const { return unchanged_; }
-  const std::set<std::string>& FilesRead() const { return filesRead_; }
+  const std::set<std::string, std::less<>>& FilesRead() const { return filesRead_; }
   const std::string& LastProblem() const { return lastProblem_; }
 
  private:
@@ -42,7 +47,7 @@ class ConsoleHost : public ws::Host {
   bool progressLine_ = false;
   unsigned long long pages_ = 0;
   unsigned long long unchanged_ = 0;
-  std::set<std::string> filesRead_;
+  std::set<std::string, std::less<>> filesRead_;
   std::string lastProblem_;
   std::chrono::steady_clock::time_point lastShown_ = std::chrono::steady_clock::now();
 };

@@ -125,7 +125,7 @@ int main(int argc, char** argv) {
   std::string absolute = std::filesystem::absolute(o.buildFile, ec).lexically_normal().string();
   if (ec) absolute = o.buildFile;
 
-  cli::ConsoleHost host({o.gnuMessages, o.dryRun, absolute});
+  cli::ConsoleHost host({o.gnuMessages, o.dryRun, o.watch, absolute});
   ws::Engine engine(host);
   // The grammar tables and the default settings: beside the program, or in
   // the installed data folder.

@@ -122,7 +122,7 @@ int WatchAndBuild(const std::string& buildFile, ConsoleHost& host,
       std::fprintf(stderr, "%s build stopped: %s\n", Now().c_str(), host.LastProblem().c_str());
     std::fflush(stderr);
 
-    std::set<std::string> files = host.FilesRead();
+    std::set<std::string> files(host.FilesRead().begin(), host.FilesRead().end());
     files.insert(buildFile);
     // Events queued while the build ran stay: a file saved during a build is
     // built again. Pages the build wrote are no dependency, unless it read them.
