@@ -20,9 +20,13 @@ void DropThrough(QString& s, QChar c, qsizetype from = 0) {
   if (at >= 0) s.remove(0, at + 1);
 }
 
-bool Contains(const QString& s, const char* what) { return s.contains(QLatin1String(what)); }
+bool Contains(const QString& s, const char* what) {
+  return s.contains(QLatin1String(what));
+}
 
-bool HasQuote(const QString& s) { return s.contains(u'"'); }
+bool HasQuote(const QString& s) {
+  return s.contains(u'"');
+}
 
 }  // namespace
 
@@ -73,7 +77,9 @@ bool IsBlockOpener(const QString& line) {
   return false;
 }
 
-bool IsBlockEnd(const QString& line) { return Contains(line, "end") && !HasQuote(line); }
+bool IsBlockEnd(const QString& line) {
+  return Contains(line, "end") && !HasQuote(line);
+}
 
 QList<bool> DisregardedLines(const QStringList& lines) {
   QList<bool> gone(lines.size(), false);

@@ -62,6 +62,11 @@ class TMainForm : public QWidget {
   void mnuBuildReformatClick();
   void mnuBuildCheckClick();
   void mnuBuildRunClick();
+  void mnuCommandsNewFileClick();
+  void mnuCommandsIncludeClick();
+  void mnuCommandsRunClick();
+  void mnuCommandsNestClick();
+  void mnuCommandsDeNestClick();
 
   // The run of this document put the caret on a line (0-based).
   void PlaceCaretOnLine(int line);
@@ -77,6 +82,8 @@ class TMainForm : public QWidget {
 
  private:
   void CreateMenus();
+  void InsertFileCommand(const QString& word, const QString& title, int filterIndex);
+  QString NextIndentLevel();
   void EditorChange(int position, int removed, int added);
   void EditorSelectionChange();
   void EditorKeyDown(QKeyEvent* event);

@@ -71,8 +71,8 @@ void LineRulesTest::EnclosingIncludeWalk() {
                             "\tinclude  \"sub/inner.htm\"", R"(  tag "t" "")"};
   QCOMPARE(FindEnclosingIncludeIn(open), QString("sub/inner.htm"));
   // Nested blocks close innermost first.
-  const QStringList nested = {R"(new "a.htm")", R"(  include "x.htm")", "  repeat 2 ",
-                              "  end", "end", ""};
+  const QStringList nested = {
+      R"(new "a.htm")", R"(  include "x.htm")", "  repeat 2 ", "  end", "end", ""};
   QCOMPARE(FindEnclosingIncludeIn(nested), QString());
   // An end with no block open drops everything through it.
   const QStringList stray = {R"(include "x.htm")", "end", ""};
@@ -88,8 +88,7 @@ void LineRulesTest::EnclosingIncludeWalk() {
 
 void LineRulesTest::NestedBodyLengths() {
   // Tag line, a nested repeat block, the outer end, then more text.
-  const QStringList withRepeat = {R"(tag "t" )", "  repeat 2 ", "    x", "  end", "end",
-                                  "after"};
+  const QStringList withRepeat = {R"(tag "t" )", "  repeat 2 ", "    x", "  end", "end", "after"};
   QCOMPARE(NestedBodyLength(withRepeat), 12 + 6 + 6 + 4);
   // No end line below: the rest of the text.
   QCOMPARE(NestedBodyLength({R"(tag "t" )", "  a", "  b"}), 4 + 4);
