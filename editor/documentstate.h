@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTextDocumentFragment>
 
 namespace ws::desktop {
@@ -49,6 +50,15 @@ struct DocumentState {
   QString InsertedFileName;
   QString TagScanFile;
   CommandMode commandMode = CommandMode::None;
+
+  // What the tag dialogs hand back: the mode they were shown in, the chosen
+  // name, Done/Cancel, the viewer being open, and the lists of Add All.
+  bool WideTagChoiceMode = false;
+  QString ChosenTag;
+  bool TagDialogCancelled = false;
+  bool ShowingTag = false;
+  QStringList WideTagList;
+  QStringList ShortTagList;
 
   UndoRecord undo;
 };

@@ -35,10 +35,6 @@ struct MenuItem {
   void (*command)(TMainForm&, TFrameForm&);
 };
 
-// The commands that offer tags from a file come with the tag dialog; their
-// items are here with their captions, keys and hints and do nothing yet.
-void NotYetBuilt(TMainForm&, TFrameForm&) {}
-
 const MenuItem kMenuItems[] = {
     {MenuId::File, "mnuFileNew", "&New Build File", "Ctrl+N", "Creates a new build file", false,
      false, [](TMainForm&, TFrameForm& f) { f.New(); }},
@@ -87,9 +83,11 @@ const MenuItem kMenuItems[] = {
      "Insert command to include a file", false, false,
      [](TMainForm& w, TFrameForm&) { w.mnuCommandsIncludeClick(); }},
     {MenuId::Commands, "mnuCommandsIncludeTag", "Include tag from file...", "Ctrl+T",
-     "Insert command to include a wide tag from a file", false, false, NotYetBuilt},
+     "Insert command to include a wide tag from a file", false, false,
+     [](TMainForm& w, TFrameForm&) { w.mnuCommandsIncludeTagClick(); }},
     {MenuId::Commands, "mnuCommandsReplaceTag", "Replace tag in file...", "Ctrl+E",
-     "Insert command to replace a tag", false, true, NotYetBuilt},
+     "Insert command to replace a tag", false, true,
+     [](TMainForm& w, TFrameForm&) { w.mnuCommandsReplaceTagClick(); }},
     {MenuId::Commands, "mnuCommandsNest", "Nest in tag", "Ctrl+Ins",
      "Make a one line tag command nested", false, false,
      [](TMainForm& w, TFrameForm&) { w.mnuCommandsNestClick(); }},
@@ -445,9 +443,15 @@ void TMainForm::FormActivate() {
   UpdateCommandStates(StateChange::Activated);
   if (!shared_.TagAdded && !shared_.TagAddAll && !Editor_->document()->isEmpty())
     RecolourFromMemo(Editor_->toPlainText(), false);
-  shared_.CurrentEditor = Editor_;
-  shared_.CurrentFileName = fileName_;
+  if (shared_.TagAdded) {
+    PerformPendingInsertion();
+    shared_.TagAdded = false;
+  } else {
+    shared_.CurrentEditor = Editor_;
+    shared_.CurrentFileName = fileName_;
+  }
   openFolder_ = fileName_ == "Untitled" ? QString() : QFileInfo(fileName_).absolutePath();
+  if (shared_.TagAddAll) InsertAllTags();
   UpdateCursorPos();
 }
 
@@ -644,6 +648,20 @@ QString TMainForm::NextIndentLevel() {
   return shared_.CurrentIndent;
 }
 
+// Inserts prefix and command at start as one edit block, colours the
+// command and puts the caret after it.
+void TMainForm::InsertCommand(int start, const QString& prefix, const QString& command,
+                              const QString& word, int stringLength) {
+  QTextCursor cursor = Editor_->textCursor();
+  cursor.beginEditBlock();
+  cursor.setPosition(start);
+  cursor.insertText(prefix + command, PlainFormat(frame_.settings()));
+  ColourInsertedCommand(*Editor_->document(), cursor.position(), word, stringLength,
+                        CrLfLength(command), frame_.settings());
+  cursor.endEditBlock();
+  Editor_->setTextCursor(cursor);
+}
+
 // "Make new file...", "Include file..." and "Run another build file...": a
 // file is chosen and its command goes below the caret's line with that
 // line's indentation, or onto the caret's line when it holds only blanks.
@@ -675,20 +693,20 @@ void TMainForm::InsertFileCommand(const QString& word, const QString& title, int
       NextIndentLevel();
       command += "\n" + shared_.CurrentIndent + "\n" + shared_.BaseIndent + "end";
     }
-    inserted += command;
-    QTextCursor cursor = Editor_->textCursor();
-    cursor.beginEditBlock();
-    cursor.setPosition(start);
-    cursor.insertText(inserted, PlainFormat(frame_.settings()));
-    ColourInsertedCommand(*Editor_->document(), cursor.position(), word,
-                          static_cast<int>(shared_.InsertedFileName.size()), CrLfLength(command),
-                          frame_.settings());
-    cursor.endEditBlock();
+    InsertCommand(start, inserted, command, word,
+                  static_cast<int>(shared_.InsertedFileName.size()));
     // A new block leaves the caret at the end of its body line.
-    if (word == "new")
+    if (word == "new") {
+      QTextCursor cursor = Editor_->textCursor();
       cursor.setPosition(cursor.position() - static_cast<int>(shared_.BaseIndent.size()) - 4);
-    Editor_->setTextCursor(cursor);
-    if (word == "include") shared_.commandMode = CommandMode::IncludeFile;
+      Editor_->setTextCursor(cursor);
+    }
+    if (word == "include") {
+      shared_.WideTagChoiceMode = false;
+      frame_.tagForm()->ShowFor(shared_.TagScanFile, false);
+      shared_.CurrentEditor = Editor_;
+      shared_.commandMode = CommandMode::IncludeFile;
+    }
   }
   shared_.CommandInProgress = false;
 }
@@ -698,11 +716,129 @@ void TMainForm::mnuCommandsNewFileClick() {
 }
 
 void TMainForm::mnuCommandsIncludeClick() {
+  shared_.TagDialogCancelled = false;
   InsertFileCommand("include", "Select File For Include Tag In File Command...", 2);
 }
 
 void TMainForm::mnuCommandsRunClick() {
   InsertFileCommand("run", "Select File For Run Command...", 1);
+}
+
+// "Include tag from file...": a file is chosen and the dialog offers its
+// wide tags; the include goes in when one is chosen with OK.
+void TMainForm::mnuCommandsIncludeTagClick() {
+  if (buildRunning_) return;
+  shared_.CommandInProgress = true;
+  shared_.CurrentEditor = Editor_;
+  shared_.CurrentFileName = fileName_;
+  shared_.TagDialogCancelled = false;
+  FileDialogRequest request;
+  request.title = "Select File For Include File Command...";
+  request.filter = kOpenFilter;
+  request.filterIndex = 2;
+  request.folder = openFolder_;
+  const QString chosen = frame_.seams().ChooseFileToOpen(this, request);
+  shared_.commandMode = CommandMode::IncludeTag;
+  if (!chosen.isEmpty()) {
+    shared_.TagScanFile = chosen;
+    shared_.InsertedFileName = InsertedName(fileName_, chosen, frame_.prefs().controls.mnuEditUse);
+    shared_.WideTagChoiceMode = true;
+    frame_.tagForm()->ShowFor(chosen, true);
+    shared_.CurrentEditor = Editor_;
+  }
+  shared_.CommandInProgress = false;
+}
+
+// "Replace tag in file...": the dialog offers the tags of the file of the
+// nearest include above the caret that is not inside a closed block.
+void TMainForm::mnuCommandsReplaceTagClick() {
+  if (buildRunning_) return;
+  shared_.CurrentEditor = Editor_;
+  shared_.CurrentFileName = fileName_;
+  if (Editor_->document()->isEmpty()) return;
+  QTextCursor cursor = Editor_->textCursor();
+  cursor.clearSelection();
+  cursor.movePosition(QTextCursor::EndOfBlock);
+  Editor_->setTextCursor(cursor);
+  QStringList lines;
+  for (QTextBlock b = Editor_->document()->begin(); b.isValid(); b = b.next()) {
+    lines << b.text();
+    if (b == cursor.block()) break;
+  }
+  const QString included = FindEnclosingIncludeIn(lines);
+  if (included.isEmpty()) return;
+  const QString folder =
+      fileName_ == "Untitled" ? QString() : QFileInfo(fileName_).absolutePath() + '/';
+  shared_.TagScanFile = QFileInfo(included).isAbsolute() ? included : folder + included;
+  shared_.TagDialogCancelled = false;
+  shared_.WideTagChoiceMode = false;
+  frame_.tagForm()->ShowFor(shared_.TagScanFile, false);
+  shared_.CurrentEditor = Editor_;
+  shared_.commandMode = CommandMode::ReplaceTag;
+}
+
+// The answer of the tag dialog (Add or OK) for the command that showed it.
+void TMainForm::PerformPendingInsertion() {
+  if (shared_.TagDialogCancelled) return;
+  const QString tag = "tag \"" + shared_.ChosenTag + "\" \"\"";
+  const QString text = Editor_->toPlainText();
+  const int caret = Editor_->textCursor().position();
+  shared_.CommandInProgress = true;
+  switch (shared_.commandMode) {
+    case CommandMode::IncludeTag:
+    case CommandMode::ReplaceTag: {
+      const bool include = shared_.commandMode == CommandMode::IncludeTag;
+      if (include && shared_.ChosenTag.isEmpty()) break;
+      shared_.CurrentIndent = LineIndentBefore(text, caret);
+      const int start = MoveToLineEnd(text, caret);
+      RecordUndo(UndoKind::Insert, start);
+      const QString prefix =
+          CaretLineIsBlank(text, start) ? QString() : "\n" + shared_.CurrentIndent;
+      if (include) {
+        InsertCommand(
+            start, prefix,
+            "include \"" + shared_.InsertedFileName + "\" \"" + shared_.ChosenTag + '"', "include",
+            static_cast<int>(shared_.InsertedFileName.size() + shared_.ChosenTag.size() + 3));
+        shared_.commandMode = CommandMode::None;
+      } else {
+        InsertCommand(start, prefix, tag, "tag", static_cast<int>(shared_.ChosenTag.size()));
+        shared_.ChosenTag.clear();
+      }
+      break;
+    }
+    case CommandMode::IncludeFile:
+      // Each Add starts a new line below the include or the last tag line.
+      RecordUndo(UndoKind::Insert, caret);
+      InsertCommand(caret, "\n" + shared_.CurrentIndent, tag, "tag",
+                    static_cast<int>(shared_.ChosenTag.size()));
+      shared_.ChosenTag.clear();
+      break;
+    case CommandMode::None:
+    case CommandMode::Nest:
+      break;
+  }
+  shared_.CommandInProgress = false;
+}
+
+// Add All: one tag line per listed name, wide tags first, the first on the
+// caret's line when that is blank; one edit block, one undo step.
+void TMainForm::InsertAllTags() {
+  QTextCursor cursor = Editor_->textCursor();
+  cursor.clearSelection();
+  RecordUndo(UndoKind::Insert, cursor.position());
+  cursor.beginEditBlock();
+  for (const QString& name : shared_.WideTagList + shared_.ShortTagList) {
+    shared_.ChosenTag = name;
+    const bool blank = CaretLineIsBlank(Editor_->toPlainText(), cursor.position());
+    const QString command = "tag \"" + name + "\" \"\"";
+    cursor.insertText((blank ? QString() : "\n" + shared_.CurrentIndent) + command,
+                      PlainFormat(frame_.settings()));
+    ColourInsertedCommand(*Editor_->document(), cursor.position(), "tag",
+                          static_cast<int>(name.size()), CrLfLength(command), frame_.settings());
+  }
+  cursor.endEditBlock();
+  Editor_->setTextCursor(cursor);
+  shared_.TagAddAll = false;
 }
 
 // A one-line tag command becomes a nested one: its value goes (kept only

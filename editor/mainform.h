@@ -65,6 +65,8 @@ class TMainForm : public QWidget {
   void mnuCommandsNewFileClick();
   void mnuCommandsIncludeClick();
   void mnuCommandsRunClick();
+  void mnuCommandsIncludeTagClick();
+  void mnuCommandsReplaceTagClick();
   void mnuCommandsNestClick();
   void mnuCommandsDeNestClick();
 
@@ -84,6 +86,10 @@ class TMainForm : public QWidget {
   void CreateMenus();
   void InsertFileCommand(const QString& word, const QString& title, int filterIndex);
   QString NextIndentLevel();
+  void InsertCommand(int start, const QString& prefix, const QString& command, const QString& word,
+                     int stringLength);
+  void PerformPendingInsertion();
+  void InsertAllTags();
   void EditorChange(int position, int removed, int added);
   void EditorSelectionChange();
   void EditorKeyDown(QKeyEvent* event);

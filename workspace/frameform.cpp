@@ -133,6 +133,17 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
   LoadPreferences();
   AboutBox_ = new TAboutBox(this);
   WaitForm_ = new TWaitForm(this);
+  // The tag dialog's answers are acted on by the window whose command showed
+  // it, through that window's activation.
+  TagForm_ = new TTagForm(
+      this, documentState_, prefs_.settings,
+      [this](const QString& text) { ShowMessage(BoxKind::Error, text); },
+      [this] {
+        TMainForm* target = ActiveDocument();
+        for (TMainForm* document : Documents())
+          if (document->editor() == documentState_.CurrentEditor) target = document;
+        if (target) target->FormActivate();
+      });
   connect(WaitForm_, &TWaitForm::StopRequested, host_.get(), &DesktopHost::RequestStop);
   ConnectHost();
 }

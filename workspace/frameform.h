@@ -23,6 +23,7 @@
 #include "documentstate.h"
 #include "seams.h"
 #include "settings.h"
+#include "tagform.h"
 #include "waitform.h"
 
 namespace ws::desktop {
@@ -70,6 +71,7 @@ class TFrameForm : public QMainWindow {
   QPageLayout& pageLayout() { return pageLayout_; }
   QMdiArea* mdiArea() const { return mdiArea_; }
   TAboutBox* aboutBox() const { return AboutBox_; }
+  TTagForm* tagForm() const { return TagForm_; }
   TWaitForm* waitForm() const { return WaitForm_; }
 
   // The frame's own menu items and tool buttons by name (mnuNew, Tile1, tbSave, ...).
@@ -157,6 +159,7 @@ class TFrameForm : public QMainWindow {
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
   TAboutBox* AboutBox_ = nullptr;
+  TTagForm* TagForm_ = nullptr;
   TWaitForm* WaitForm_ = nullptr;
 
   QPointer<TMainForm> activeDocument_;

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "colouring.h"
+#include "tagform.h"
 #include "scriptedseams.h"
 
 using namespace ws::desktop;
@@ -148,7 +149,12 @@ class CommandsTest : public QObject {
     QCOMPARE(shared.undo.kind, UndoKind::None);
 
     // "Include file..." with a file in a sibling folder, from a line with a
-    // tab before the command; the include waits for tags.
+    // tab before the command; the tag dialog lists the file's tags and each
+    // Add puts a tag line below, at the include line's indentation.
+    QDir().mkpath(dir->path() + "/other");
+    WriteFile(dir->path() + "/other/x.htm",
+              "<!--tag \"w1\"-->a<!--/tag \"w1\"-->\r\n%%s1%% %%s2%%\r\n"
+              "<!--tag \"w2\"-->b<!--/tag \"w2\"-->");
     doc = Load(frame, "new \"a.htm\"\r\n\tset y \"2\"\r\nend\r\n");
     QVERIFY(doc);
     SetCaret(*doc, 14);
@@ -161,6 +167,42 @@ class CommandsTest : public QObject {
     QCOMPARE(shared.commandMode, CommandMode::IncludeFile);
     QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 2, 2),
              QString("RRRRRRRSSSSSSSSSSSSSSSS"));
+    TTagForm* tags = frame.tagForm();
+    QVERIFY(tags->isVisible());
+    QVERIFY(tags->parentWidget() == &frame);  // above the frame only
+    QCOMPARE(tags->windowTitle(), QString("Please choose which tags you would like to edit...."));
+    QCOMPARE(tags->BitBtnOK->text(), QString("Add"));
+    QCOMPARE(tags->BitBtnCancel->text(), QString("Done"));
+    QVERIFY(!tags->BitBtnOK->isEnabled() && !tags->btnShowTag->isEnabled());
+    QVERIFY(tags->BitBtnAddAll->isEnabled());
+    QCOMPARE(tags->WideTags->count(), 2);
+    QCOMPARE(tags->WideTags->item(1)->text(), QString("w2"));
+    QCOMPARE(tags->ShortTags->count(), 2);
+    const auto pick = [](QListWidget* list, int row) {
+      QListWidgetItem* item = list->item(row);
+      list->setCurrentItem(item);
+      emit list->itemClicked(item);
+    };
+    pick(tags->WideTags, 1);
+    QVERIFY(tags->BitBtnOK->isEnabled() && tags->btnShowTag->isEnabled());
+    tags->BitBtnOK->click();
+    pick(tags->ShortTags, 0);
+    QVERIFY(tags->WideTags->selectedItems().isEmpty());
+    QVERIFY(tags->BitBtnOK->isEnabled() && !tags->btnShowTag->isEnabled());
+    tags->BitBtnOK->click();
+    pick(tags->WideTags, 0);
+    tags->BitBtnOK->click();
+    QVERIFY(tags->isVisible());
+    QCOMPARE(doc->editor()->toPlainText(),
+             QString("new \"a.htm\"\n\tset y \"2\"\n\tinclude \"../other/x.htm\"\n"
+                     "\ttag \"w2\" \"\"\n\ttag \"s1\" \"\"\n\ttag \"w1\" \"\"\nend"));
+    QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 3, 5),
+             QString("RRRSSSSSS|RRRSSSSSS|RRRSSSSSS"));
+    QCOMPARE(shared.undo.kind, UndoKind::Insert);
+    // Done: a further Add would insert nothing.
+    tags->BitBtnCancel->click();
+    QVERIFY(!tags->isVisible());
+    QVERIFY(shared.TagDialogCancelled);
 
     // The preference off: the full path, even beside the build file.
     frame.prefs().controls.mnuEditUse = false;
