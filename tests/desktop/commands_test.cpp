@@ -6,8 +6,8 @@
 #include <QtTest>
 
 #include "colouring.h"
-#include "tagform.h"
 #include "scriptedseams.h"
+#include "tagform.h"
 
 using namespace ws::desktop;
 using namespace ws::desktop::testing;
@@ -281,6 +281,117 @@ class CommandsTest : public QObject {
     QCOMPARE(doc->editor()->toPlainText(), QString("  tag \"t\" \"\""));
     QCOMPARE(Caret(*doc), 11);
     QCOMPARE(shared.undo.text.toPlainText(), QString("\n    a\n    b"));
+  }
+
+  void tagDialogCommands() {
+    TFrameForm frame(seams, {program, {}});
+    ShowFrame(frame);
+    const ws::Settings& s = frame.settings();
+    DocumentState& shared = frame.documentState();
+    TTagForm* tags = frame.tagForm();
+    const auto pick = [](QListWidget* list, int row) {
+      QListWidgetItem* item = list->item(row);
+      list->setCurrentItem(item);
+      emit list->itemClicked(item);
+    };
+    WriteFile(site + "parts/p.htm",
+              "<!--tag \"page\"-->head\r\n<!--tag \"menu\"-->m<!--/tag \"menu\"-->\r\n\r\n"
+              "%%t%%<!--/tag \"page\"-->\r\n%%s%%");
+
+    // "Include tag from file...": choice mode, wide tags only; OK inserts.
+    TMainForm* doc = Load(frame, "new \"a.htm\"\r\n  set x \"1\"\r\nend\r\n");
+    QVERIFY(doc);
+    SetCaret(*doc, 14);
+    seams.ExpectOpenFile("Select File For Include File Command...", site + "parts/p.htm");
+    doc->action("mnuCommandsIncludeTag")->trigger();
+    QVERIFY(tags->isVisible());
+    QVERIFY(tags->ShortTags->isHidden() && tags->ShortLabel->isHidden());
+    QVERIFY(tags->BitBtnAddAll->isHidden());
+    QCOMPARE(tags->BitBtnOK->text(), QString("OK"));
+    QCOMPARE(tags->BitBtnCancel->text(), QString("Cancel"));
+    QCOMPARE(tags->WideTags->count(), 2);
+    QVERIFY(doc->editor()->toPlainText() == "new \"a.htm\"\n  set x \"1\"\nend");
+    pick(tags->WideTags, 1);
+    tags->BitBtnOK->click();
+    QVERIFY(!tags->isVisible());
+    QCOMPARE(doc->editor()->toPlainText(),
+             QString("new \"a.htm\"\n  set x \"1\"\n  include \"parts/p.htm\" \"menu\"\nend"));
+    QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 2, 2),
+             "RRRRRRR" + QString(13 + 6, 'S'));
+    QCOMPARE(shared.commandMode, CommandMode::None);
+
+    // Cancelled: nothing goes in.
+    const QString before = doc->editor()->toPlainText();
+    seams.ExpectOpenFile("Select File For Include File Command...", site + "parts/p.htm");
+    doc->mnuCommandsIncludeTagClick();
+    pick(tags->WideTags, 0);
+    tags->BitBtnCancel->click();
+    QVERIFY(!tags->isVisible());
+    frame.ActiveDocument()->FormActivate();
+    QCOMPARE(doc->editor()->toPlainText(), before);
+
+    // "Replace tag in file..." below an include inside a closed new block
+    // does nothing; below an include in an open block it offers that file.
+    doc = Load(frame,
+               "new \"a.htm\"\r\n  include \"parts/p.htm\"\r\nend\r\n"
+               "new \"b.htm\"\r\n  include \"parts/p.htm\"\r\n\r\n\r\nend\r\n");
+    QVERIFY(doc);
+    SetCaret(*doc, doc->editor()->document()->findBlockByNumber(3).position());
+    tags->hide();
+    doc->mnuCommandsReplaceTagClick();
+    QVERIFY(!tags->isVisible());
+    SetCaret(*doc, doc->editor()->document()->findBlockByNumber(5).position());
+    doc->action("mnuCommandsReplaceTag")->trigger();
+    QVERIFY(tags->isVisible());
+    QCOMPARE(shared.TagScanFile, site + "parts/p.htm");
+    QCOMPARE(tags->ShortTags->count(), 2);
+    pick(tags->ShortTags, 1);
+    tags->BitBtnOK->click();
+    QCOMPARE(doc->editor()->document()->findBlockByNumber(5).text(), QString("tag \"s\" \"\""));
+
+    // "&Show tag" on a wide tag whose body holds nested tags.
+    pick(tags->WideTags, 0);
+    tags->btnShowTag->click();
+    TViewForm* view = tags->viewForm();
+    QVERIFY(view->isVisible());
+    QVERIFY(shared.ShowingTag);
+    QCOMPARE(view->windowTitle(), QString("page"));
+    QCOMPARE(view->TagName->toPlainText(),
+             QString("head <!--tag \"menu\"-->m<!--/tag \"menu\"--> %%t%%"));
+    QCOMPARE(view->SubTags->count(), 2);
+    QCOMPARE(view->SubTags->item(0)->text(), QString("t"));
+    QCOMPARE(view->SubTags->item(1)->text(), QString("menu"));
+    emit view->SubTags->itemClicked(view->SubTags->item(1));
+    QCOMPARE(view->TagName->textCursor().selectedText(), QString("menu"));
+    view->BitBtnOK->click();
+    QVERIFY(!view->isVisible() && !shared.ShowingTag);
+    QCOMPARE(view->SubTags->count(), 0);
+
+    // A click on the background clears the selections.
+    pick(tags->WideTags, 0);
+    QTest::mouseClick(tags, Qt::LeftButton, {}, QPoint(2, 2));
+    QVERIFY(tags->WideTags->selectedItems().isEmpty());
+    QVERIFY(!tags->BitBtnOK->isEnabled() && !tags->btnShowTag->isEnabled());
+
+    // Add All on a blank caret line: wide before short, the first name on
+    // that line, one undo step.
+    SetCaret(*doc, doc->editor()->document()->findBlockByNumber(6).position());
+    tags->BitBtnAddAll->click();
+    QVERIFY(!tags->isVisible());
+    QCOMPARE(doc->editor()->toPlainText().section('\n', 6),
+             QString("tag \"page\" \"\"\ntag \"menu\" \"\"\ntag \"t\" \"\"\ntag \"s\" \"\"\nend"));
+    QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 6, 9),
+             QString("RRRSSSSSSSS|RRRSSSSSSSS|RRRSSSSS|RRRSSSSS"));
+    QVERIFY(!shared.TagAddAll);
+    doc->mnuEditUndoClick();
+    QCOMPARE(doc->editor()->document()->findBlockByNumber(6).text(), QString());
+
+    // A file that cannot be read: the message, empty lists, no Add All.
+    seams.ExpectMessage(BoxKind::Error, "", "Cannot open file " + site + "missing.htm");
+    tags->ShowFor(site + "missing.htm", false);
+    QCOMPARE(tags->WideTags->count() + tags->ShortTags->count(), 0);
+    QVERIFY(!tags->BitBtnAddAll->isEnabled());
+    tags->BitBtnCancel->click();
   }
 };
 
