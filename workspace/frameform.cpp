@@ -144,6 +144,7 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
           if (document->editor() == documentState_.CurrentEditor) target = document;
         if (target) target->FormActivate();
       });
+  TagForm_->mayComeForward = [this] { return MessagesOpen == 0; };
   connect(WaitForm_, &TWaitForm::StopRequested, host_.get(), &DesktopHost::RequestStop);
   ConnectHost();
 }
@@ -348,7 +349,9 @@ bool TFrameForm::OwnsKey(const QKeySequence& key) const {
 
 void TFrameForm::ShowMessage(BoxKind kind, const QString& text) {
   const QString caption = kind == BoxKind::Plain ? ApplicationTitle() : CaptionOf(kind);
+  ++MessagesOpen;
   seams_.ShowMessage(this, kind, caption, text);
+  --MessagesOpen;
 }
 
 bool TFrameForm::event(QEvent* event) {

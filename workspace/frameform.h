@@ -57,6 +57,7 @@ class TFrameForm : public QMainWindow {
   bool OpenUsed = false;
   bool SkipNextActivation = false;
   bool StatusBarToggled = false;
+  int MessagesOpen = 0;        // message boxes shown at this moment
   bool ProgressShown = false;  // the progress window was shown (read by activation)
 
   // The folder of the grammar tables, the settings and the help, with a "/".

@@ -1,7 +1,9 @@
 #include "tagform.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "tagscan.h"
@@ -149,6 +151,21 @@ void TTagForm::mousePressEvent(QMouseEvent* event) {
   BitBtnOK->setEnabled(false);
   btnShowTag->setEnabled(false);
   QDialog::mousePressEvent(event);
+}
+
+void TTagForm::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange || isActiveWindow()) return;
+  QTimer::singleShot(0, this, [this] {
+    // Only over the program's own windows: when another program has the
+    // focus, no window of ours is active and the dialog stays where it is.
+    const QWidget* active = QApplication::activeWindow();
+    if (!isVisible() || shared_.ShowingTag || !active || active == this ||
+        QApplication::activeModalWidget() || (mayComeForward && !mayComeForward()))
+      return;
+    raise();
+    activateWindow();
+  });
 }
 
 void TTagForm::AddClick() {

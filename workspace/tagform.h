@@ -46,6 +46,10 @@ class TTagForm : public QDialog {
   const QString& scannedText() const { return TempText_; }
   TViewForm* viewForm() const { return ViewForm_; }
 
+  // Whether the dialog may come back in front now (no message box or other
+  // modal dialog of the program open); always when unset.
+  std::function<bool()> mayComeForward;
+
   QLabel* ShortLabel = nullptr;
   QListWidget* WideTags = nullptr;
   QListWidget* ShortTags = nullptr;
@@ -57,6 +61,9 @@ class TTagForm : public QDialog {
  protected:
   // A click on the dialog's background clears both selections.
   void mousePressEvent(QMouseEvent* event) override;
+  // Losing the focus to another window of the program brings the dialog
+  // back in front, queued, unless the viewer is open over it.
+  void changeEvent(QEvent* event) override;
 
  private:
   void WideClicked(QListWidgetItem* item);

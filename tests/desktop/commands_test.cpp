@@ -199,6 +199,23 @@ class CommandsTest : public QObject {
     QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 3, 5),
              QString("RRRSSSSSS|RRRSSSSSS|RRRSSSSSS"));
     QCOMPARE(shared.undo.kind, UndoKind::Insert);
+    // Clicking the frame brings the dialog back in front; not while a
+    // message box is open.
+    QApplication::setActiveWindow(tags);
+    QTRY_COMPARE(QApplication::activeWindow(), tags);
+    QApplication::setActiveWindow(&frame);
+    QTRY_COMPARE(QApplication::activeWindow(), tags);
+    bool stayedBehind = false;
+    seams.onMessage = [&](const QString&, const QString&) {
+      QApplication::setActiveWindow(&frame);
+      QTest::qWait(50);
+      stayedBehind = QApplication::activeWindow() == &frame;
+    };
+    seams.ExpectMessage(BoxKind::Information, "", "note");
+    frame.ShowMessage(BoxKind::Information, "note");
+    seams.onMessage = nullptr;
+    QVERIFY(stayedBehind);
+
     // Done: a further Add would insert nothing.
     tags->BitBtnCancel->click();
     QVERIFY(!tags->isVisible());
@@ -237,6 +254,9 @@ class CommandsTest : public QObject {
     doc->mnuCommandsNestClick();
     QCOMPARE(Caret(*doc), 10);
     QCOMPARE(doc->editor()->toPlainText(), QString("  tag \"t\" \n    \n  end"));
+    // Undo takes the nesting back as one step, the value included.
+    doc->mnuEditUndoClick();
+    QCOMPARE(doc->editor()->toPlainText(), QString("  tag \"t\" \"\""));
 
     // A set of a variable whose name holds "tag" nests too.
     doc = Load(frame, "set tagcount 5\r\n");
