@@ -145,6 +145,7 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
         if (target) target->FormActivate();
       });
   TagForm_->mayComeForward = [this] { return MessagesOpen == 0; };
+  TagForm_->viewForm()->mayComeForward = TagForm_->mayComeForward;
   connect(WaitForm_, &TWaitForm::StopRequested, host_.get(), &DesktopHost::RequestStop);
   ConnectHost();
 }

@@ -43,7 +43,31 @@ TViewForm::TViewForm(QWidget* parent, DocumentState& shared, const Settings& set
     SubTags->clear();
     shared_.ShowingTag = false;
     hide();
+    // The focus goes back to the results dialog.
+    if (QWidget* results = parentWidget(); results && results->isVisible()) {
+      results->raise();
+      results->activateWindow();
+    }
   });
+}
+
+void ComeForwardLater(QWidget* window, const std::function<bool()>& may) {
+  QTimer::singleShot(0, window, [window, may] {
+    // Only over the program's own windows: when another program has the
+    // focus, no window of ours is active and the dialog stays where it is.
+    const QWidget* active = QApplication::activeWindow();
+    if (!window->isVisible() || !active || active == window || QApplication::activeModalWidget() ||
+        (may && !may()))
+      return;
+    window->raise();
+    window->activateWindow();
+  });
+}
+
+void TViewForm::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())
+    ComeForwardLater(this, mayComeForward);
 }
 
 void TViewForm::ShowTag(const QString& name, const QString& body) {
@@ -156,16 +180,7 @@ void TTagForm::mousePressEvent(QMouseEvent* event) {
 void TTagForm::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() != QEvent::ActivationChange || isActiveWindow()) return;
-  QTimer::singleShot(0, this, [this] {
-    // Only over the program's own windows: when another program has the
-    // focus, no window of ours is active and the dialog stays where it is.
-    const QWidget* active = QApplication::activeWindow();
-    if (!isVisible() || shared_.ShowingTag || !active || active == this ||
-        QApplication::activeModalWidget() || (mayComeForward && !mayComeForward()))
-      return;
-    raise();
-    activateWindow();
-  });
+  if (isVisible() && !shared_.ShowingTag) ComeForwardLater(this, mayComeForward);
 }
 
 void TTagForm::AddClick() {

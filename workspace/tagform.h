@@ -22,15 +22,26 @@ class TViewForm : public QDialog {
   TViewForm(QWidget* parent, DocumentState& shared, const Settings& settings);
   // Shows the body of a wide tag and the tags nested in it.
   void ShowTag(const QString& name, const QString& body);
+  // As the results dialog's: whether a window may come back in front now.
+  std::function<bool()> mayComeForward;
 
   QPlainTextEdit* TagName = nullptr;
   QListWidget* SubTags = nullptr;
   QPushButton* BitBtnOK = nullptr;
 
+ protected:
+  // Until OK the viewer comes back in front when another window of the
+  // program takes the focus; OK hands the focus back to the results dialog.
+  void changeEvent(QEvent* event) override;
+
  private:
   DocumentState& shared_;
   const Settings& settings_;
 };
+
+// Brings `window` back in front, queued, when a window of the program is
+// active, no modal dialog is open and `may` (when set) allows it.
+void ComeForwardLater(QWidget* window, const std::function<bool()>& may);
 
 class TTagForm : public QDialog {
   Q_OBJECT

@@ -383,8 +383,14 @@ class CommandsTest : public QObject {
     QCOMPARE(view->SubTags->item(1)->text(), QString("menu"));
     emit view->SubTags->itemClicked(view->SubTags->item(1));
     QCOMPARE(view->TagName->textCursor().selectedText(), QString("menu"));
+    // The viewer stays in front until OK, then hands over to the results.
+    QApplication::setActiveWindow(view);
+    QTRY_COMPARE(QApplication::activeWindow(), view);
+    QApplication::setActiveWindow(&frame);
+    QTRY_COMPARE(QApplication::activeWindow(), view);
     view->BitBtnOK->click();
     QVERIFY(!view->isVisible() && !shared.ShowingTag);
+    QTRY_COMPARE(QApplication::activeWindow(), tags);
     QCOMPARE(view->SubTags->count(), 0);
 
     // A click on the background clears the selections.
