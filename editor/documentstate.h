@@ -6,6 +6,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTextDocumentFragment>
 
 namespace ws::desktop {
@@ -13,13 +14,17 @@ namespace ws::desktop {
 class Editor;
 class TMainForm;
 
-enum class UndoKind { None, Native, Insert, Paste, Clear, Cut, Delete, Backspace };
+enum class UndoKind { None, Native, Insert, Paste, Clear, Cut, Delete, Backspace, Nest, DeNest };
+
+// Which command last asked for tags; every further Add of the tag dialog
+// inserts for it.
+enum class CommandMode { None, IncludeFile, IncludeTag, ReplaceTag, Nest };
 
 struct UndoRecord {
   UndoKind kind = UndoKind::None;
   QPointer<TMainForm> window;  // where it was made
   int start = 0;               // Qt position
-  QTextDocumentFragment text;  // what was removed (Clear, Cut)
+  QTextDocumentFragment text;  // what was removed (Clear, Cut, DeNest) or the value (Nest)
 };
 
 struct DocumentState {
@@ -36,6 +41,24 @@ struct DocumentState {
   // The tag dialogs' hand-over flags.
   bool TagAdded = false;
   bool TagAddAll = false;
+
+  // The command insertions: the indentation of the line a command goes
+  // after, a block's first and last line, the file name as written, the
+  // full name of the file whose tags are offered, and the pending command.
+  QString CurrentIndent;
+  QString BaseIndent;
+  QString InsertedFileName;
+  QString TagScanFile;
+  CommandMode commandMode = CommandMode::None;
+
+  // What the tag dialogs hand back: the mode they were shown in, the chosen
+  // name, Done/Cancel, the viewer being open, and the lists of Add All.
+  bool WideTagChoiceMode = false;
+  QString ChosenTag;
+  bool TagDialogCancelled = false;
+  bool ShowingTag = false;
+  QStringList WideTagList;
+  QStringList ShortTagList;
 
   UndoRecord undo;
 };

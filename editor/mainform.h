@@ -62,6 +62,13 @@ class TMainForm : public QWidget {
   void mnuBuildReformatClick();
   void mnuBuildCheckClick();
   void mnuBuildRunClick();
+  void mnuCommandsNewFileClick();
+  void mnuCommandsIncludeClick();
+  void mnuCommandsRunClick();
+  void mnuCommandsIncludeTagClick();
+  void mnuCommandsReplaceTagClick();
+  void mnuCommandsNestClick();
+  void mnuCommandsDeNestClick();
 
   // The run of this document put the caret on a line (0-based).
   void PlaceCaretOnLine(int line);
@@ -77,6 +84,12 @@ class TMainForm : public QWidget {
 
  private:
   void CreateMenus();
+  void InsertFileCommand(const QString& word, const QString& title, int filterIndex);
+  QString NextIndentLevel();
+  void InsertCommand(int start, const QString& prefix, const QString& command, const QString& word,
+                     int stringLength);
+  void PerformPendingInsertion();
+  void InsertAllTags();
   void EditorChange(int position, int removed, int added);
   void EditorSelectionChange();
   void EditorKeyDown(QKeyEvent* event);

@@ -133,6 +133,19 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
   LoadPreferences();
   AboutBox_ = new TAboutBox(this);
   WaitForm_ = new TWaitForm(this);
+  // The tag dialog's answers are acted on by the window whose command showed
+  // it, through that window's activation.
+  TagForm_ = new TTagForm(
+      this, documentState_, prefs_.settings,
+      [this](const QString& text) { ShowMessage(BoxKind::Error, text); },
+      [this] {
+        TMainForm* target = ActiveDocument();
+        for (TMainForm* document : Documents())
+          if (document->editor() == documentState_.CurrentEditor) target = document;
+        if (target) target->FormActivate();
+      });
+  TagForm_->mayComeForward = [this] { return MessagesOpen == 0; };
+  TagForm_->viewForm()->mayComeForward = TagForm_->mayComeForward;
   connect(WaitForm_, &TWaitForm::StopRequested, host_.get(), &DesktopHost::RequestStop);
   ConnectHost();
 }
@@ -337,7 +350,9 @@ bool TFrameForm::OwnsKey(const QKeySequence& key) const {
 
 void TFrameForm::ShowMessage(BoxKind kind, const QString& text) {
   const QString caption = kind == BoxKind::Plain ? ApplicationTitle() : CaptionOf(kind);
+  ++MessagesOpen;
   seams_.ShowMessage(this, kind, caption, text);
+  --MessagesOpen;
 }
 
 bool TFrameForm::event(QEvent* event) {

@@ -23,6 +23,7 @@
 #include "documentstate.h"
 #include "seams.h"
 #include "settings.h"
+#include "tagform.h"
 #include "waitform.h"
 
 namespace ws::desktop {
@@ -56,6 +57,7 @@ class TFrameForm : public QMainWindow {
   bool OpenUsed = false;
   bool SkipNextActivation = false;
   bool StatusBarToggled = false;
+  int MessagesOpen = 0;        // message boxes shown at this moment
   bool ProgressShown = false;  // the progress window was shown (read by activation)
 
   // The folder of the grammar tables, the settings and the help, with a "/".
@@ -70,6 +72,7 @@ class TFrameForm : public QMainWindow {
   QPageLayout& pageLayout() { return pageLayout_; }
   QMdiArea* mdiArea() const { return mdiArea_; }
   TAboutBox* aboutBox() const { return AboutBox_; }
+  TTagForm* tagForm() const { return TagForm_; }
   TWaitForm* waitForm() const { return WaitForm_; }
 
   // The frame's own menu items and tool buttons by name (mnuNew, Tile1, tbSave, ...).
@@ -157,6 +160,7 @@ class TFrameForm : public QMainWindow {
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
   TAboutBox* AboutBox_ = nullptr;
+  TTagForm* TagForm_ = nullptr;
   TWaitForm* WaitForm_ = nullptr;
 
   QPointer<TMainForm> activeDocument_;

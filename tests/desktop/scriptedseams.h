@@ -93,6 +93,7 @@ class ScriptedSeams : public Seams {
   std::function<void(const QString& caption, const QString& text)> onMessage;
   QString lastCaption;
   QString lastPrintTitle, lastPrintText, lastHelpFile, lastOpenFolder;
+  FileDialogRequest lastOpenRequest;
   int messagesShown = 0;
 
   void ShowMessage(QWidget*, BoxKind kind, const QString& caption, const QString& text) override {
@@ -112,6 +113,7 @@ class ScriptedSeams : public Seams {
   }
   QString ChooseFileToOpen(QWidget*, const FileDialogRequest& request) override {
     lastOpenFolder = request.folder;
+    lastOpenRequest = request;
     return FileAnswer(Expected::Kind::OpenFile, request);
   }
   QString ChooseFileToSave(QWidget*, const FileDialogRequest& request) override {

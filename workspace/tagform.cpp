@@ -1,0 +1,224 @@
+#include "tagform.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "tagscan.h"
+
+namespace ws::desktop {
+
+TViewForm::TViewForm(QWidget* parent, DocumentState& shared, const Settings& settings)
+    : QDialog(parent), shared_(shared), settings_(settings) {
+  setObjectName("ViewForm");
+  TagName = new QPlainTextEdit(this);
+  TagName->setObjectName("TagName");
+  TagName->setReadOnly(true);
+  TagName->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  TagName->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  TagName->setFont(QFont("Fixedsys"));
+  SubTags = new QListWidget(this);
+  SubTags->setObjectName("SubTags");
+  BitBtnOK = new QPushButton("OK", this);
+  BitBtnOK->setObjectName("BitBtnOK");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(TagName);
+  layout->addWidget(new QLabel("Tags found in this tag", this));
+  layout->addWidget(SubTags);
+  layout->addWidget(BitBtnOK);
+  // A click on a nested tag selects its first occurrence in the body.
+  connect(SubTags, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    const QString text = TagName->toPlainText();
+    const qsizetype at = text.indexOf(item->text());
+    if (at < 0) return;
+    QTextCursor cursor = TagName->textCursor();
+    cursor.setPosition(int(at));
+    cursor.setPosition(int(at + item->text().size()), QTextCursor::KeepAnchor);
+    TagName->setTextCursor(cursor);
+  });
+  connect(BitBtnOK, &QPushButton::clicked, this, [this] {
+    TagName->clear();
+    SubTags->clear();
+    shared_.ShowingTag = false;
+    hide();
+    // The focus goes back to the results dialog.
+    if (QWidget* results = parentWidget(); results && results->isVisible()) {
+      results->raise();
+      results->activateWindow();
+    }
+  });
+}
+
+void ComeForwardLater(QWidget* window, const std::function<bool()>& may) {
+  QTimer::singleShot(0, window, [window, may] {
+    // Only over the program's own windows: when another program has the
+    // focus, no window of ours is active and the dialog stays where it is.
+    const QWidget* active = QApplication::activeWindow();
+    if (!window->isVisible() || !active || active == window || QApplication::activeModalWidget() ||
+        (may && !may()))
+      return;
+    window->raise();
+    window->activateWindow();
+  });
+}
+
+void TViewForm::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible())
+    ComeForwardLater(this, mayComeForward);
+}
+
+void TViewForm::ShowTag(const QString& name, const QString& body) {
+  setWindowTitle(name);
+  TagName->appendPlainText(body);
+  const QString text = FlattenLineBreaks(TagName->toPlainText());
+  QStringList names;
+  ScanTagsInText(text, TagKind::Short, settings_, names);
+  ScanTagsInText(text, TagKind::Wide, settings_, names);
+  SubTags->addItems(names);
+  show();
+}
+
+TTagForm::TTagForm(QWidget* parent, DocumentState& shared, const Settings& settings,
+                   std::function<void(const QString&)> showError, std::function<void()> activate)
+    : QDialog(parent),
+      shared_(shared),
+      settings_(settings),
+      showError_(std::move(showError)),
+      activate_(std::move(activate)) {
+  setObjectName("TagForm");
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  WideTags = new QListWidget(this);
+  WideTags->setObjectName("WideTags");
+  ShortTags = new QListWidget(this);
+  ShortTags->setObjectName("ShortTags");
+  ShortLabel = new QLabel("Short tag(s) found in current file:", this);
+  btnShowTag = new QPushButton("&Show tag", this);
+  btnShowTag->setObjectName("btnShowTag");
+  BitBtnOK = new QPushButton("Add", this);
+  BitBtnOK->setObjectName("BitBtnOK");
+  BitBtnAddAll = new QPushButton("Add All", this);
+  BitBtnAddAll->setObjectName("BitBtnAddAll");
+  BitBtnCancel = new QPushButton("Done", this);
+  BitBtnCancel->setObjectName("BitBtnCancel");
+  BitBtnCancel->setDefault(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel("Wide tag(s) found in current file:", this));
+  layout->addWidget(WideTags);
+  layout->addWidget(ShortLabel);
+  layout->addWidget(ShortTags);
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {btnShowTag, BitBtnOK, BitBtnAddAll, BitBtnCancel}) buttons->addWidget(b);
+  layout->addLayout(buttons);
+  ViewForm_ = new TViewForm(this, shared_, settings_);
+
+  connect(WideTags, &QListWidget::itemClicked, this, &TTagForm::WideClicked);
+  connect(ShortTags, &QListWidget::itemClicked, this, &TTagForm::ShortClicked);
+  connect(BitBtnOK, &QPushButton::clicked, this, &TTagForm::AddClick);
+  connect(BitBtnAddAll, &QPushButton::clicked, this, &TTagForm::AddAllClick);
+  connect(BitBtnCancel, &QPushButton::clicked, this, &TTagForm::DoneClick);
+  connect(btnShowTag, &QPushButton::clicked, this, &TTagForm::ShowTagClick);
+}
+
+void TTagForm::ShowFor(const QString& file, bool choiceMode) {
+  WideTags->clear();
+  ShortTags->clear();
+  setWindowTitle("Please choose which tags you would like to edit....");
+  ShortTags->setVisible(!choiceMode);
+  ShortTags->setEnabled(!choiceMode);
+  ShortLabel->setVisible(!choiceMode);
+  BitBtnAddAll->setVisible(!choiceMode);
+  BitBtnAddAll->setEnabled(!choiceMode);
+  BitBtnOK->setText(choiceMode ? "OK" : "Add");
+  BitBtnCancel->setText(choiceMode ? "Cancel" : "Done");
+  BitBtnOK->setEnabled(false);
+  btnShowTag->setEnabled(false);
+  TempText_.clear();
+  QFile in(file);
+  if (!in.open(QIODevice::ReadOnly)) {
+    showError_(QString("Cannot open file %1").arg(file));
+  } else {
+    TempText_ = QString::fromUtf8(in.readAll());
+    const QString flat = FlattenLineBreaks(TempText_);
+    QStringList wide, shortNames;
+    if (!choiceMode) ScanTagsInText(flat, TagKind::Short, settings_, shortNames);
+    ScanTagsInText(flat, TagKind::Wide, settings_, wide);
+    ShortTags->addItems(shortNames);
+    WideTags->addItems(wide);
+  }
+  if (!choiceMode && WideTags->count() == 0 && ShortTags->count() == 0)
+    BitBtnAddAll->setEnabled(false);
+  show();
+  raise();
+}
+
+void TTagForm::WideClicked(QListWidgetItem* item) {
+  if (!item) return;
+  ShortTags->clearSelection();
+  const bool named = !item->text().isEmpty();
+  BitBtnOK->setEnabled(named);
+  btnShowTag->setEnabled(named);
+}
+
+void TTagForm::ShortClicked(QListWidgetItem* item) {
+  if (!item) return;
+  WideTags->clearSelection();
+  BitBtnOK->setEnabled(true);
+  btnShowTag->setEnabled(false);
+}
+
+void TTagForm::mousePressEvent(QMouseEvent* event) {
+  WideTags->clearSelection();
+  ShortTags->clearSelection();
+  BitBtnOK->setEnabled(false);
+  btnShowTag->setEnabled(false);
+  QDialog::mousePressEvent(event);
+}
+
+void TTagForm::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() != QEvent::ActivationChange || isActiveWindow()) return;
+  if (isVisible() && !shared_.ShowingTag) ComeForwardLater(this, mayComeForward);
+}
+
+void TTagForm::AddClick() {
+  shared_.TagAdded = true;
+  if (!ShortTags->selectedItems().isEmpty())
+    shared_.ChosenTag = ShortTags->selectedItems().first()->text();
+  else if (!WideTags->selectedItems().isEmpty())
+    shared_.ChosenTag = WideTags->selectedItems().first()->text();
+  // In choice mode the one answer closes the dialog; in browse mode it stays
+  // for further Adds. Either way the document window inserts now.
+  if (shared_.WideTagChoiceMode) hide();
+  activate_();
+}
+
+void TTagForm::AddAllClick() {
+  shared_.TagAddAll = true;
+  shared_.WideTagList.clear();
+  shared_.ShortTagList.clear();
+  for (int i = 0; i < WideTags->count(); ++i) shared_.WideTagList << WideTags->item(i)->text();
+  for (int i = 0; i < ShortTags->count(); ++i) shared_.ShortTagList << ShortTags->item(i)->text();
+  hide();
+  activate_();
+}
+
+void TTagForm::DoneClick() {
+  shared_.TagDialogCancelled = true;
+  hide();
+}
+
+void TTagForm::ShowTagClick() {
+  const QList<QListWidgetItem*> selected = WideTags->selectedItems();
+  if (selected.isEmpty()) return;
+  bool found = false;
+  const QString name = selected.first()->text();
+  const QString body = WideTagBody(FlattenLineBreaks(TempText_), name, settings_, &found);
+  if (!found) return;
+  shared_.ShowingTag = true;
+  ViewForm_->ShowTag(name, body);
+}
+
+}  // namespace ws::desktop
