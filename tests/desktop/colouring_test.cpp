@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "colouring.h"
+#include "colourmask.h"
 #include "positions.h"
 #include "richdocument.h"
 #include "rtf.h"
@@ -18,29 +19,7 @@ namespace {
 // _ a blank (blanks are not recoloured by the caret-line pass, so typed
 // blanks keep their neighbour's colour).
 QString Mask(const QTextDocument& document, const ws::Settings& s) {
-  QString mask;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    if (block != document.begin()) mask += '|';
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-      const QTextFragment f = it.fragment();
-      for (QChar c : f.text()) {
-        if (c == ' ') {
-          mask += '_';
-        } else if (ElementFormat::Reserved(s).ShownBy(f.charFormat())) {
-          mask += 'R';
-        } else if (ElementFormat::String(s).ShownBy(f.charFormat())) {
-          mask += 'S';
-        } else if (ElementFormat::Comment(s).ShownBy(f.charFormat())) {
-          mask += 'C';
-        } else if (ElementFormat::Plain().ShownBy(f.charFormat())) {
-          mask += '.';
-        } else {
-          mask += '?';
-        }
-      }
-    }
-  }
-  return mask;
+  return testing::ColourMask(document, s, u" ", '_');
 }
 
 // The lines and the colours both passes must give them.

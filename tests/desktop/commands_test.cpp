@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "colouring.h"
+#include "colourmask.h"
 #include "scriptedseams.h"
 #include "tagform.h"
 
@@ -16,23 +17,7 @@ namespace {
 
 // R reserved word, S string, C comment, . plain; blanks left out.
 QString Mask(const QTextDocument& document, const ws::Settings& s) {
-  QString mask;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    if (block != document.begin()) mask += '|';
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-      const QTextFragment f = it.fragment();
-      for (QChar c : f.text()) {
-        if (c == ' ' || c == '\t') continue;
-        const QTextCharFormat& format = f.charFormat();
-        mask += ElementFormat::Reserved(s).ShownBy(format)  ? 'R'
-                : ElementFormat::String(s).ShownBy(format)  ? 'S'
-                : ElementFormat::Comment(s).ShownBy(format) ? 'C'
-                : ElementFormat::Plain().ShownBy(format)    ? '.'
-                                                            : '?';
-      }
-    }
-  }
-  return mask;
+  return testing::ColourMask(document, s, u" \t");
 }
 
 void SetCaret(TMainForm& doc, int position) {

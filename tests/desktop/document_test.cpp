@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include "colouring.h"
+#include "colourmask.h"
 #include "scriptedseams.h"
 
 using namespace ws::desktop;
@@ -23,23 +24,7 @@ namespace {
 // R reserved word, S string, C comment, . plain; blanks are left out (the
 // caret-line pass does not recolour blanks, so typed ones keep a neighbour's).
 QString Mask(const QTextDocument& document, const ws::Settings& s) {
-  QString mask;
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    if (block != document.begin()) mask += '|';
-    for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
-      const QTextFragment f = it.fragment();
-      for (QChar c : f.text()) {
-        if (c == ' ') continue;
-        const QTextCharFormat& format = f.charFormat();
-        mask += ElementFormat::Reserved(s).ShownBy(format)  ? 'R'
-                : ElementFormat::String(s).ShownBy(format)  ? 'S'
-                : ElementFormat::Comment(s).ShownBy(format) ? 'C'
-                : ElementFormat::Plain().ShownBy(format)    ? '.'
-                                                            : '?';
-      }
-    }
-  }
-  return mask;
+  return testing::ColourMask(document, s);
 }
 
 QString WholeTextMask(const QString& text, const ws::Settings& s) {

@@ -18,8 +18,8 @@ void TagScanTest::FlattenAndScan() {
   QCOMPARE(FlattenLineBreaks("a\r\n\r\n\r\nb"), QString("a  b"));  // two, then one
 
   // A wide tag a with body x and a short tag b, used three times.
-  const QString file = FlattenLineBreaks(
-      "<p><!--tag \"a\"-->x<!--/tag \"a\"--></p>\r\n%%b%% and %%b%%\r\n%%b%%");
+  const QString file =
+      FlattenLineBreaks("<p><!--tag \"a\"-->x<!--/tag \"a\"--></p>\r\n%%b%% and %%b%%\r\n%%b%%");
   QStringList wide, shortNames;
   ScanTagsInText(file, TagKind::Wide, s, wide);
   ScanTagsInText(file, TagKind::Short, s, shortNames);
