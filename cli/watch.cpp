@@ -57,7 +57,6 @@ class FolderWatch {
         int wd = ::inotify_add_watch(fd_, folder.c_str(), kFolderEvents);
         if (wd < 0) continue;  // a missing folder: nothing can change in it
         folderOf_[folder] = wd;
-        wds_[wd] = folder;
       }
       names_[folderOf_[folder]].insert(std::string(ws::FileNameOf(file)));
     }
@@ -85,7 +84,6 @@ class FolderWatch {
  private:
   int fd_;
   std::map<std::string, int> folderOf_;
-  std::map<int, std::string> wds_;
   std::map<int, std::set<std::string>> names_;
 };
 

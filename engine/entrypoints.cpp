@@ -29,20 +29,20 @@ bool PrepareAndCompile(Engine& engine, CompiledProgram& program) {
 // before the failure are settled first: one of them may have failed first.
 template <typename Body>
 void Guarded(Engine& engine, Body body) {
-  auto fail = [&engine](MessageKind kind, std::string text, bool file) {
+  auto fail = [&engine](std::string text, bool file) {
     if (!SettleOutputs(engine)) return;
     engine.run.BuildStopped = true;
     engine.run.FileFailed = file;
-    engine.Show(kind, std::move(text));
+    engine.Show(MessageKind::Error, std::move(text));
   };
   try {
     body();
   } catch (const FileError& error) {
-    fail(MessageKind::Error, error.what(), true);
+    fail(error.what(), true);
   } catch (const std::bad_alloc&) {
-    fail(MessageKind::Error, MessageText(MessageId::UnexpectedFailure, {"out of memory"}), false);
+    fail(MessageText(MessageId::UnexpectedFailure, {"out of memory"}), false);
   } catch (const std::exception& error) {
-    fail(MessageKind::Error, MessageText(MessageId::UnexpectedFailure, {error.what()}), false);
+    fail(MessageText(MessageId::UnexpectedFailure, {error.what()}), false);
   }
 }
 
