@@ -22,6 +22,12 @@ QFont EditorFont(const Settings& settings) {
   return font;
 }
 
+QTextCharFormat PlainFormat(const Settings& settings) {
+  QTextCharFormat format;
+  format.setFont(EditorFont(settings));
+  return ElementFormat::Plain().AppliedTo(format);
+}
+
 bool ElementFormat::ShownBy(const QTextCharFormat& format) const {
   const bool hasColour = format.hasProperty(QTextFormat::ForegroundBrush) &&
                          format.foreground().style() != Qt::NoBrush;

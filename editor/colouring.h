@@ -46,6 +46,9 @@ struct ElementFormat {
   QTextCharFormat AppliedTo(QTextCharFormat format) const;
 };
 
+// The format inserted command text starts with: plain, in the editor font.
+QTextCharFormat PlainFormat(const Settings& settings);
+
 // Colours the whole document: first every character gets the plain format
 // in the editor font, then each line its strings, reserved words and comment.
 // Leaves the document unmodified.

@@ -105,6 +105,10 @@ class TMainForm : public QWidget {
   int CaretCrLf() const;
   void SetCaretCrLf(int position);
 
+  // The open dialogs' filter, also of the commands that choose a file.
+  static constexpr const char* kOpenFilter =
+      "Build files|*.bld|HTML files, text files|*.htm;*.txt;*.html|All files|*.*";
+
   TFrameForm& frame_;
   DocumentState& shared_;
   Editor* Editor_ = nullptr;

@@ -1,0 +1,300 @@
+// The "&Commands" menu of the document window: commands written into the
+// text from file and tag choices, Nest in tag and De-Nest a tag.
+#include <QFileInfo>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+
+#include "colouring.h"
+#include "frameform.h"
+#include "linerules.h"
+#include "mainform.h"
+
+namespace ws::desktop {
+
+namespace {
+
+// A text's length with each line break counted as CR LF, as the colouring
+// of inserted commands takes it.
+int CrLfLength(const QString& text) {
+  return static_cast<int>(text.size() + text.count('\n'));
+}
+
+}  // namespace
+
+QString TMainForm::NextIndentLevel() {
+  shared_.BaseIndent = shared_.CurrentIndent;
+  shared_.CurrentIndent += QString::fromStdString(IndentText(frame_.prefs().controls.Indent));
+  return shared_.CurrentIndent;
+}
+
+// Inserts prefix and command at start as one edit block, colours the
+// command and puts the caret after it.
+void TMainForm::InsertCommand(int start, const QString& prefix, const QString& command,
+                              const QString& word, int stringLength) {
+  QTextCursor cursor = Editor_->textCursor();
+  cursor.beginEditBlock();
+  cursor.setPosition(start);
+  cursor.insertText(prefix + command, PlainFormat(frame_.settings()));
+  ColourInsertedCommand(*Editor_->document(), cursor.position(), word, stringLength,
+                        CrLfLength(command), frame_.settings());
+  cursor.endEditBlock();
+  Editor_->setTextCursor(cursor);
+}
+
+// "Make new file...", "Include file..." and "Run another build file...": a
+// file is chosen and its command goes below the caret's line with that
+// line's indentation, or onto the caret's line when it holds only blanks.
+// The insertion and its colouring are one edit block.
+void TMainForm::InsertFileCommand(const QString& word, const QString& title, int filterIndex) {
+  if (buildRunning_) return;
+  shared_.CommandInProgress = true;
+  shared_.CurrentEditor = Editor_;
+  shared_.CurrentFileName = fileName_;
+  FileDialogRequest request;
+  request.title = title;
+  request.filter = kOpenFilter;
+  request.filterIndex = filterIndex;
+  request.folder =
+      shared_.TagScanFile.isEmpty() ? openFolder_ : QFileInfo(shared_.TagScanFile).absolutePath();
+  const QString chosen = frame_.seams().ChooseFileToOpen(this, request);
+  const bool refused = word == "new" && Editor_->textCursor().hasSelection();
+  if (!chosen.isEmpty() && !refused) {
+    shared_.TagScanFile = chosen;
+    shared_.InsertedFileName = InsertedName(fileName_, chosen, frame_.prefs().controls.mnuEditUse);
+    const QString text = Editor_->toPlainText();
+    const int caret = Editor_->textCursor().position();
+    shared_.CurrentIndent = LineIndentBefore(text, caret);
+    const int start = MoveToLineEnd(text, caret);
+    RecordUndo(UndoKind::Insert, start);
+    QString inserted = CaretLineIsBlank(text, start) ? QString() : "\n" + shared_.CurrentIndent;
+    QString command = word + " \"" + shared_.InsertedFileName + "\"";
+    if (word == "new") {
+      NextIndentLevel();
+      command += "\n" + shared_.CurrentIndent + "\n" + shared_.BaseIndent + "end";
+    }
+    InsertCommand(start, inserted, command, word,
+                  static_cast<int>(shared_.InsertedFileName.size()));
+    // A new block leaves the caret at the end of its body line.
+    if (word == "new") {
+      QTextCursor cursor = Editor_->textCursor();
+      cursor.setPosition(cursor.position() - static_cast<int>(shared_.BaseIndent.size()) - 4);
+      Editor_->setTextCursor(cursor);
+    }
+    if (word == "include") {
+      shared_.WideTagChoiceMode = false;
+      frame_.tagForm()->ShowFor(shared_.TagScanFile, false);
+      shared_.CurrentEditor = Editor_;
+      shared_.commandMode = CommandMode::IncludeFile;
+    }
+  }
+  shared_.CommandInProgress = false;
+}
+
+void TMainForm::mnuCommandsNewFileClick() {
+  InsertFileCommand("new", "Make New File...", 2);
+}
+
+void TMainForm::mnuCommandsIncludeClick() {
+  shared_.TagDialogCancelled = false;
+  InsertFileCommand("include", "Select File For Include Tag In File Command...", 2);
+}
+
+void TMainForm::mnuCommandsRunClick() {
+  InsertFileCommand("run", "Select File For Run Command...", 1);
+}
+
+// "Include tag from file...": a file is chosen and the dialog offers its
+// wide tags; the include goes in when one is chosen with OK.
+void TMainForm::mnuCommandsIncludeTagClick() {
+  if (buildRunning_) return;
+  shared_.CommandInProgress = true;
+  shared_.CurrentEditor = Editor_;
+  shared_.CurrentFileName = fileName_;
+  shared_.TagDialogCancelled = false;
+  FileDialogRequest request;
+  request.title = "Select File For Include File Command...";
+  request.filter = kOpenFilter;
+  request.filterIndex = 2;
+  request.folder = openFolder_;
+  const QString chosen = frame_.seams().ChooseFileToOpen(this, request);
+  shared_.commandMode = CommandMode::IncludeTag;
+  if (!chosen.isEmpty()) {
+    shared_.TagScanFile = chosen;
+    shared_.InsertedFileName = InsertedName(fileName_, chosen, frame_.prefs().controls.mnuEditUse);
+    shared_.WideTagChoiceMode = true;
+    frame_.tagForm()->ShowFor(chosen, true);
+    shared_.CurrentEditor = Editor_;
+  }
+  shared_.CommandInProgress = false;
+}
+
+// "Replace tag in file...": the dialog offers the tags of the file of the
+// nearest include above the caret that is not inside a closed block.
+void TMainForm::mnuCommandsReplaceTagClick() {
+  if (buildRunning_) return;
+  shared_.CurrentEditor = Editor_;
+  shared_.CurrentFileName = fileName_;
+  if (Editor_->document()->isEmpty()) return;
+  QTextCursor cursor = Editor_->textCursor();
+  cursor.clearSelection();
+  cursor.movePosition(QTextCursor::EndOfBlock);
+  Editor_->setTextCursor(cursor);
+  QStringList lines;
+  for (QTextBlock b = Editor_->document()->begin(); b.isValid(); b = b.next()) {
+    lines << b.text();
+    if (b == cursor.block()) break;
+  }
+  const QString included = FindEnclosingIncludeIn(lines);
+  if (included.isEmpty()) return;
+  const QString folder =
+      fileName_ == "Untitled" ? QString() : QFileInfo(fileName_).absolutePath() + '/';
+  shared_.TagScanFile = QFileInfo(included).isAbsolute() ? included : folder + included;
+  shared_.TagDialogCancelled = false;
+  shared_.WideTagChoiceMode = false;
+  frame_.tagForm()->ShowFor(shared_.TagScanFile, false);
+  shared_.CurrentEditor = Editor_;
+  shared_.commandMode = CommandMode::ReplaceTag;
+}
+
+// The answer of the tag dialog (Add or OK) for the command that showed it.
+void TMainForm::PerformPendingInsertion() {
+  if (shared_.TagDialogCancelled) return;
+  const QString tag = "tag \"" + shared_.ChosenTag + "\" \"\"";
+  const QString text = Editor_->toPlainText();
+  const int caret = Editor_->textCursor().position();
+  shared_.CommandInProgress = true;
+  switch (shared_.commandMode) {
+    case CommandMode::IncludeTag:
+    case CommandMode::ReplaceTag: {
+      const bool include = shared_.commandMode == CommandMode::IncludeTag;
+      if (include && shared_.ChosenTag.isEmpty()) break;
+      shared_.CurrentIndent = LineIndentBefore(text, caret);
+      const int start = MoveToLineEnd(text, caret);
+      RecordUndo(UndoKind::Insert, start);
+      const QString prefix =
+          CaretLineIsBlank(text, start) ? QString() : "\n" + shared_.CurrentIndent;
+      if (include) {
+        InsertCommand(
+            start, prefix,
+            "include \"" + shared_.InsertedFileName + "\" \"" + shared_.ChosenTag + '"', "include",
+            static_cast<int>(shared_.InsertedFileName.size() + shared_.ChosenTag.size() + 3));
+        shared_.commandMode = CommandMode::None;
+      } else {
+        InsertCommand(start, prefix, tag, "tag", static_cast<int>(shared_.ChosenTag.size()));
+        shared_.ChosenTag.clear();
+      }
+      break;
+    }
+    case CommandMode::IncludeFile:
+      // Each Add starts a new line below the include or the last tag line.
+      RecordUndo(UndoKind::Insert, caret);
+      InsertCommand(caret, "\n" + shared_.CurrentIndent, tag, "tag",
+                    static_cast<int>(shared_.ChosenTag.size()));
+      shared_.ChosenTag.clear();
+      break;
+    case CommandMode::None:
+    case CommandMode::Nest:
+      break;
+  }
+  shared_.CommandInProgress = false;
+}
+
+// Add All: one tag line per listed name, wide tags first, the first on the
+// caret's line when that is blank; one edit block, one undo step.
+void TMainForm::InsertAllTags() {
+  QTextCursor cursor = Editor_->textCursor();
+  cursor.clearSelection();
+  RecordUndo(UndoKind::Insert, cursor.position());
+  cursor.beginEditBlock();
+  for (const QString& name : shared_.WideTagList + shared_.ShortTagList) {
+    shared_.ChosenTag = name;
+    const bool blank = CaretLineIsBlank(Editor_->toPlainText(), cursor.position());
+    const QString command = "tag \"" + name + "\" \"\"";
+    cursor.insertText((blank ? QString() : "\n" + shared_.CurrentIndent) + command,
+                      PlainFormat(frame_.settings()));
+    ColourInsertedCommand(*Editor_->document(), cursor.position(), "tag",
+                          static_cast<int>(name.size()), CrLfLength(command), frame_.settings());
+  }
+  cursor.endEditBlock();
+  Editor_->setTextCursor(cursor);
+  shared_.TagAddAll = false;
+}
+
+// A one-line tag command becomes a nested one: its value goes (kept only
+// by the undo record), an indented empty body line and an end line follow.
+void TMainForm::mnuCommandsNestClick() {
+  if (buildRunning_) return;
+  shared_.CommandInProgress = true;
+  shared_.CurrentEditor = Editor_;
+  shared_.CurrentFileName = fileName_;
+  if (Editor_->document()->isEmpty()) {
+    shared_.CommandInProgress = false;
+    return;
+  }
+  QTextCursor cursor = Editor_->textCursor();
+  cursor.clearSelection();
+  const QTextBlock block = cursor.block();
+  const QString line = block.text();
+  cursor.setPosition(block.position() + static_cast<int>(line.size()));
+  const QString value = ExtractTagValue(line);
+  if (line.contains("tag") && !value.isEmpty()) {
+    cursor.beginEditBlock();
+    cursor.setPosition(cursor.position() - static_cast<int>(value.size()), QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    const int start = cursor.position();
+    RecordUndo(UndoKind::Nest, start, QTextDocumentFragment::fromPlainText(value));
+    shared_.CurrentIndent = LineIndentBefore(Editor_->toPlainText(), start);
+    NextIndentLevel();
+    cursor.insertText("\n" + shared_.CurrentIndent + "\n" + shared_.BaseIndent + "end",
+                      PlainFormat(frame_.settings()));
+    QTextCursor end = cursor;
+    end.setPosition(cursor.position() - 3, QTextCursor::KeepAnchor);
+    end.mergeCharFormat(ElementFormat::Reserved(frame_.settings()).AppliedTo(end.charFormat()));
+    cursor.endEditBlock();
+    cursor.setPosition(cursor.position() - static_cast<int>(shared_.BaseIndent.size()) - 4);
+    Editor_->setTextCursor(cursor);
+  } else {
+    Editor_->setTextCursor(cursor);
+    frame_.ShowMessage(BoxKind::Warning, "You can not use \"Nest In Tag\" here!");
+  }
+  shared_.commandMode = CommandMode::Nest;
+  shared_.CommandInProgress = false;
+}
+
+// A nested tag command becomes a one-line one: its body and end line go (the
+// removed text, with its formats, stays in the undo record) and an empty
+// quoted value takes their place, with the caret between the quotes.
+void TMainForm::mnuCommandsDeNestClick() {
+  if (buildRunning_) return;
+  shared_.CurrentEditor = Editor_;
+  shared_.CurrentFileName = fileName_;
+  QTextDocument* document = Editor_->document();
+  if (document->isEmpty()) return;
+  QTextCursor cursor = Editor_->textCursor();
+  const QTextBlock block = cursor.block();
+  const QString line = block.text();
+  const bool applies = block.next().isValid() && line.contains("tag ") &&
+                       (!line.contains("end tag") || line.contains('"')) &&
+                       ExtractTagValue(line).isEmpty();
+  if (!applies) {
+    frame_.ShowMessage(BoxKind::Warning, "You can not use \"De-Nest a Tag\" here!");
+    return;
+  }
+  QStringList lines;
+  for (QTextBlock b = block; b.isValid(); b = b.next()) lines << b.text();
+  const int start = block.position() + static_cast<int>(line.size());
+  const int end = std::min(start + NestedBodyLength(lines), document->characterCount() - 1);
+  cursor.setPosition(start);
+  cursor.setPosition(end, QTextCursor::KeepAnchor);
+  RecordUndo(UndoKind::DeNest, start, cursor.selection());
+  cursor.beginEditBlock();
+  cursor.removeSelectedText();
+  // Nest in tag leaves the blank after the name; a second one is not added.
+  cursor.insertText(line.endsWith(' ') ? "\"\"" : " \"\"");
+  cursor.endEditBlock();
+  cursor.setPosition(cursor.position() - 1);
+  Editor_->setTextCursor(cursor);
+}
+
+}  // namespace ws::desktop
