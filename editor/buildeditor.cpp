@@ -23,7 +23,7 @@ void Editor::SetAfterKeyEdit(std::function<void()> handler) {
   afterKeyEdit_ = std::move(handler);
 }
 
-void Editor::SetKeyPressHandler(std::function<void(QKeyEvent*)> handler) {
+void Editor::SetKeyPressHandler(std::function<bool(QKeyEvent*)> handler) {
   keyPressHandler_ = std::move(handler);
 }
 
@@ -50,28 +50,44 @@ void Editor::keyPressEvent(QKeyEvent* event) {
     QTextEdit::keyPressEvent(event);
     return;
   }
-  if (keyPressHandler_) keyPressHandler_(event);
+  if (keyPressHandler_ && keyPressHandler_(event)) {
+    event->accept();
+    return;
+  }
   inKeyPress_ = true;
   // The key's change is one edit block, so that the colouring its change
   // notification makes can join it as one undo step.
   QTextCursor editBlock = textCursor();
   editBlock.beginEditBlock();
-  // Shift+Return would break the line on screen only, so that the editor's
-  // and the engine's line numbers differ: every Return starts a new line.
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    textCursor().insertBlock();
-    ensureCursorVisible();
+  const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (newLine) {
+    NewLine();
     event->accept();
   } else {
     QTextEdit::keyPressEvent(event);
   }
-  const bool edits = !event->text().isEmpty() || event->key() == Qt::Key_Delete ||
-                     event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Return ||
-                     event->key() == Qt::Key_Enter;
+  const bool edits = newLine || !event->text().isEmpty() || event->key() == Qt::Key_Delete ||
+                     event->key() == Qt::Key_Backspace;
   // Work done here lands in the key's own edit block: one layout, one undo step.
   if (edits && afterKeyEdit_) afterKeyEdit_();
   editBlock.endEditBlock();
   inKeyPress_ = false;
+}
+
+// Every Return or Enter, whatever the modifiers, starts a new line (a line
+// break on screen only would make the editor's and the engine's line numbers
+// differ); the new line starts with the blanks and tabs that begin the line
+// left, up to the caret.
+void Editor::NewLine() {
+  QTextCursor cursor = textCursor();
+  cursor.removeSelectedText();
+  const QString before = cursor.block().text().left(cursor.positionInBlock());
+  qsizetype indent = 0;
+  while (indent < before.size() && (before[indent] == ' ' || before[indent] == '\t')) ++indent;
+  cursor.insertBlock();
+  cursor.insertText(before.left(indent));
+  setTextCursor(cursor);
+  ensureCursorVisible();
 }
 
 bool Editor::canInsertFromMimeData(const QMimeData* source) const {

@@ -1,6 +1,7 @@
 // The document window's text control: a QTextEdit that leaves every key of a
 // window command to the command, keeps its own undo and redo keys to itself,
-// takes only text from a paste, and starts a new line on every Return.
+// takes only text from a paste, and starts a new line on every Return,
+// indented like the line it leaves.
 #pragma once
 
 #include <QTextEdit>
@@ -17,8 +18,9 @@ class Editor : public QTextEdit {
   // Whether a key sequence belongs to a command of the window (those keys go
   // to the shortcut, not to the text).
   void SetCommandKeyTest(std::function<bool(const QKeySequence&)> test);
-  // Called before every key press reaches the text.
-  void SetKeyPressHandler(std::function<void(QKeyEvent*)> handler);
+  // Called before every key press reaches the text; returning true means the
+  // window handled the key and the text does not see it.
+  void SetKeyPressHandler(std::function<bool(QKeyEvent*)> handler);
   // Called at the end of a key press that edits, inside its edit block.
   void SetAfterKeyEdit(std::function<void()> handler);
   // True while a key press typed into the text is being handled.
@@ -32,7 +34,9 @@ class Editor : public QTextEdit {
 
  private:
   std::function<bool(const QKeySequence&)> isCommandKey_;
-  std::function<void(QKeyEvent*)> keyPressHandler_;
+  void NewLine();
+
+  std::function<bool(QKeyEvent*)> keyPressHandler_;
   std::function<void()> afterKeyEdit_;
   bool inKeyPress_ = false;
 };

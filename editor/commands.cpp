@@ -40,6 +40,8 @@ void TMainForm::InsertCommand(int start, const QString& prefix, const QString& c
                         CrLfLength(command), frame_.settings());
   cursor.endEditBlock();
   Editor_->setTextCursor(cursor);
+  shared_.undo.end = cursor.position();
+  EndProgramEdit();
 }
 
 // "Make new file...", "Include file..." and "Run another build file...": a
@@ -218,6 +220,8 @@ void TMainForm::InsertAllTags() {
   }
   cursor.endEditBlock();
   Editor_->setTextCursor(cursor);
+  shared_.undo.end = cursor.position();
+  EndProgramEdit();
   shared_.TagAddAll = false;
 }
 
@@ -252,6 +256,8 @@ void TMainForm::mnuCommandsNestClick() {
     end.setPosition(cursor.position() - 3, QTextCursor::KeepAnchor);
     end.mergeCharFormat(ElementFormat::Reserved(frame_.settings()).AppliedTo(end.charFormat()));
     cursor.endEditBlock();
+    shared_.undo.end = cursor.position();
+    EndProgramEdit();
     cursor.setPosition(cursor.position() - static_cast<int>(shared_.BaseIndent.size()) - 4);
     Editor_->setTextCursor(cursor);
   } else {
@@ -293,6 +299,8 @@ void TMainForm::mnuCommandsDeNestClick() {
   // Nest in tag leaves the blank after the name; a second one is not added.
   cursor.insertText(line.endsWith(' ') ? "\"\"" : " \"\"");
   cursor.endEditBlock();
+  shared_.undo.end = cursor.position();
+  EndProgramEdit();
   cursor.setPosition(cursor.position() - 1);
   Editor_->setTextCursor(cursor);
 }

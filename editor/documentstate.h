@@ -14,17 +14,27 @@ namespace ws::desktop {
 class Editor;
 class TMainForm;
 
-enum class UndoKind { None, Native, Insert, Paste, Clear, Cut, Delete, Backspace, Nest, DeNest };
+// What the last action was, for the window's one-step undo.
+enum class UndoKind { None, Native, Insert, Nest, DeNest, Cut, Paste, Clear, DeleteKey, Backspace };
 
 // Which command last asked for tags; every further Add of the tag dialog
 // inserts for it.
 enum class CommandMode { None, IncludeFile, IncludeTag, ReplaceTag, Nest };
 
+// The last action and what it takes to reverse it. Positions are Qt
+// positions in the window's document.
 struct UndoRecord {
   UndoKind kind = UndoKind::None;
   QPointer<TMainForm> window;  // where it was made
-  int start = 0;               // Qt position
-  QTextDocumentFragment text;  // what was removed (Clear, Cut, DeNest) or the value (Nest)
+  int start = 0;               // where the action took place
+  int end = 0;                 // after the text it put in (Insert, Nest, DeNest, Paste)
+  // What the action removed, with its formats: the value Nest took away,
+  // the block of De-Nest, the text of Clear and Cut, the selection a Paste
+  // replaced.
+  QTextDocumentFragment text;
+  // The run of characters consecutive presses of Delete or Backspace
+  // removed, in reading order.
+  QString keyText;
 };
 
 struct DocumentState {

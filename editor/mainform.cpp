@@ -133,7 +133,7 @@ TMainForm::TMainForm(TFrameForm& frame)
       if (!a->shortcut().isEmpty() && a->shortcut() == key) return true;
     return frame_.OwnsKey(key);
   });
-  Editor_->SetKeyPressHandler([this](QKeyEvent* e) { EditorKeyDown(e); });
+  Editor_->SetKeyPressHandler([this](QKeyEvent* e) { return EditorKeyDown(e); });
   Editor_->SetAfterKeyEdit([this] { ColourAfterKey(); });
   connect(Editor_->document(), &QTextDocument::contentsChange, this, &TMainForm::EditorChange);
   connect(Editor_, &QTextEdit::selectionChanged, this, &TMainForm::EditorSelectionChange);
@@ -322,26 +322,14 @@ void TMainForm::mnuFilePrintClick() {
 
 // ---- the edit commands ----
 
-void TMainForm::RecordUndo(UndoKind kind, int start, QTextDocumentFragment text) {
-  shared_.undo = {kind, this, start, std::move(text)};
-  UpdateCommandStates(StateChange::UndoRecorded);
-}
-
-void TMainForm::mnuEditUndoClick() {
-  if (buildRunning_) return;
-  // The window's one-step undo record is replayed by the undo commands to
-  // come; until then the control's own undo stands in.
-  shared_.UndoInProgress = true;
-  Editor_->undo();
-  shared_.UndoInProgress = false;
-  shared_.undo = {};
-}
-
 void TMainForm::mnuEditCutClick() {
   if (buildRunning_ || !Editor_->textCursor().hasSelection()) return;
   const QTextCursor cursor = Editor_->textCursor();
+  // The cut text is kept for undo inside the program, so an Undo puts back
+  // what was cut even when the clipboard has changed since.
   RecordUndo(UndoKind::Cut, cursor.selectionStart(), cursor.selection());
   Editor_->cut();
+  EndProgramEdit();
 }
 
 void TMainForm::mnuEditCopyClick() {
@@ -350,8 +338,12 @@ void TMainForm::mnuEditCopyClick() {
 
 void TMainForm::mnuEditPasteClick() {
   if (buildRunning_) return;
-  RecordUndo(UndoKind::Paste, Editor_->textCursor().position());
+  // A selection the paste replaces is kept, so that Undo puts it back.
+  const QTextCursor cursor = Editor_->textCursor();
+  RecordUndo(UndoKind::Paste, cursor.selectionStart(), cursor.selection());
   Editor_->paste();
+  shared_.undo.end = Editor_->textCursor().position();
+  EndProgramEdit();
 }
 
 void TMainForm::mnuEditDeleteClick() {
@@ -363,6 +355,7 @@ void TMainForm::mnuEditDeleteClick() {
   if (!cursor.hasSelection()) return;
   cursor.removeSelectedText();
   Editor_->setTextCursor(cursor);
+  EndProgramEdit();
 }
 
 void TMainForm::mnuEditSelectAllClick() {
@@ -409,6 +402,7 @@ void TMainForm::RecolourFromMemo(const QString& text, bool setModified) {
   SetCaretCrLf(caret);
   Editor_->document()->setModified(setModified || modified);
   DeleteEmptyLastLines();
+  EndProgramEdit();
 }
 
 void TMainForm::DeleteEmptyLastLines() {
@@ -488,9 +482,12 @@ void TMainForm::UpdateCommandStates(StateChange change) {
       break;
     }
     case StateChange::UndoRecorded:
-      action("mnuEditUndo")->setEnabled(true);
-      if (active) frame_.SetToolEnabled("tbUndo", true);
+    case StateChange::UndoCleared: {
+      const bool enabled = change == StateChange::UndoRecorded;
+      action("mnuEditUndo")->setEnabled(enabled);
+      if (active) frame_.SetToolEnabled("tbUndo", enabled);
       break;
+    }
   }
   for (const char* name : {"mnuBuildReformat", "mnuBuildCheck", "mnuBuildRun"})
     action(name)->setEnabled(!buildRunning_);
@@ -516,16 +513,6 @@ void TMainForm::UpdateCursorPos() {
   frame_.SetLinePanel(QString::asprintf("Line:%3d ", line));
 }
 
-void TMainForm::EditorKeyDown(QKeyEvent* event) {
-  if (event->text().isEmpty() && event->key() != Qt::Key_Delete &&
-      event->key() != Qt::Key_Backspace)
-    return;
-  shared_.SuppressSaveQuestion = false;
-  // Each key press starts a change of its own; whether its line needed new
-  // formats is known after the colouring.
-  if (shared_.undo.kind == UndoKind::Native) shared_.undo.kind = UndoKind::None;
-}
-
 bool TMainForm::CaretLineColouringDue() const {
   return !shared_.UndoInProgress && !shared_.CommandInProgress && !shared_.LoadingFile &&
          !shared_.WholeTextColouring && !shared_.PendingAutoIndent && !shared_.TagAddAll &&
@@ -536,24 +523,33 @@ bool TMainForm::CaretLineColouringDue() const {
 // format changes are laid out with the key's text at once (the change
 // notification that follows finds the line coloured and changes nothing).
 void TMainForm::ColourAfterKey() {
-  if (!CaretLineColouringDue()) return;
   const int caret = Editor_->textCursor().position();
-  shared_.LineColouring = true;
-  const bool changed = ColourCaretLine(*Editor_->document(), caret, frame_.settings());
-  shared_.LineColouring = false;
-  if (changed) RecordUndo(UndoKind::Native, caret);
+  bool changed = false;
+  if (CaretLineColouringDue()) {
+    shared_.LineColouring = true;
+    changed = ColourCaretLine(*Editor_->document(), caret, frame_.settings());
+    shared_.LineColouring = false;
+  }
+  // A typed change that replaced a selection or whose line needed new
+  // formats is one the control undoes itself; Backspace and Delete keep the
+  // record of what they removed.
+  const UndoKind kind = shared_.undo.kind;
+  if (typingOverSelection_ ||
+      (changed && kind != UndoKind::Backspace && kind != UndoKind::DeleteKey))
+    RecordUndo(UndoKind::Native, caret);
+  typingOverSelection_ = false;
   shared_.CurrentEditor = Editor_;
 }
 
 void TMainForm::EditorChange(int position, int removed, int added) {
   Q_UNUSED(removed);
   if (shared_.LineColouring) return;  // our own format changes
-  // Only a change made by a key press becomes one the control undoes itself
-  // (kind Native); the program's own edits keep their records.
+  // The new line of a Return and its indentation are not coloured.
+  if (shared_.PendingAutoIndent) {
+    shared_.PendingAutoIndent = false;
+    return;
+  }
   const bool byKey = Editor_->InKeyPress();
-  if (byKey && Editor_->textCursor().hasSelection() && !shared_.CommandInProgress &&
-      !shared_.TagAddAll)
-    RecordUndo(UndoKind::Native, Editor_->textCursor().selectionStart());
   if (!CaretLineColouringDue()) return;
 
   QTextDocument* document = Editor_->document();
@@ -574,9 +570,10 @@ void TMainForm::EditorChange(int position, int removed, int added) {
   }
   shared_.LineColouring = false;
   block.endEditBlock();
-  // A line that needed new formats makes the change one the control undoes
-  // itself (its change notification would have recorded that).
-  if (changed && byKey) RecordUndo(UndoKind::Native, caret);
+  // Text typed over several lines whose formats changed: as above.
+  const UndoKind kind = shared_.undo.kind;
+  if (changed && byKey && kind != UndoKind::Backspace && kind != UndoKind::DeleteKey)
+    RecordUndo(UndoKind::Native, caret);
   shared_.CurrentEditor = Editor_;
 }
 

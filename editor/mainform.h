@@ -76,7 +76,7 @@ class TMainForm : public QWidget {
   void SetBuildRunning(bool running);
 
   // What the enabling rules react to.
-  enum class StateChange { Activated, SelectionChanged, UndoRecorded };
+  enum class StateChange { Activated, SelectionChanged, UndoRecorded, UndoCleared };
   void UpdateCommandStates(StateChange change);
 
  protected:
@@ -92,7 +92,11 @@ class TMainForm : public QWidget {
   void InsertAllTags();
   void EditorChange(int position, int removed, int added);
   void EditorSelectionChange();
-  void EditorKeyDown(QKeyEvent* event);
+  bool EditorKeyDown(QKeyEvent* event);
+  void RecordKeyRemoval(const QKeyEvent& event);
+  void ClearUndoRecord();
+  void ReplayUndo(UndoRecord record);
+  void EndProgramEdit();
   bool CaretLineColouringDue() const;
   void ColourAfterKey();
   void RecordUndo(UndoKind kind, int start, QTextDocumentFragment text = {});
@@ -117,6 +121,7 @@ class TMainForm : public QWidget {
   QString fileName_ = "Untitled";
   QString openFolder_;  // where this window's open dialog starts
   bool buildRunning_ = false;
+  bool typingOverSelection_ = false;  // the key being handled replaces a selection
 };
 
 }  // namespace ws::desktop

@@ -34,9 +34,15 @@ QString WholeTextMask(const QString& text, const ws::Settings& s) {
   return Mask(document, s);
 }
 
+// Types the lines as they stand: the indentation a Return carries over is
+// taken away first.
 void TypeLines(Editor* editor, const QStringList& lines) {
   for (qsizetype i = 0; i < lines.size(); ++i) {
-    if (i > 0) QTest::keyClick(editor, Qt::Key_Return);
+    if (i > 0) {
+      QTest::keyClick(editor, Qt::Key_Return);
+      QTest::keyClick(editor, Qt::Key_Home, Qt::ShiftModifier);
+      if (editor->textCursor().hasSelection()) QTest::keyClick(editor, Qt::Key_Delete);
+    }
     QTest::keyClicks(editor, lines[i]);
   }
 }
