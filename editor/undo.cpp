@@ -197,6 +197,18 @@ void TMainForm::ReplayUndo(UndoRecord record) {
   }
   shared_.UndoInProgress = false;
 
+  // Text put back next to what was edited since (a cut half of a string)
+  // takes the colours of its lines as they now stand.
+  if (record.kind != UndoKind::Native) {
+    const QTextBlock last = document.findBlock(cursor.position());
+    shared_.LineColouring = true;
+    for (QTextBlock b = document.findBlock(start); b.isValid(); b = b.next()) {
+      ColourCaretLine(document, b.position(), frame_.settings());
+      if (b == last) break;
+    }
+    shared_.LineColouring = false;
+  }
+
   if (record.kind == UndoKind::DeleteKey || record.kind == UndoKind::Backspace) {
     // The removed run comes back coloured on its own; the change handling
     // then colours the lines it lands on as a whole.
