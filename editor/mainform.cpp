@@ -337,7 +337,8 @@ void TMainForm::mnuEditCopyClick() {
 }
 
 void TMainForm::mnuEditPasteClick() {
-  if (buildRunning_) return;
+  // Nothing to paste changes nothing, the undo record included.
+  if (buildRunning_ || !Editor_->canPaste()) return;
   // A selection the paste replaces is kept, so that Undo puts it back.
   const QTextCursor cursor = Editor_->textCursor();
   RecordUndo(UndoKind::Paste, cursor.selectionStart(), cursor.selection());

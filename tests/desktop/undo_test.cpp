@@ -288,6 +288,14 @@ class UndoTest : public QObject {
     QCOMPARE(doc->editor()->toPlainText(), original);
     QCOMPARE(Mask(*doc, s), originalMask);
     QCOMPARE(clipboard->text(), QString("tag \"t\" \"v"));
+    // A paste with nothing to paste makes no record.
+    clipboard->clear();
+    SetCaret(*doc, 6, 9);
+    doc->mnuEditPasteClick();
+    QCOMPARE(undo.kind, UndoKind::None);
+    doc->mnuEditUndoClick();
+    QCOMPARE(doc->editor()->toPlainText(), original);
+    clipboard->setText("include \"a.htm\"\n");
 
     // Switching windows: Undo stays on for an insertion made in the window
     // come back to, and goes off for anything else.
