@@ -377,9 +377,13 @@ void TPreferences::ShowDialog() {
   UpdateFontPanel(FontSize->value());
   ApplyPressed = CancelPressed = HelpPressed = ClosedByBox = false;
 
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
   show();
+  // Centred with its frame, which is known once the dialog is shown.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
   raise();
   activateWindow();
 }
