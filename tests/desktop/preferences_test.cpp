@@ -3,7 +3,8 @@
 // rule and the working copies of the Colors page, Restore Defaults with
 // Cancel and with Apply, what open and new document windows take, staying in
 // front, Help, and the General page's values in effect for command
-// insertion, the tag scan, a run and the settings file read at the next start.
+// insertion, the tag scan, a run and the settings file read at the next
+// start; the font box's name when there is no settings file.
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QScreen>
@@ -475,6 +476,20 @@ class PreferencesTest : public QObject {
     QCOMPARE(p->FontSize->value(), 11);
     QCOMPARE(p->workingStyle(TPreferences::Strings), ws::TextStyle::Bold);
     frame.Documents().first()->editor()->document()->setModified(false);
+  }
+
+  void withoutSettingsFile() {
+    // The controls keep their defaults; the font box keeps "Fixedsys" rather
+    // than the first family of the list, which the file at exit would name.
+    QFile::remove(program + "prop");
+    seams.ExpectMessage(BoxKind::Error, "Error", "Cannot open file " + program + "prop");
+    TFrameForm frame(seams, {program, {}});
+    ShowFrame(frame);
+    QCOMPARE(frame.preferences()->FontNames->currentText(), QString("Fixedsys"));
+    QCOMPARE(frame.preferences()->Indent->currentIndex(), -1);
+    frame.Documents().first()->editor()->document()->setModified(false);
+    QVERIFY(frame.close());
+    QVERIFY(ReadFile(program + "prop").contains("Fixedsys"));
   }
 };
 
