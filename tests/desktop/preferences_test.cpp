@@ -22,10 +22,6 @@ using namespace ws::desktop::testing;
 namespace {
 
 const ws::Color kNavy = ws::RgbColor(0, 0, 128);
-const ws::Color kGreen = ws::RgbColor(0, 128, 0);
-const ws::Color kRed = ws::RgbColor(255, 0, 0);
-const ws::Color kBlue = ws::RgbColor(0, 0, 255);
-const ws::Color kTeal = ws::RgbColor(0, 128, 128);
 
 QString Caption(const TPreferences& p, const char* name) {
   const auto* button = p.findChild<QAbstractButton*>(name);
@@ -44,16 +40,53 @@ QStringList Items(const QComboBox* box) {
   return items;
 }
 
-QStringList Ticked(const TPreferences& p) {
-  QStringList ticked;
-  for (const QCheckBox* box : {p.chkBold, p.chkUnder, p.chkItalic})
-    if (box->isChecked()) ticked << box->text();
-  return ticked;
+// Colours and styles in one line: an element's letter (C, R, S), the grid
+// cell of its colour and B, I or U for its style ("C6 R12 S9B"); the
+// page's state as the ticked boxes, the grid's cell and the panel's style
+// and colour cell ("B|9|B9").
+QString Letter(ws::TextStyle style) {
+  return style == ws::TextStyle::Bold        ? "B"
+         : style == ws::TextStyle::Italic    ? "I"
+         : style == ws::TextStyle::Underline ? "U"
+                                             : "";
 }
 
-ws::Color PanelColor(const QLabel* panel) {
-  const QColor c = panel->palette().color(QPalette::WindowText);
-  return ws::RgbColor(c.red(), c.green(), c.blue());
+QString Elements(ws::Color c, ws::TextStyle cs, ws::Color r, ws::TextStyle rs, ws::Color s,
+                 ws::TextStyle ss) {
+  return QString("C%1%2 R%3%4 S%5%6")
+      .arg(TColorGrid::CellOf(c))
+      .arg(Letter(cs))
+      .arg(TColorGrid::CellOf(r))
+      .arg(Letter(rs))
+      .arg(TColorGrid::CellOf(s))
+      .arg(Letter(ss));
+}
+
+QString InEffect(const ws::Settings& s) {
+  return Elements(s.CommentColor, s.CommentStyle, s.ReservedColor, s.ReservedStyle, s.StringColor,
+                  s.StringStyle);
+}
+
+QString Working(const TPreferences& p) {
+  using E = TPreferences;
+  return Elements(p.workingColor(E::Comments), p.workingStyle(E::Comments),
+                  p.workingColor(E::ReservedWords), p.workingStyle(E::ReservedWords),
+                  p.workingColor(E::Strings), p.workingStyle(E::Strings));
+}
+
+QString Page(const TPreferences& p) {
+  QString ticked;
+  if (p.chkBold->isChecked()) ticked += "B";
+  if (p.chkUnder->isChecked()) ticked += "U";
+  if (p.chkItalic->isChecked()) ticked += "I";
+  const QFont f = p.ColorPanel->font();
+  const QString panel = f.bold() ? "B" : f.italic() ? "I" : f.underline() ? "U" : "";
+  const QColor c = p.ColorPanel->palette().color(QPalette::WindowText);
+  return QString("%1|%2|%3%4")
+      .arg(ticked)
+      .arg(p.ColorGrid->selected())
+      .arg(panel)
+      .arg(TColorGrid::CellOf(ws::RgbColor(c.red(), c.green(), c.blue())));
 }
 
 void SaveImage(QWidget& widget, const QString& name) {
@@ -235,50 +268,34 @@ class PreferencesTest : public QObject {
 
     // Strings: Bold, then Italic leaves only Italic; clearing it leaves none.
     p->lbxElement->setCurrentRow(TPreferences::Strings);
-    QCOMPARE(p->ColorGrid->selected(), 9);  // clRed
-    QCOMPARE(PanelColor(p->ColorPanel), kRed);
+    QCOMPARE(Page(*p), QString("|9|9"));
     p->chkBold->click();
-    QCOMPARE(p->workingStyle(TPreferences::Strings), ws::TextStyle::Bold);
-    QVERIFY(p->ColorPanel->font().bold());
+    QCOMPARE(Page(*p), QString("B|9|B9"));
     p->chkItalic->click();
-    QCOMPARE(Ticked(*p), QStringList({"Italic"}));
-    QCOMPARE(p->workingStyle(TPreferences::Strings), ws::TextStyle::Italic);
-    QVERIFY(p->ColorPanel->font().italic() && !p->ColorPanel->font().bold());
+    QCOMPARE(Page(*p), QString("I|9|I9"));
+    QCOMPARE(Working(*p), QString("C6 R12 S9I"));
     p->chkItalic->click();
-    QVERIFY(Ticked(*p).isEmpty());
-    QCOMPARE(p->workingStyle(TPreferences::Strings), ws::TextStyle::None);
-    QVERIFY(!p->ColorPanel->font().italic());
+    QCOMPARE(Page(*p), QString("|9|9"));
+    QCOMPARE(Working(*p), QString("C6 R12 S9"));
     p->chkUnder->click();
     p->ColorGrid->cell(4)->click();  // clNavy
-    QCOMPARE(p->workingColor(TPreferences::Strings), kNavy);
-    QCOMPARE(PanelColor(p->ColorPanel), kNavy);
+    QCOMPARE(Page(*p), QString("U|4|U4"));
 
-    // Another element: the grid, boxes and panel follow its working copies;
-    // the strings keep theirs.
+    // Another element: the grid, boxes and panel follow its working copies.
     p->lbxElement->setCurrentRow(TPreferences::Comments);
-    QCOMPARE(p->ColorGrid->selected(), 6);
-    QVERIFY(Ticked(*p).isEmpty());
-    QVERIFY(!p->ColorPanel->font().underline());
+    QCOMPARE(Page(*p), QString("|6|6"));
     p->ColorGrid->cell(2)->click();  // clGreen
     p->chkBold->click();
     p->lbxElement->setCurrentRow(TPreferences::Strings);
-    QCOMPARE(p->ColorGrid->selected(), 4);
-    QCOMPARE(Ticked(*p), QStringList({"Underline"}));
+    QCOMPARE(Page(*p), QString("U|4|U4"));
     p->lbxElement->setCurrentRow(TPreferences::Comments);
-    QCOMPARE(Ticked(*p), QStringList({"Bold"}));
-    // Nothing in effect before Apply.
-    QCOMPARE(s.StringColor, kRed);
-    QCOMPARE(s.CommentStyle, ws::TextStyle::None);
+    QCOMPARE(Working(*p), QString("C2B R12 S4U"));
+    QCOMPARE(InEffect(s), QString("C6 R12 S9"));  // nothing before Apply
 
     // Apply: in effect, hidden; the document's next activation recolours it.
     p->Apply->click();
     QVERIFY(!p->isVisible() && p->ApplyPressed);
-    QCOMPARE(s.StringColor, kNavy);
-    QCOMPARE(s.StringStyle, ws::TextStyle::Underline);
-    QCOMPARE(s.CommentColor, kGreen);
-    QCOMPARE(s.CommentStyle, ws::TextStyle::Bold);
-    QCOMPARE(s.ReservedColor, kBlue);
-    QCOMPARE(s.ReservedStyle, ws::TextStyle::None);
+    QCOMPARE(InEffect(s), QString("C2B R12 S4U"));
     QTRY_COMPARE(QApplication::activeWindow(), &frame);
     QTRY_COMPARE(ColourMask(*doc->editor()->document(), s), QString("RRR.SSSSSCCCCCC"));
     QTextCursor at(doc->editor()->document());
@@ -296,28 +313,19 @@ class PreferencesTest : public QObject {
 
     // Restore Defaults and Cancel: the colours in effect stay.
     Open(frame);
-    QCOMPARE(p->lbxElement->currentRow(), int(TPreferences::Comments));
-    QCOMPARE(p->ColorGrid->selected(), 2);
+    QCOMPARE(Page(*p), QString("B|2|B2"));
     p->BitBtn2->click();
-    QVERIFY(Ticked(*p).isEmpty());
-    QCOMPARE(p->ColorGrid->selected(), 6);
-    QCOMPARE(p->workingColor(TPreferences::Strings), kRed);
-    QCOMPARE(p->workingStyle(TPreferences::Comments), ws::TextStyle::None);
+    QCOMPARE(Page(*p), QString("|6|6"));
+    QCOMPARE(Working(*p), QString("C6 R12 S9"));
     p->Cancel->click();
-    QCOMPARE(s.StringColor, kNavy);
-    QCOMPARE(s.CommentStyle, ws::TextStyle::Bold);
+    QCOMPARE(InEffect(s), QString("C2B R12 S4U"));
     // Showing again takes the working copies from the settings; Restore
-    // Defaults and Apply: red strings, blue reserved words, teal comments.
+    // Defaults and Apply: teal comments, blue reserved words, red strings.
     Open(frame);
-    QCOMPARE(p->workingColor(TPreferences::Strings), kNavy);
-    QCOMPARE(Ticked(*p), QStringList({"Bold"}));
+    QCOMPARE(Working(*p), QString("C2B R12 S4U"));
     p->BitBtn2->click();
     p->Apply->click();
-    QCOMPARE(s.StringColor, kRed);
-    QCOMPARE(s.ReservedColor, kBlue);
-    QCOMPARE(s.CommentColor, kTeal);
-    for (ws::TextStyle style : {s.StringStyle, s.ReservedStyle, s.CommentStyle})
-      QCOMPARE(style, ws::TextStyle::None);
+    QCOMPARE(InEffect(s), QString("C6 R12 S9"));
 
     // Without a selected element the grid and the boxes are off.
     Open(frame);
@@ -357,7 +365,7 @@ class PreferencesTest : public QObject {
     // The close box hides it like Cancel; the next showing clears the flags.
     QVERIFY(p->close());
     QVERIFY(!p->isVisible() && p->ClosedByBox && !p->CancelPressed);
-    QCOMPARE(s.ReservedColor, kBlue);
+    QCOMPARE(InEffect(s), QString("C6 R12 S9"));
     Open(frame);
     QVERIFY(!p->ClosedByBox && !p->HelpPressed && !p->ApplyPressed && !p->CancelPressed);
     p->Cancel->click();
@@ -466,15 +474,14 @@ class PreferencesTest : public QObject {
     QCOMPARE(s.WideOpenStart, std::string("<w:"));
     QCOMPARE(s.WideCloseEnd, std::string(">"));
     QCOMPARE(s.EditorFontSize, 11);
-    QCOMPARE(s.StringStyle, ws::TextStyle::Bold);
-    QCOMPARE(s.StringColor, kRed);
+    QCOMPARE(InEffect(s), QString("C6 R12 S9B"));
     TPreferences* p = frame.preferences();
     QVERIFY(p->mnuEditUse->isChecked() && p->chkFieldName->isChecked());
     QCOMPARE(p->Indent->currentIndex(), 1);
     QCOMPARE(p->txtShortStart->text(), QString("{{"));
     QCOMPARE(p->FontNames->currentText(), QString::fromStdString(s.EditorFontName));
     QCOMPARE(p->FontSize->value(), 11);
-    QCOMPARE(p->workingStyle(TPreferences::Strings), ws::TextStyle::Bold);
+    QCOMPARE(Working(*p), QString("C6 R12 S9B"));
     frame.Documents().first()->editor()->document()->setModified(false);
   }
 
