@@ -399,6 +399,9 @@ class PreferencesTest : public QObject {
       QVERIFY2(out.contains("<p>one</p>") && out.contains("two") && !out.contains("old") &&
                    out.contains("%%x%%"),
                out.constData());
+      // A saved build file names "Fixedsys", not the face shown in its place.
+      doc->mnuFileSaveClick();
+      QVERIFY(ReadFile(site + "site.bld").contains("Fixedsys"));
 
       // An empty opening delimiter finds no wide tag (and the scan ends).
       Open(frame);
