@@ -1,5 +1,6 @@
 #include "colouring.h"
 
+#include <QFontDatabase>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -15,11 +16,23 @@ QColor ToQColor(Color color) {
                 static_cast<int>((color >> 16) & 255));
 }
 
-QFont EditorFont(const Settings& settings) {
-  QFont font(QString::fromStdString(settings.EditorFontName));
+QFont EditorFont(const QString& family, int pointSize) {
+  // Colouring asks on every pass, mostly for the same name: the answer for
+  // the last name is kept.
+  static QString lastFamily;
+  static bool lastInstalled = false;
+  if (lastFamily.isNull() || family != lastFamily) {
+    lastFamily = family.isNull() ? QString("") : family;
+    lastInstalled = !family.isEmpty() && QFontDatabase::hasFamily(family);
+  }
+  QFont font = lastInstalled ? QFont(family) : QFontDatabase::systemFont(QFontDatabase::FixedFont);
   font.setStyleHint(QFont::TypeWriter);
-  font.setPointSize(settings.EditorFontSize > 0 ? settings.EditorFontSize : 10);
+  font.setPointSize(pointSize > 0 ? pointSize : 10);
   return font;
+}
+
+QFont EditorFont(const Settings& settings) {
+  return EditorFont(QString::fromStdString(settings.EditorFontName), settings.EditorFontSize);
 }
 
 QTextCharFormat PlainFormat(const Settings& settings) {

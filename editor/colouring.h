@@ -20,7 +20,10 @@ inline const std::array<QString, 12> KeywordList = {
     "tag", "set", "is", "isnot", "include", "repeat", "if", "then", "end", "else", "run", "new"};
 
 QColor ToQColor(Color color);
-// The editor font of the settings (a fixed-pitch face when the named one is missing).
+// The editor font of the settings. A face the system lacks, such as the
+// default name "Fixedsys", shows as the system's fixed-width face; the name
+// itself stays in the settings. A size <= 0 gives 10 points.
+QFont EditorFont(const QString& family, int pointSize);
 QFont EditorFont(const Settings& settings);
 
 // The colour and style of one kind of element; `automatic` for plain text.

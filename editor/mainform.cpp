@@ -123,9 +123,11 @@ TMainForm::TMainForm(TFrameForm& frame)
   setWindowTitle("Untitled");
   shared_.CurrentEditor = Editor_;
   shared_.CurrentFileName = fileName_;
-  const Settings& settings = frame_.settings();
-  Editor_->document()->setDefaultFont(EditorFont(settings));
-  Editor_->setCurrentFont(EditorFont(settings));
+  // The base font: the settings' face and size, with the style of each of
+  // the preferences dialog's style boxes that is ticked now.
+  const QFont baseFont = frame_.preferences()->WithTickedStyles(EditorFont(frame_.settings()));
+  Editor_->document()->setDefaultFont(baseFont);
+  Editor_->setCurrentFont(baseFont);
   Editor_->moveCursor(QTextCursor::Start);
 
   Editor_->SetCommandKeyTest([this](const QKeySequence& key) {
@@ -364,9 +366,10 @@ void TMainForm::mnuEditSelectAllClick() {
 }
 
 void TMainForm::mnuEditPreferencesClick() {
-  // The preferences dialog comes with its own window; the editor it applies
-  // to is this one.
+  // The editor the dialog applies to is this one; what Apply puts in effect
+  // reaches it through the next activation, which recolours.
   shared_.CurrentEditor = Editor_;
+  frame_.preferences()->ShowDialog();
 }
 
 // ---- whole-text colouring through Memo1 ----

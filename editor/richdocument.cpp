@@ -134,8 +134,10 @@ RichText DocumentRichText(const QTextDocument& document, const Settings& setting
 void WriteBuildFile(const std::string& path, const QTextDocument& document,
                     const Settings& settings) {
   const RichText text = DocumentRichText(document, settings);
+  // The font table names the face of the settings, not the one shown in its
+  // place when the system lacks it.
   const QFont font = EditorFont(settings);
-  WriteFileAtomically(path, WriteRtf(text, font.family().toStdString(), font.pointSize()));
+  WriteFileAtomically(path, WriteRtf(text, settings.EditorFontName, font.pointSize()));
 }
 
 }  // namespace ws::desktop

@@ -128,9 +128,15 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
-  // In the order of start-up: the preferences (read from the settings file),
-  // the about box, the progress window.
+  // In the order of start-up: the preferences (read from the settings file,
+  // then their dialog, which shows what was read), the about box, the
+  // progress window.
   LoadPreferences();
+  Preferences_ = new TPreferences(this, prefs_);
+  Preferences_->mayComeForward = [this] { return MessagesOpen == 0; };
+  // The help window belongs to the frame, so that it outlives the dialog's hiding.
+  connect(Preferences_, &TPreferences::HelpRequested, this,
+          [this] { seams_.ShowHelp(this, programFolder_ + "Help.htm", "Pref"); });
   AboutBox_ = new TAboutBox(this);
   WaitForm_ = new TWaitForm(this);
   // The tag dialog's answers are acted on by the window whose command showed

@@ -1,8 +1,8 @@
 // TFrameForm: the application's main window. Its client area holds the
 // document windows (TMainForm); it carries the menus, the toolbar and the
 // status bar, forwards toolbar commands to the active document window, owns
-// the shared buffer Memo1, the preferences in effect and the engine's
-// desktop host, and writes the settings file when it closes.
+// the shared buffer Memo1, the preferences in effect and their dialog, the
+// engine's desktop host, and writes the settings file when it closes.
 #pragma once
 
 #include <QLabel>
@@ -21,6 +21,7 @@
 #include "datafolder.h"
 #include "desktophost.h"
 #include "documentstate.h"
+#include "preferences.h"
 #include "seams.h"
 #include "settings.h"
 #include "tagform.h"
@@ -73,6 +74,7 @@ class TFrameForm : public QMainWindow {
   QMdiArea* mdiArea() const { return mdiArea_; }
   TAboutBox* aboutBox() const { return AboutBox_; }
   TTagForm* tagForm() const { return TagForm_; }
+  TPreferences* preferences() const { return Preferences_; }
   TWaitForm* waitForm() const { return WaitForm_; }
 
   // The frame's own menu items and tool buttons by name (mnuNew, Tile1, tbSave, ...).
@@ -161,6 +163,7 @@ class TFrameForm : public QMainWindow {
   QLabel* panel1_ = nullptr;
   TAboutBox* AboutBox_ = nullptr;
   TTagForm* TagForm_ = nullptr;
+  TPreferences* Preferences_ = nullptr;
   TWaitForm* WaitForm_ = nullptr;
 
   QPointer<TMainForm> activeDocument_;

@@ -137,7 +137,7 @@ bool DialogSeams::Print(QWidget* parent, QTextDocument& document, const QString&
   return true;
 }
 
-void DialogSeams::ShowHelp(QWidget* parent, const QString& helpFile) {
+void DialogSeams::ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) {
   if (!help_) {
     auto* window = new QWidget(parent, Qt::Window);
     window->setWindowTitle("Weftsmith Help");
@@ -151,7 +151,9 @@ void DialogSeams::ShowHelp(QWidget* parent, const QString& helpFile) {
     help_ = window;
   }
   auto* browser = help_->findChild<QTextBrowser*>("helpBrowser");
-  browser->setSource(QUrl::fromLocalFile(helpFile));
+  QUrl url = QUrl::fromLocalFile(helpFile);
+  if (!anchor.isEmpty()) url.setFragment(anchor);
+  browser->setSource(url);
   help_->show();
   help_->raise();
   help_->activateWindow();

@@ -48,8 +48,10 @@ class Seams {
   // Prints the document with the title; false when the user cancelled.
   virtual bool Print(QWidget* parent, QTextDocument& document, const QString& title,
                      const QPageLayout& layout) = 0;
-  // Shows the help file in the help window.
-  virtual void ShowHelp(QWidget* parent, const QString& helpFile) = 0;
+  // Shows the help file in the help window, at the named anchor when one is
+  // given (a topic of the help file is an anchor in it).
+  virtual void ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) = 0;
+  void ShowHelp(QWidget* parent, const QString& helpFile) { ShowHelp(parent, helpFile, {}); }
 };
 
 // "Build files|*.bld|All files|*.*" in the form QFileDialog takes:
@@ -71,7 +73,8 @@ class DialogSeams : public Seams {
   bool SetUpPage(QWidget* parent, QPageLayout& layout) override;
   bool Print(QWidget* parent, QTextDocument& document, const QString& title,
              const QPageLayout& layout) override;
-  void ShowHelp(QWidget* parent, const QString& helpFile) override;
+  using Seams::ShowHelp;
+  void ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) override;
 
  private:
   // Made on first use as a window of the frame that asked; gone with it.

@@ -70,10 +70,12 @@ class ScriptedSeams : public Seams {
     e.confirm = confirm;
     script_.push_back(e);
   }
-  void ExpectHelp(QString file) {
+  // The help file, and the anchor of its topic ("" for the start).
+  void ExpectHelp(QString file, QString anchor = {}) {
     Expected e;
     e.kind = Expected::Kind::Help;
     e.text = std::move(file);
+    e.caption = std::move(anchor);
     script_.push_back(e);
   }
 
@@ -92,7 +94,7 @@ class ScriptedSeams : public Seams {
   // Called inside every message box, while it is "open".
   std::function<void(const QString& caption, const QString& text)> onMessage;
   QString lastCaption;
-  QString lastPrintTitle, lastPrintText, lastHelpFile, lastOpenFolder;
+  QString lastPrintTitle, lastPrintText, lastHelpFile, lastHelpAnchor, lastOpenFolder;
   FileDialogRequest lastOpenRequest;
   int messagesShown = 0;
 
@@ -130,10 +132,13 @@ class ScriptedSeams : public Seams {
     lastPrintText = document.toPlainText();
     return true;
   }
-  void ShowHelp(QWidget*, const QString& helpFile) override {
-    if (const Expected* e = Next(Expected::Kind::Help, "help " + helpFile)) {
+  using Seams::ShowHelp;
+  void ShowHelp(QWidget*, const QString& helpFile, const QString& anchor) override {
+    if (const Expected* e = Next(Expected::Kind::Help, "help " + helpFile + "#" + anchor)) {
       lastHelpFile = helpFile;
+      lastHelpAnchor = anchor;
       if (e->text != helpFile) failures << "help file " + helpFile + " vs " + e->text;
+      if (e->caption != anchor) failures << "help anchor " + anchor + " vs " + e->caption;
     }
   }
 
