@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "colouring.h"
 #include "tagscan.h"
 
 namespace ws::desktop {
@@ -18,7 +19,8 @@ TViewForm::TViewForm(QWidget* parent, DocumentState& shared, const Settings& set
   TagName->setReadOnly(true);
   TagName->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   TagName->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  TagName->setFont(QFont("Fixedsys"));
+  // "Fixedsys" shows as the system's fixed-width face, as in the editor.
+  TagName->setFont(EditorFont("Fixedsys", 10));
   SubTags = new QListWidget(this);
   SubTags->setObjectName("SubTags");
   BitBtnOK = new QPushButton("OK", this);
