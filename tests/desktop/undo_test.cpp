@@ -288,6 +288,12 @@ class UndoTest : public QObject {
     QCOMPARE(doc->editor()->toPlainText(), original);
     QCOMPARE(Mask(*doc, s), originalMask);
     QCOMPARE(clipboard->text(), QString("tag \"t\" \"v"));
+    // Shift+Delete is the window's Cut too, with its record.
+    SetCaret(*doc, 20, 10);
+    QTest::keyClick(doc->editor(), Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(undo.kind, UndoKind::Cut);
+    doc->mnuEditUndoClick();
+    QCOMPARE(doc->editor()->toPlainText(), original);
     // A paste with nothing to paste makes no record.
     clipboard->clear();
     SetCaret(*doc, 6, 9);
