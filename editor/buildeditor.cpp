@@ -23,6 +23,10 @@ void Editor::SetAfterKeyEdit(std::function<void()> handler) {
   afterKeyEdit_ = std::move(handler);
 }
 
+void Editor::SetBeforeInsertFromOutside(std::function<void()> handler) {
+  beforeInsertFromOutside_ = std::move(handler);
+}
+
 void Editor::SetKeyPressHandler(std::function<bool(QKeyEvent*)> handler) {
   keyPressHandler_ = std::move(handler);
 }
@@ -97,6 +101,7 @@ bool Editor::canInsertFromMimeData(const QMimeData* source) const {
 void Editor::insertFromMimeData(const QMimeData* source) {
   // Only text: tables and images could be neither saved nor built.
   if (!source->hasText()) return;
+  if (beforeInsertFromOutside_) beforeInsertFromOutside_();
   QString text = source->text();
   text.replace("\r\n", "\n");
   text.replace('\r', '\n');

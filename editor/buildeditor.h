@@ -23,6 +23,8 @@ class Editor : public QTextEdit {
   void SetKeyPressHandler(std::function<bool(QKeyEvent*)> handler);
   // Called at the end of a key press that edits, inside its edit block.
   void SetAfterKeyEdit(std::function<void()> handler);
+  // Called before text from outside (a paste, a drop, a middle click) goes in.
+  void SetBeforeInsertFromOutside(std::function<void()> handler);
   // True while a key press typed into the text is being handled.
   bool InKeyPress() const { return inKeyPress_; }
 
@@ -38,6 +40,7 @@ class Editor : public QTextEdit {
 
   std::function<bool(QKeyEvent*)> keyPressHandler_;
   std::function<void()> afterKeyEdit_;
+  std::function<void()> beforeInsertFromOutside_;
   bool inKeyPress_ = false;
 };
 

@@ -137,6 +137,11 @@ TMainForm::TMainForm(TFrameForm& frame)
   });
   Editor_->SetKeyPressHandler([this](QKeyEvent* e) { return EditorKeyDown(e); });
   Editor_->SetAfterKeyEdit([this] { ColourAfterKey(); });
+  // A drop or a middle-click paste is not undoable; it ends the record, whose
+  // positions would no longer fit the text.
+  Editor_->SetBeforeInsertFromOutside([this] {
+    if (!pasting_) ClearUndoRecord();
+  });
   connect(Editor_->document(), &QTextDocument::contentsChange, this, &TMainForm::EditorChange);
   connect(Editor_, &QTextEdit::selectionChanged, this, &TMainForm::EditorSelectionChange);
   connect(Editor_, &QTextEdit::cursorPositionChanged, this, &TMainForm::UpdateCursorPos);
@@ -344,7 +349,9 @@ void TMainForm::mnuEditPasteClick() {
   // A selection the paste replaces is kept, so that Undo puts it back.
   const QTextCursor cursor = Editor_->textCursor();
   RecordUndo(UndoKind::Paste, cursor.selectionStart(), cursor.selection());
+  pasting_ = true;
   Editor_->paste();
+  pasting_ = false;
   shared_.undo.end = Editor_->textCursor().position();
   EndProgramEdit();
 }

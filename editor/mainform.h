@@ -122,6 +122,7 @@ class TMainForm : public QWidget {
   QString openFolder_;  // where this window's open dialog starts
   bool buildRunning_ = false;
   bool typingOverSelection_ = false;  // the key being handled replaces a selection
+  bool pasting_ = false;              // the Paste command is putting text in
 };
 
 }  // namespace ws::desktop

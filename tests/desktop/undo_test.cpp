@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -293,6 +294,22 @@ class UndoTest : public QObject {
     QTest::keyClick(doc->editor(), Qt::Key_Delete, Qt::ShiftModifier);
     QCOMPARE(undo.kind, UndoKind::Cut);
     doc->mnuEditUndoClick();
+    QCOMPARE(doc->editor()->toPlainText(), original);
+    // A drop from outside cannot be undone: it ends the record.
+    SetCaret(*doc, 0);
+    doc->mnuEditPasteClick();
+    QMimeData dropped;
+    dropped.setText("run \"x.bld\"\n");
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(doc->editor()->viewport(), &enter);
+    QDragMoveEvent move(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(doc->editor()->viewport(), &move);
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(doc->editor()->viewport(), &drop);
+    QVERIFY(doc->editor()->toPlainText().contains("run \"x.bld\""));
+    QCOMPARE(undo.kind, UndoKind::None);
+    QVERIFY(!UndoEnabled(frame, *doc));
+    doc->LoadBuildFile(dir->path() + "/site.bld");
     QCOMPARE(doc->editor()->toPlainText(), original);
     // A paste with nothing to paste makes no record.
     clipboard->clear();
