@@ -314,16 +314,7 @@ class PreferencesTest : public QObject {
     QTRY_COMPARE(QApplication::activeWindow(), p);
     QApplication::setActiveWindow(&frame);
     QTRY_COMPARE(QApplication::activeWindow(), p);
-    bool stayedBehind = false;
-    seams.onMessage = [&](const QString&, const QString&) {
-      QApplication::setActiveWindow(&frame);
-      QTest::qWait(50);
-      stayedBehind = QApplication::activeWindow() == &frame;
-    };
-    seams.ExpectMessage(BoxKind::Information, "", "note");
-    frame.ShowMessage(BoxKind::Information, "note");
-    seams.onMessage = nullptr;
-    QVERIFY(stayedBehind);
+    QVERIFY(FrameKeepsFocusDuringMessage(frame, seams));
     // Help: the topic "Pref" of the help file; the dialog stays open but no
     // longer comes back in front.
     seams.ExpectHelp(program + "Help.htm", "Pref");

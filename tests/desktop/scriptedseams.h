@@ -4,6 +4,7 @@
 // and answered in the safest way (Cancel, no file), so a test never blocks.
 #pragma once
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -196,6 +197,21 @@ inline void ShowFrame(TFrameForm& frame) {
   frame.showMaximized();
   QApplication::setActiveWindow(&frame);
   QTRY_VERIFY(!frame.Documents().isEmpty() || frame.OpenUsed);
+}
+
+// Whether the frame keeps the focus while a message box is open, that is, a
+// dialog that comes back in front waits until the box is closed.
+inline bool FrameKeepsFocusDuringMessage(TFrameForm& frame, ScriptedSeams& seams) {
+  bool stayedBehind = false;
+  seams.onMessage = [&](const QString&, const QString&) {
+    QApplication::setActiveWindow(&frame);
+    QTest::qWait(50);
+    stayedBehind = QApplication::activeWindow() == &frame;
+  };
+  seams.ExpectMessage(BoxKind::Information, "", "note");
+  frame.ShowMessage(BoxKind::Information, "note");
+  seams.onMessage = nullptr;
+  return stayedBehind;
 }
 
 }  // namespace ws::desktop::testing
