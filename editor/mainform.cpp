@@ -524,6 +524,10 @@ void TMainForm::UpdateCursorPos() {
   frame_.SetLinePanel(QString::asprintf("Line:%3d ", line));
 }
 
+bool TMainForm::KeyRemovalRecorded() const {
+  return shared_.undo.kind == UndoKind::Backspace || shared_.undo.kind == UndoKind::DeleteKey;
+}
+
 bool TMainForm::CaretLineColouringDue() const {
   return !shared_.UndoInProgress && !shared_.CommandInProgress && !shared_.LoadingFile &&
          !shared_.WholeTextColouring && !shared_.PendingAutoIndent && !shared_.TagAddAll &&
@@ -544,9 +548,7 @@ void TMainForm::ColourAfterKey() {
   // A typed change that replaced a selection or whose line needed new
   // formats is one the control undoes itself; Backspace and Delete keep the
   // record of what they removed.
-  const UndoKind kind = shared_.undo.kind;
-  if (typingOverSelection_ ||
-      (changed && kind != UndoKind::Backspace && kind != UndoKind::DeleteKey))
+  if (typingOverSelection_ || (changed && !KeyRemovalRecorded()))
     RecordUndo(UndoKind::Native, caret);
   typingOverSelection_ = false;
   shared_.CurrentEditor = Editor_;
@@ -582,9 +584,7 @@ void TMainForm::EditorChange(int position, int removed, int added) {
   shared_.LineColouring = false;
   block.endEditBlock();
   // Text typed over several lines whose formats changed: as above.
-  const UndoKind kind = shared_.undo.kind;
-  if (changed && byKey && kind != UndoKind::Backspace && kind != UndoKind::DeleteKey)
-    RecordUndo(UndoKind::Native, caret);
+  if (changed && byKey && !KeyRemovalRecorded()) RecordUndo(UndoKind::Native, caret);
   shared_.CurrentEditor = Editor_;
 }
 

@@ -98,6 +98,9 @@ class TMainForm : public QWidget {
   void ReplayUndo(UndoRecord record);
   void EndProgramEdit();
   bool CaretLineColouringDue() const;
+  // The record holds what Backspace or Delete removed (the key's recolouring
+  // does not turn it into a change the control undoes).
+  bool KeyRemovalRecorded() const;
   void ColourAfterKey();
   void RecordUndo(UndoKind kind, int start, QTextDocumentFragment text = {});
   void RecolourFromMemo(const QString& text, bool setModified);

@@ -307,16 +307,30 @@ QWidget* TPreferences::MakeColorsPage() {
   return page;
 }
 
+std::array<TPreferences::DelimiterEdit, 6> TPreferences::DelimiterEdits() const {
+  using C = PreferenceControls;
+  return {{{txtShortStart, &Settings::ShortStart, &C::txtShortStart},
+           {txtShortEnd, &Settings::ShortEnd, &C::txtShortEnd},
+           {txtStartOne, &Settings::WideOpenStart, &C::txtStartOne},
+           {txtEndOne, &Settings::WideOpenEnd, &C::txtEndOne},
+           {txtStartTwo, &Settings::WideCloseStart, &C::txtStartTwo},
+           {txtEndTwo, &Settings::WideCloseEnd, &C::txtEndTwo}}};
+}
+
+void TPreferences::SetDelimiterEdits(const Settings& from) {
+  for (const DelimiterEdit& d : DelimiterEdits()) d.edit->setText(QStr(from.*d.setting));
+}
+
+void TPreferences::SetWorkingCopies(const Settings& from) {
+  workColor_ = {from.CommentColor, from.ReservedColor, from.StringColor};
+  workStyle_ = {from.CommentStyle, from.ReservedStyle, from.StringStyle};
+}
+
 void TPreferences::FillFromControls() {
   // What the settings file gave the controls, and the working copies from
   // the Settings in effect.
   const PreferenceControls& c = store_.controls;
-  txtShortStart->setText(QStr(c.txtShortStart));
-  txtShortEnd->setText(QStr(c.txtShortEnd));
-  txtStartOne->setText(QStr(c.txtStartOne));
-  txtEndOne->setText(QStr(c.txtEndOne));
-  txtStartTwo->setText(QStr(c.txtStartTwo));
-  txtEndTwo->setText(QStr(c.txtEndTwo));
+  for (const DelimiterEdit& d : DelimiterEdits()) d.edit->setText(QStr(c.*d.control));
   mnuEditUse->setChecked(c.mnuEditUse);
   chkFieldName->setChecked(c.chkFieldName);
   Indent->setCurrentIndex(c.Indent >= 0 && c.Indent < Indent->count() ? c.Indent : -1);
@@ -326,22 +340,16 @@ void TPreferences::FillFromControls() {
   FontSize->setValue(SettingsLineInteger(c.FontSize));
   UpdateFontPanel(FontSize->value());
 
-  const Settings& s = store_.settings;
-  workColor_ = {s.CommentColor, s.ReservedColor, s.StringColor};
-  workStyle_ = {s.CommentStyle, s.ReservedStyle, s.StringStyle};
+  SetWorkingCopies(store_.settings);
   lbxElement->setCurrentRow(Comments);
   ColorGrid->select(TColorGrid::CellOf(workColor_[Comments]));
 }
 
 void TPreferences::ConnectWriteThrough() {
   PreferenceControls& c = store_.controls;
-  const std::pair<QLineEdit*, std::string*> edits[] = {
-      {txtShortStart, &c.txtShortStart}, {txtShortEnd, &c.txtShortEnd},
-      {txtStartOne, &c.txtStartOne},     {txtEndOne, &c.txtEndOne},
-      {txtStartTwo, &c.txtStartTwo},     {txtEndTwo, &c.txtEndTwo}};
-  for (auto [edit, field] : edits)
-    connect(edit, &QLineEdit::textChanged, this,
-            [field = field](const QString& text) { *field = Std(text); });
+  for (const DelimiterEdit& d : DelimiterEdits())
+    connect(d.edit, &QLineEdit::textChanged, this,
+            [field = &(c.*d.control)](const QString& text) { *field = Std(text); });
   connect(mnuEditUse, &QCheckBox::toggled, this, [&c](bool on) { c.mnuEditUse = on; });
   connect(chkFieldName, &QCheckBox::toggled, this, [&c](bool on) { c.chkFieldName = on; });
   connect(Indent, &QComboBox::currentIndexChanged, this, [&c](int index) { c.Indent = index; });
@@ -363,15 +371,9 @@ void TPreferences::ShowDialog() {
     return;
   }
   const Settings& s = store_.settings;
-  workColor_ = {s.CommentColor, s.ReservedColor, s.StringColor};
-  workStyle_ = {s.CommentStyle, s.ReservedStyle, s.StringStyle};
+  SetWorkingCopies(s);
   ElementSelected();
-  txtShortStart->setText(QStr(s.ShortStart));
-  txtShortEnd->setText(QStr(s.ShortEnd));
-  txtStartOne->setText(QStr(s.WideOpenStart));
-  txtEndOne->setText(QStr(s.WideOpenEnd));
-  txtStartTwo->setText(QStr(s.WideCloseStart));
-  txtEndTwo->setText(QStr(s.WideCloseEnd));
+  SetDelimiterEdits(s);
   FontNames->setEditText(QStr(s.EditorFontName));
   FontSize->setValue(s.EditorFontSize);
   UpdateFontPanel(FontSize->value());
@@ -473,12 +475,7 @@ void TPreferences::RestoreGeneral() {
   mnuEditUse->setChecked(true);
   chkFieldName->setChecked(true);
   Indent->setCurrentIndex(kTwoSpaces);
-  txtStartOne->setText(QStr(d.WideOpenStart));
-  txtEndOne->setText(QStr(d.WideOpenEnd));
-  txtStartTwo->setText(QStr(d.WideCloseStart));
-  txtEndTwo->setText(QStr(d.WideCloseEnd));
-  txtShortStart->setText(QStr(d.ShortStart));
-  txtShortEnd->setText(QStr(d.ShortEnd));
+  SetDelimiterEdits(d);
 }
 
 void TPreferences::RestoreFont() {
@@ -489,9 +486,7 @@ void TPreferences::RestoreFont() {
 }
 
 void TPreferences::RestoreColors() {
-  const Settings d = Settings::Defaults();
-  workColor_ = {d.CommentColor, d.ReservedColor, d.StringColor};
-  workStyle_ = {d.CommentStyle, d.ReservedStyle, d.StringStyle};
+  SetWorkingCopies(Settings::Defaults());
   SetStyleBoxes(TextStyle::None);
   if (const int e = SelectedElement(); e >= 0) ColorGrid->select(TColorGrid::CellOf(workColor_[e]));
 }
@@ -509,12 +504,7 @@ void TPreferences::ApplyClick() {
   s.ReservedStyle = workStyle_[ReservedWords];
   s.StringStyle = workStyle_[Strings];
   s.CommentStyle = workStyle_[Comments];
-  s.WideOpenStart = Std(txtStartOne->text());
-  s.WideOpenEnd = Std(txtEndOne->text());
-  s.WideCloseStart = Std(txtStartTwo->text());
-  s.WideCloseEnd = Std(txtEndTwo->text());
-  s.ShortStart = Std(txtShortStart->text());
-  s.ShortEnd = Std(txtShortEnd->text());
+  for (const DelimiterEdit& d : DelimiterEdits()) s.*d.setting = Std(d.edit->text());
   HideAndReturnFocus();
 }
 

@@ -136,6 +136,16 @@ class TPreferences : public QDialog {
   QWidget* MakeGeneralPage();
   QWidget* MakeFontPage();
   QWidget* MakeColorsPage();
+  // The six delimiter edits with the Settings field and the control store
+  // field each one stands for.
+  struct DelimiterEdit {
+    QLineEdit* edit;
+    std::string Settings::*setting;
+    std::string PreferenceControls::*control;
+  };
+  std::array<DelimiterEdit, 6> DelimiterEdits() const;
+  void SetDelimiterEdits(const Settings& from);
+  void SetWorkingCopies(const Settings& from);
   void FillFromControls();
   void ConnectWriteThrough();
 
