@@ -133,7 +133,9 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
   // progress window.
   LoadPreferences();
   Preferences_ = new TPreferences(this, prefs_);
-  Preferences_->mayComeForward = [this] { return MessagesOpen == 0; };
+  // Dialogs that stay in front come back only while no message box is open.
+  const auto noMessageOpen = [this] { return MessagesOpen == 0; };
+  Preferences_->mayComeForward = noMessageOpen;
   // The help window belongs to the frame, so that it outlives the dialog's hiding.
   connect(Preferences_, &TPreferences::HelpRequested, this,
           [this] { seams_.ShowHelp(this, programFolder_ + "Help.htm", "Pref"); });
@@ -150,8 +152,8 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
           if (document->editor() == documentState_.CurrentEditor) target = document;
         if (target) target->FormActivate();
       });
-  TagForm_->mayComeForward = [this] { return MessagesOpen == 0; };
-  TagForm_->viewForm()->mayComeForward = TagForm_->mayComeForward;
+  TagForm_->mayComeForward = noMessageOpen;
+  TagForm_->viewForm()->mayComeForward = noMessageOpen;
   connect(WaitForm_, &TWaitForm::StopRequested, host_.get(), &DesktopHost::RequestStop);
   ConnectHost();
 }
