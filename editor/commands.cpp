@@ -6,9 +6,10 @@
 #include <QTextDocumentFragment>
 
 #include "colouring.h"
-#include "frameform.h"
 #include "linerules.h"
 #include "mainform.h"
+#include "scopedflag.h"
+#include "surroundings.h"
 
 namespace ws::desktop {
 
@@ -23,9 +24,9 @@ int CrLfLength(const QString& text) {
 }  // namespace
 
 QString TMainForm::NextIndentLevel() {
-  shared_.BaseIndent = shared_.CurrentIndent;
-  shared_.CurrentIndent += QString::fromStdString(IndentText(frame_.prefs().controls.Indent));
-  return shared_.CurrentIndent;
+  pending_.BaseIndent = pending_.CurrentIndent;
+  pending_.CurrentIndent += QString::fromStdString(IndentText(surroundings_.controls().Indent));
+  return pending_.CurrentIndent;
 }
 
 // Inserts prefix and command at start as one edit block, colours the
@@ -35,13 +36,14 @@ void TMainForm::InsertCommand(int start, const QString& prefix, const QString& c
   QTextCursor cursor = Editor_->textCursor();
   cursor.beginEditBlock();
   cursor.setPosition(start);
-  cursor.insertText(prefix + command, PlainFormat(frame_.settings()));
+  cursor.insertText(prefix + command, PlainFormat(surroundings_.settings()));
   ColourInsertedCommand(*Editor_->document(), cursor.position(), word, stringLength,
-                        CrLfLength(command), frame_.settings());
+                        CrLfLength(command), surroundings_.settings());
   cursor.endEditBlock();
   Editor_->setTextCursor(cursor);
-  shared_.undo.end = cursor.position();
+  undo_.SetEnd(cursor.position());
   EndProgramEdit();
+  surroundings_.EndSaveQuestionSuppression();
 }
 
 // "Make new file...", "Include file..." and "Run another build file...": a
@@ -49,48 +51,43 @@ void TMainForm::InsertCommand(int start, const QString& prefix, const QString& c
 // line's indentation, or onto the caret's line when it holds only blanks.
 // The insertion and its colouring are one edit block.
 void TMainForm::InsertFileCommand(const QString& word, const QString& title, int filterIndex) {
-  if (buildRunning_) return;
-  shared_.CommandInProgress = true;
-  shared_.CurrentEditor = Editor_;
-  shared_.CurrentFileName = fileName_;
+  ScopedFlag command(flags_.CommandInProgress);
   FileDialogRequest request;
   request.title = title;
   request.filter = kOpenFilter;
   request.filterIndex = filterIndex;
   request.folder =
-      shared_.TagScanFile.isEmpty() ? openFolder_ : QFileInfo(shared_.TagScanFile).absolutePath();
-  const QString chosen = frame_.seams().ChooseFileToOpen(this, request);
+      pending_.TagScanFile.isEmpty() ? openFolder_ : QFileInfo(pending_.TagScanFile).absolutePath();
+  const QString chosen = surroundings_.prompts().ChooseFileToOpen(this, request);
   const bool refused = word == "new" && Editor_->textCursor().hasSelection();
   if (!chosen.isEmpty() && !refused) {
-    shared_.TagScanFile = chosen;
-    shared_.InsertedFileName = InsertedName(fileName_, chosen, frame_.prefs().controls.mnuEditUse);
+    pending_.TagScanFile = chosen;
+    pending_.InsertedFileName =
+        InsertedName(fileName_, chosen, surroundings_.controls().mnuEditUse);
     const QString text = Editor_->toPlainText();
     const int caret = Editor_->textCursor().position();
-    shared_.CurrentIndent = LineIndentBefore(text, caret);
+    pending_.CurrentIndent = LineIndentBefore(text, caret);
     const int start = MoveToLineEnd(text, caret);
     RecordUndo(UndoKind::Insert, start);
-    QString inserted = CaretLineIsBlank(text, start) ? QString() : "\n" + shared_.CurrentIndent;
-    QString command = word + " \"" + shared_.InsertedFileName + "\"";
+    QString inserted = CaretLineIsBlank(text, start) ? QString() : "\n" + pending_.CurrentIndent;
+    QString command = word + " \"" + pending_.InsertedFileName + "\"";
     if (word == "new") {
       NextIndentLevel();
-      command += "\n" + shared_.CurrentIndent + "\n" + shared_.BaseIndent + "end";
+      command += "\n" + pending_.CurrentIndent + "\n" + pending_.BaseIndent + "end";
     }
     InsertCommand(start, inserted, command, word,
-                  static_cast<int>(shared_.InsertedFileName.size()));
+                  static_cast<int>(pending_.InsertedFileName.size()));
     // A new block leaves the caret at the end of its body line.
     if (word == "new") {
       QTextCursor cursor = Editor_->textCursor();
-      cursor.setPosition(cursor.position() - static_cast<int>(shared_.BaseIndent.size()) - 4);
+      cursor.setPosition(cursor.position() - static_cast<int>(pending_.BaseIndent.size()) - 4);
       Editor_->setTextCursor(cursor);
     }
     if (word == "include") {
-      shared_.WideTagChoiceMode = false;
-      frame_.tagForm()->ShowFor(shared_.TagScanFile, false);
-      shared_.CurrentEditor = Editor_;
-      shared_.commandMode = CommandMode::IncludeFile;
+      pending_.mode = CommandMode::IncludeFile;
+      surroundings_.ShowTags(*this, pending_.TagScanFile, false);
     }
   }
-  shared_.CommandInProgress = false;
 }
 
 void TMainForm::mnuCommandsNewFileClick() {
@@ -98,7 +95,6 @@ void TMainForm::mnuCommandsNewFileClick() {
 }
 
 void TMainForm::mnuCommandsIncludeClick() {
-  shared_.TagDialogCancelled = false;
   InsertFileCommand("include", "Select File For Include Tag In File Command...", 2);
 }
 
@@ -109,34 +105,25 @@ void TMainForm::mnuCommandsRunClick() {
 // "Include tag from file...": a file is chosen and the dialog offers its
 // wide tags; the include goes in when one is chosen with OK.
 void TMainForm::mnuCommandsIncludeTagClick() {
-  if (buildRunning_) return;
-  shared_.CommandInProgress = true;
-  shared_.CurrentEditor = Editor_;
-  shared_.CurrentFileName = fileName_;
-  shared_.TagDialogCancelled = false;
+  ScopedFlag command(flags_.CommandInProgress);
   FileDialogRequest request;
   request.title = "Select File For Include File Command...";
   request.filter = kOpenFilter;
   request.filterIndex = 2;
   request.folder = openFolder_;
-  const QString chosen = frame_.seams().ChooseFileToOpen(this, request);
-  shared_.commandMode = CommandMode::IncludeTag;
+  const QString chosen = surroundings_.prompts().ChooseFileToOpen(this, request);
+  pending_.mode = CommandMode::IncludeTag;
   if (!chosen.isEmpty()) {
-    shared_.TagScanFile = chosen;
-    shared_.InsertedFileName = InsertedName(fileName_, chosen, frame_.prefs().controls.mnuEditUse);
-    shared_.WideTagChoiceMode = true;
-    frame_.tagForm()->ShowFor(chosen, true);
-    shared_.CurrentEditor = Editor_;
+    pending_.TagScanFile = chosen;
+    pending_.InsertedFileName =
+        InsertedName(fileName_, chosen, surroundings_.controls().mnuEditUse);
+    surroundings_.ShowTags(*this, chosen, true);
   }
-  shared_.CommandInProgress = false;
 }
 
 // "Replace tag in file...": the dialog offers the tags of the file of the
 // nearest include above the caret that is not inside a closed block.
 void TMainForm::mnuCommandsReplaceTagClick() {
-  if (buildRunning_) return;
-  shared_.CurrentEditor = Editor_;
-  shared_.CurrentFileName = fileName_;
   if (Editor_->document()->isEmpty()) return;
   QTextCursor cursor = Editor_->textCursor();
   cursor.clearSelection();
@@ -151,91 +138,98 @@ void TMainForm::mnuCommandsReplaceTagClick() {
   if (included.isEmpty()) return;
   const QString folder =
       fileName_ == "Untitled" ? QString() : QFileInfo(fileName_).absolutePath() + '/';
-  shared_.TagScanFile = QFileInfo(included).isAbsolute() ? included : folder + included;
-  shared_.TagDialogCancelled = false;
-  shared_.WideTagChoiceMode = false;
-  frame_.tagForm()->ShowFor(shared_.TagScanFile, false);
-  shared_.CurrentEditor = Editor_;
-  shared_.commandMode = CommandMode::ReplaceTag;
+  pending_.TagScanFile = QFileInfo(included).isAbsolute() ? included : folder + included;
+  pending_.mode = CommandMode::ReplaceTag;
+  surroundings_.ShowTags(*this, pending_.TagScanFile, false);
 }
 
-// The answer of the tag dialog (Add or OK) for the command that showed it.
+// Add or OK in the tag dialog this window showed: the command that showed it
+// goes in for the chosen tag.
+void TMainForm::TagChosen(const QString& selected) {
+  if (!selected.isNull()) pending_.ChosenTag = selected;
+  openFolder_ = fileName_ == "Untitled" ? QString() : QFileInfo(fileName_).absolutePath();
+  PerformPendingInsertion();
+  UpdateCursorPos();
+}
+
+// Add All in the tag dialog this window showed.
+void TMainForm::AllTagsChosen(const QStringList& wide, const QStringList& shortTags) {
+  {
+    ScopedFlag addAll(flags_.TagAddAll);
+    InsertAllTags(wide + shortTags);
+  }
+  UpdateCursorPos();
+}
+
 void TMainForm::PerformPendingInsertion() {
-  if (shared_.TagDialogCancelled) return;
-  const QString tag = "tag \"" + shared_.ChosenTag + "\" \"\"";
+  const QString tag = "tag \"" + pending_.ChosenTag + "\" \"\"";
   const QString text = Editor_->toPlainText();
   const int caret = Editor_->textCursor().position();
-  shared_.CommandInProgress = true;
-  switch (shared_.commandMode) {
+  ScopedFlag command(flags_.CommandInProgress);
+  switch (pending_.mode) {
     case CommandMode::IncludeTag:
     case CommandMode::ReplaceTag: {
-      const bool include = shared_.commandMode == CommandMode::IncludeTag;
-      if (include && shared_.ChosenTag.isEmpty()) break;
-      shared_.CurrentIndent = LineIndentBefore(text, caret);
+      const bool include = pending_.mode == CommandMode::IncludeTag;
+      if (include && pending_.ChosenTag.isEmpty()) break;
+      pending_.CurrentIndent = LineIndentBefore(text, caret);
       const int start = MoveToLineEnd(text, caret);
       RecordUndo(UndoKind::Insert, start);
       const QString prefix =
-          CaretLineIsBlank(text, start) ? QString() : "\n" + shared_.CurrentIndent;
+          CaretLineIsBlank(text, start) ? QString() : "\n" + pending_.CurrentIndent;
       if (include) {
         InsertCommand(
             start, prefix,
-            "include \"" + shared_.InsertedFileName + "\" \"" + shared_.ChosenTag + '"', "include",
-            static_cast<int>(shared_.InsertedFileName.size() + shared_.ChosenTag.size() + 3));
-        shared_.commandMode = CommandMode::None;
+            "include \"" + pending_.InsertedFileName + "\" \"" + pending_.ChosenTag + '"',
+            "include",
+            static_cast<int>(pending_.InsertedFileName.size() + pending_.ChosenTag.size() + 3));
+        pending_.mode = CommandMode::None;
       } else {
-        InsertCommand(start, prefix, tag, "tag", static_cast<int>(shared_.ChosenTag.size()));
-        shared_.ChosenTag.clear();
+        InsertCommand(start, prefix, tag, "tag", static_cast<int>(pending_.ChosenTag.size()));
+        pending_.ChosenTag.clear();
       }
       break;
     }
     case CommandMode::IncludeFile:
       // Each Add starts a new line below the include or the last tag line.
       RecordUndo(UndoKind::Insert, caret);
-      InsertCommand(caret, "\n" + shared_.CurrentIndent, tag, "tag",
-                    static_cast<int>(shared_.ChosenTag.size()));
-      shared_.ChosenTag.clear();
+      InsertCommand(caret, "\n" + pending_.CurrentIndent, tag, "tag",
+                    static_cast<int>(pending_.ChosenTag.size()));
+      pending_.ChosenTag.clear();
       break;
     case CommandMode::None:
     case CommandMode::Nest:
       break;
   }
-  shared_.CommandInProgress = false;
 }
 
 // Add All: one tag line per listed name, wide tags first, the first on the
 // caret's line when that is blank; one edit block, one undo step.
-void TMainForm::InsertAllTags() {
+void TMainForm::InsertAllTags(const QStringList& names) {
   QTextCursor cursor = Editor_->textCursor();
   cursor.clearSelection();
   RecordUndo(UndoKind::Insert, cursor.position());
   cursor.beginEditBlock();
-  for (const QString& name : shared_.WideTagList + shared_.ShortTagList) {
-    shared_.ChosenTag = name;
+  for (const QString& name : names) {
+    pending_.ChosenTag = name;
     const bool blank = CaretLineIsBlank(Editor_->toPlainText(), cursor.position());
     const QString command = "tag \"" + name + "\" \"\"";
-    cursor.insertText((blank ? QString() : "\n" + shared_.CurrentIndent) + command,
-                      PlainFormat(frame_.settings()));
+    cursor.insertText((blank ? QString() : "\n" + pending_.CurrentIndent) + command,
+                      PlainFormat(surroundings_.settings()));
     ColourInsertedCommand(*Editor_->document(), cursor.position(), "tag",
-                          static_cast<int>(name.size()), CrLfLength(command), frame_.settings());
+                          static_cast<int>(name.size()), CrLfLength(command),
+                          surroundings_.settings());
   }
   cursor.endEditBlock();
   Editor_->setTextCursor(cursor);
-  shared_.undo.end = cursor.position();
+  undo_.SetEnd(cursor.position());
   EndProgramEdit();
-  shared_.TagAddAll = false;
 }
 
 // A one-line tag command becomes a nested one: its value goes (kept only
 // by the undo record), an indented empty body line and an end line follow.
 void TMainForm::mnuCommandsNestClick() {
-  if (buildRunning_) return;
-  shared_.CommandInProgress = true;
-  shared_.CurrentEditor = Editor_;
-  shared_.CurrentFileName = fileName_;
-  if (Editor_->document()->isEmpty()) {
-    shared_.CommandInProgress = false;
-    return;
-  }
+  ScopedFlag command(flags_.CommandInProgress);
+  if (Editor_->document()->isEmpty()) return;
   QTextCursor cursor = Editor_->textCursor();
   cursor.clearSelection();
   const QTextBlock block = cursor.block();
@@ -248,33 +242,30 @@ void TMainForm::mnuCommandsNestClick() {
     cursor.removeSelectedText();
     const int start = cursor.position();
     RecordUndo(UndoKind::Nest, start, QTextDocumentFragment::fromPlainText(value));
-    shared_.CurrentIndent = LineIndentBefore(Editor_->toPlainText(), start);
+    pending_.CurrentIndent = LineIndentBefore(Editor_->toPlainText(), start);
     NextIndentLevel();
-    cursor.insertText("\n" + shared_.CurrentIndent + "\n" + shared_.BaseIndent + "end",
-                      PlainFormat(frame_.settings()));
+    cursor.insertText("\n" + pending_.CurrentIndent + "\n" + pending_.BaseIndent + "end",
+                      PlainFormat(surroundings_.settings()));
     QTextCursor end = cursor;
     end.setPosition(cursor.position() - 3, QTextCursor::KeepAnchor);
-    end.mergeCharFormat(ElementFormat::Reserved(frame_.settings()).AppliedTo(end.charFormat()));
+    end.mergeCharFormat(
+        ElementFormat::Reserved(surroundings_.settings()).AppliedTo(end.charFormat()));
     cursor.endEditBlock();
-    shared_.undo.end = cursor.position();
+    undo_.SetEnd(cursor.position());
     EndProgramEdit();
-    cursor.setPosition(cursor.position() - static_cast<int>(shared_.BaseIndent.size()) - 4);
+    cursor.setPosition(cursor.position() - static_cast<int>(pending_.BaseIndent.size()) - 4);
     Editor_->setTextCursor(cursor);
   } else {
     Editor_->setTextCursor(cursor);
-    frame_.ShowMessage(BoxKind::Warning, "You can not use \"Nest In Tag\" here!");
+    surroundings_.ShowMessage(BoxKind::Warning, "You can not use \"Nest In Tag\" here!");
   }
-  shared_.commandMode = CommandMode::Nest;
-  shared_.CommandInProgress = false;
+  pending_.mode = CommandMode::Nest;
 }
 
 // A nested tag command becomes a one-line one: its body and end line go (the
 // removed text, with its formats, stays in the undo record) and an empty
 // quoted value takes their place, with the caret between the quotes.
 void TMainForm::mnuCommandsDeNestClick() {
-  if (buildRunning_) return;
-  shared_.CurrentEditor = Editor_;
-  shared_.CurrentFileName = fileName_;
   QTextDocument* document = Editor_->document();
   if (document->isEmpty()) return;
   QTextCursor cursor = Editor_->textCursor();
@@ -284,7 +275,7 @@ void TMainForm::mnuCommandsDeNestClick() {
                        (!line.contains("end tag") || line.contains('"')) &&
                        ExtractTagValue(line).isEmpty();
   if (!applies) {
-    frame_.ShowMessage(BoxKind::Warning, "You can not use \"De-Nest a Tag\" here!");
+    surroundings_.ShowMessage(BoxKind::Warning, "You can not use \"De-Nest a Tag\" here!");
     return;
   }
   QStringList lines;
@@ -299,7 +290,7 @@ void TMainForm::mnuCommandsDeNestClick() {
   // Nest in tag leaves the blank after the name; a second one is not added.
   cursor.insertText(line.endsWith(' ') ? "\"\"" : " \"\"");
   cursor.endEditBlock();
-  shared_.undo.end = cursor.position();
+  undo_.SetEnd(cursor.position());
   EndProgramEdit();
   cursor.setPosition(cursor.position() - 1);
   Editor_->setTextCursor(cursor);

@@ -1,6 +1,8 @@
 // TMainForm: the window in which one build file is edited. It owns its
-// editor, file name and menus ("&File", "&Edit", "&Build", "&Commands"),
-// which the frame puts into its menu bar while the window is active.
+// editor, file name, menus ("&File", "&Edit", "&Build", "&Commands") and the
+// state of its command insertions. What it needs from the program around it
+// comes through WindowSurroundings; what changed goes out as signals. The
+// program enables its actions from the queries below.
 #pragma once
 
 #include <QAction>
@@ -9,21 +11,57 @@
 #include <QString>
 #include <QTextDocument>
 #include <QWidget>
+#include <array>
 
 #include "buildeditor.h"
-#include "documentstate.h"
+#include "undorecord.h"
 
 class QCloseEvent;
 
 namespace ws::desktop {
 
-class TFrameForm;
+class WindowSurroundings;
+
+// The window's menu commands, in menu order.
+enum class Command {
+  FileNew,
+  FileOpen,
+  FileClose,
+  FileSave,
+  FileSaveAs,
+  FilePageSetup,
+  FilePrint,
+  FileExit,
+  EditUndo,
+  EditCut,
+  EditCopy,
+  EditPaste,
+  EditDelete,
+  EditSelectAll,
+  EditPreferences,
+  BuildReformat,
+  BuildCheck,
+  BuildRun,
+  CommandsNewFile,
+  CommandsInclude,
+  CommandsIncludeTag,
+  CommandsReplaceTag,
+  CommandsNest,
+  CommandsDeNest,
+  CommandsRun,
+  Count
+};
+constexpr int kCommandCount = static_cast<int>(Command::Count);
+
+// Which command last asked for tags; every further Add of the tag dialog
+// inserts for it.
+enum class CommandMode { None, IncludeFile, IncludeTag, ReplaceTag, Nest };
 
 class TMainForm : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TMainForm(TFrameForm& frame);
+  explicit TMainForm(WindowSurroundings& surroundings);
   ~TMainForm() override;
 
   Editor* editor() const { return Editor_; }
@@ -32,9 +70,17 @@ class TMainForm : public QWidget {
   // The menus the frame shows while this window is active, in order.
   const QList<QMenu*>& menus() const { return menus_; }
   QMenu* popupMenu() const { return PopupMenu_; }
-  // A menu item by its name (mnuFileSave, ...), nullptr if there is none.
-  QAction* action(const QString& name) const;
-  QList<QAction*> menuActions() const;
+  QAction* action(Command command) const { return actions_[static_cast<int>(command)]; }
+  // The window's menu actions, in the order of Command.
+  const std::array<QAction*, kCommandCount>& actions() const { return actions_; }
+
+  // What the program's enabling reads.
+  bool HasSelection() const;
+  bool UndoEnabled() const { return undoEnabled_; }
+  bool IsModified() const;
+  // The window takes no edits while a run or check goes.
+  void SetBuildRunning(bool running);
+  bool BuildRunning() const { return buildRunning_; }
 
   // Loads a build file (RTF or plain) into the window; false, with a message
   // and the window unchanged, when it cannot be read.
@@ -42,9 +88,11 @@ class TMainForm : public QWidget {
   // The command-line start: the arguments joined by blanks name the file.
   void LoadFromCommandLine(const QStringList& arguments);
 
-  // Activation and deactivation as the frame reports them.
+  // The window became the active one: recolour, update the undo command
+  // and the line panel.
   void FormActivate();
-  void FormDeactivate();
+  // Only gives the keyboard focus back to the editor.
+  void FocusEditor();
 
   // The commands of the menus.
   void mnuFileOpenClick();
@@ -70,39 +118,74 @@ class TMainForm : public QWidget {
   void mnuCommandsNestClick();
   void mnuCommandsDeNestClick();
 
+  // The answers of the tag results dialog this window showed: Add or OK with
+  // the selected tag (null when none is selected: the last choice stays),
+  // and Add All with the dialog's lists.
+  void TagChosen(const QString& selected);
+  void AllTagsChosen(const QStringList& wide, const QStringList& shortTags);
+
   // The run of this document put the caret on a line (0-based).
   void PlaceCaretOnLine(int line);
-  // A run or check started or ended somewhere: no edits meanwhile.
-  void SetBuildRunning(bool running);
 
-  // What the enabling rules react to.
-  enum class StateChange { Activated, SelectionChanged, UndoRecorded, UndoCleared };
-  void UpdateCommandStates(StateChange change);
+ signals:
+  // The selection, the undo command or the modified flag changed.
+  void StateChanged();
+  // The caret is on this 1-based line.
+  void CaretLineChanged(int line);
+  // The window's commands that act on the program.
+  void NewRequested();
+  void OpenRequested(const QString& fileName);
+  void CloseRequested();
+  void ExitRequested();
+  // The window accepted its close and goes.
+  void Closing();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // What makes the change handling stand aside while the program itself
+  // changes text or formats.
+  struct StandAside {
+    bool LoadingFile = false;
+    bool CommandInProgress = false;
+    bool UndoInProgress = false;
+    bool WholeTextColouring = false;
+    bool LineColouring = false;
+    bool PendingAutoIndent = false;
+    bool TagAddAll = false;
+  };
+  // A command insertion that spans the tag dialog: the indentation of the
+  // line a command goes after, a block's first and last line, the file name
+  // as written, the full name of the file whose tags are offered, the chosen
+  // tag and the pending command.
+  struct PendingCommand {
+    QString CurrentIndent;
+    QString BaseIndent;
+    QString InsertedFileName;
+    QString TagScanFile;
+    QString ChosenTag;
+    CommandMode mode = CommandMode::None;
+  };
+
   void CreateMenus();
+  void Run(Command command);
   void InsertFileCommand(const QString& word, const QString& title, int filterIndex);
   QString NextIndentLevel();
   void InsertCommand(int start, const QString& prefix, const QString& command, const QString& word,
                      int stringLength);
   void PerformPendingInsertion();
-  void InsertAllTags();
+  void InsertAllTags(const QStringList& names);
   void EditorChange(int position, int removed, int added);
-  void EditorSelectionChange();
   bool EditorKeyDown(QKeyEvent* event);
   void RecordKeyRemoval(const QKeyEvent& event);
+  void RecordUndo(UndoKind kind, int start, QTextDocumentFragment text = {});
   void ClearUndoRecord();
-  void ReplayUndo(UndoRecord record);
+  void SetUndoEnabled(bool enabled);
+  void ReplayUndo(UndoEntry record);
   void EndProgramEdit();
   bool CaretLineColouringDue() const;
-  // The record holds what Backspace or Delete removed (the key's recolouring
-  // does not turn it into a change the control undoes).
-  bool KeyRemovalRecorded() const;
   void ColourAfterKey();
-  void RecordUndo(UndoKind kind, int start, QTextDocumentFragment text = {});
   void RecolourFromMemo(const QString& text, bool setModified);
   void TransferStyledText(bool replaceWhole);
   void DeleteEmptyLastLines();
@@ -116,13 +199,17 @@ class TMainForm : public QWidget {
   static constexpr const char* kOpenFilter =
       "Build files|*.bld|HTML files, text files|*.htm;*.txt;*.html|All files|*.*";
 
-  TFrameForm& frame_;
-  DocumentState& shared_;
+  WindowSurroundings& surroundings_;
+  UndoRecord& undo_;
   Editor* Editor_ = nullptr;
   QMenu* PopupMenu_ = nullptr;
   QList<QMenu*> menus_;
+  std::array<QAction*, kCommandCount> actions_{};
   QString fileName_ = "Untitled";
   QString openFolder_;  // where this window's open dialog starts
+  StandAside flags_;
+  PendingCommand pending_;
+  bool undoEnabled_ = false;
   bool buildRunning_ = false;
   bool typingOverSelection_ = false;  // the key being handled replaces a selection
   bool pasting_ = false;              // the Paste command is putting text in

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "colouring.h"
 #include "fileio.h"
 #include "mainform.h"
 #include "paths.h"
@@ -86,9 +88,37 @@ const ToolButton kToolButtons[] = {
     {"tbHelp", "help-contents", QStyle::SP_DialogHelpButton, "Help|Shows Help topics"},
 };
 
-// The tool buttons a document window enables; they start disabled.
-const char* const kDocumentTools[] = {"tbSave", "tbCut",   "tbCopy", "tbPaste",
-                                      "tbUndo", "tbPrint", "tbRun"};
+// The document tools: each is the active window's command of the same name.
+// (New, Open and Help are the frame's own.)
+const std::pair<const char*, Command> kForwardedTools[] = {
+    {"tbSave", Command::FileSave}, {"tbPrint", Command::FilePrint}, {"tbCut", Command::EditCut},
+    {"tbCopy", Command::EditCopy}, {"tbPaste", Command::EditPaste}, {"tbUndo", Command::EditUndo},
+    {"tbRun", Command::BuildRun}};
+
+// What cannot act while a run or check goes: anything that changes the text
+// or starts another build. The rest (files, printing, Copy, Select All,
+// Preferences) goes on working.
+bool ChangesTextOrBuilds(Command command) {
+  switch (command) {
+    case Command::EditUndo:
+    case Command::EditCut:
+    case Command::EditPaste:
+    case Command::EditDelete:
+    case Command::BuildReformat:
+    case Command::BuildCheck:
+    case Command::BuildRun:
+    case Command::CommandsNewFile:
+    case Command::CommandsInclude:
+    case Command::CommandsIncludeTag:
+    case Command::CommandsReplaceTag:
+    case Command::CommandsNest:
+    case Command::CommandsDeNest:
+    case Command::CommandsRun:
+      return true;
+    default:
+      return false;
+  }
+}
 
 QString CaptionOf(BoxKind kind) {
   switch (kind) {
@@ -134,28 +164,29 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
   LoadPreferences();
   Preferences_ = new TPreferences(this, prefs_);
   // Dialogs that stay in front come back only while no message box is open.
-  const auto noMessageOpen = [this] { return MessagesOpen == 0; };
+  const auto noMessageOpen = [this] { return messagesOpen_ == 0; };
   Preferences_->mayComeForward = noMessageOpen;
   // The help window belongs to the frame, so that it outlives the dialog's hiding.
   connect(Preferences_, &TPreferences::HelpRequested, this,
           [this] { seams_.ShowHelp(this, programFolder_ + "Help.htm", "Pref"); });
   AboutBox_ = new TAboutBox(this);
   WaitForm_ = new TWaitForm(this);
-  // The tag dialog's answers are acted on by the window whose command showed
-  // it, through that window's activation.
-  TagForm_ = new TTagForm(
-      this, documentState_, prefs_.settings,
-      [this](const QString& text) { ShowMessage(BoxKind::Error, text); },
-      [this] {
-        TMainForm* target = ActiveDocument();
-        for (TMainForm* document : Documents())
-          if (document->editor() == documentState_.CurrentEditor) target = document;
-        if (target) target->FormActivate();
-      });
+  // The tag dialog's answers go to the window whose command showed it, if
+  // it is still there.
+  TagForm_ = new TTagForm(this, prefs_.settings,
+                          [this](const QString& text) { ShowMessage(BoxKind::Error, text); });
+  connect(TagForm_, &TTagForm::TagAdded, this, [this](const QString& selected) {
+    if (tagAsker_) tagAsker_->TagChosen(selected);
+  });
+  connect(TagForm_, &TTagForm::AllTagsAdded, this,
+          [this](const QStringList& wide, const QStringList& shortTags) {
+            if (tagAsker_) tagAsker_->AllTagsChosen(wide, shortTags);
+          });
   TagForm_->mayComeForward = noMessageOpen;
   TagForm_->viewForm()->mayComeForward = noMessageOpen;
   connect(WaitForm_, &TWaitForm::StopRequested, host_.get(), &DesktopHost::RequestStop);
   ConnectHost();
+  UpdateActions();
 }
 
 TFrameForm::~TFrameForm() {
@@ -176,14 +207,19 @@ void TFrameForm::CreateMenus() {
     if (*item.key) a->setShortcut(QKeySequence(item.key));
     a->setStatusTip(item.hint);
     connect(a, &QAction::triggered, this, item.command);
+    frameActions_.push_back(a);
     if (item.separatorAfter) menus[item.menu]->addSeparator();
   }
-  for (const char* name : {"mnuViewToolbar", "mnuViewStatusBar"}) {
-    action(name)->setCheckable(true);
-    action(name)->setChecked(true);
+  for (QAction* a : frameActions_) {
+    if (a->objectName() == "mnuViewToolbar") toolbarAction_ = a;
+    if (a->objectName() == "mnuViewStatusBar") statusBarAction_ = a;
+    if (a->objectName() == "Tile1") tileAction_ = a;
+    if (a->objectName() == "Cascade1") cascadeAction_ = a;
   }
-  // Tile and Cascade follow the document windows: off while none is active.
-  SetWindowArrangeEnabled(false);
+  for (QAction* a : {toolbarAction_, statusBarAction_}) {
+    a->setCheckable(true);
+    a->setChecked(true);
+  }
   // "&Window" also lists the open documents.
   connect(windowMenu_, &QMenu::aboutToShow, this, &TFrameForm::FillWindowMenu);
   MergeMenus(nullptr);
@@ -204,27 +240,27 @@ void TFrameForm::CreateToolBar() {
         QIcon::fromTheme(button.themeIcon, style()->standardIcon(button.fallback)),
         bar < 0 ? hint : hint.left(bar));
     a->setObjectName(button.name);
+    tools_.push_back(a);
     a->setToolTip(bar < 0 ? hint : hint.left(bar));
     a->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
   }
-  connect(action("tbNew"), &QAction::triggered, this, &TFrameForm::New);
-  connect(action("tbOpen"), &QAction::triggered, this, &TFrameForm::Open);
-  connect(action("tbHelp"), &QAction::triggered, this, &TFrameForm::HelpTopics);
-  // The document tools forward to the active document window's command.
-  const std::pair<const char*, std::function<void(TMainForm&)>> forwarded[] = {
-      {"tbSave", [](TMainForm& w) { w.mnuFileSaveClick(); }},
-      {"tbPrint", [](TMainForm& w) { w.mnuFilePrintClick(); }},
-      {"tbCut", [](TMainForm& w) { w.mnuEditCutClick(); }},
-      {"tbCopy", [](TMainForm& w) { w.mnuEditCopyClick(); }},
-      {"tbPaste", [](TMainForm& w) { w.mnuEditPasteClick(); }},
-      {"tbUndo", [](TMainForm& w) { w.mnuEditUndoClick(); }},
-      {"tbRun", [](TMainForm& w) { w.mnuBuildRunClick(); }},
+  const auto tool = [this](const char* name) {
+    for (QAction* a : tools_)
+      if (a->objectName() == name) return a;
+    Q_UNREACHABLE();
   };
-  for (const auto& [name, command] : forwarded)
-    connect(action(name), &QAction::triggered, this, [this, command = command] {
-      if (activeDocument_) command(*activeDocument_);
+  connect(tool("tbNew"), &QAction::triggered, this, &TFrameForm::New);
+  connect(tool("tbOpen"), &QAction::triggered, this, &TFrameForm::Open);
+  connect(tool("tbHelp"), &QAction::triggered, this, &TFrameForm::HelpTopics);
+  // The document tools run the active document window's command, which does
+  // nothing while it is disabled.
+  for (const auto& [name, command] : kForwardedTools) {
+    QAction* a = tool(name);
+    forwardedTools_.push_back({a, command});
+    connect(a, &QAction::triggered, this, [this, command = command] {
+      if (activeDocument_) activeDocument_->action(command)->trigger();
     });
-  for (const char* name : kDocumentTools) SetToolEnabled(name, false);
+  }
 }
 
 void TFrameForm::CreateStatusBar() {
@@ -240,7 +276,7 @@ void TFrameForm::CreateStatusBar() {
 
 void TFrameForm::ConnectHost() {
   host_->SetMessageHandler([this](BoxKind kind, const QString& text) { ShowMessage(kind, text); });
-  connect(host_.get(), &DesktopHost::Started, this, [this] { SetBuildRunning(true); });
+  connect(host_.get(), &DesktopHost::Started, this, &TFrameForm::UpdateActions);
   connect(host_.get(), &DesktopHost::RunningTitle, this, [this](bool running) {
     if (running == runningTitle_) return;
     runningTitle_ = running;
@@ -253,20 +289,30 @@ void TFrameForm::ConnectHost() {
   });
   connect(host_.get(), &DesktopHost::ProgressRequested, this, [this](const QString& text) {
     WaitForm_->ShowProgress(text);
-    ProgressShown = true;
+    progressShown_ = true;
   });
   connect(host_.get(), &DesktopHost::ProgressClosed, WaitForm_, &QWidget::hide);
   connect(host_.get(), &DesktopHost::CaretLineRequested, this, [this](int line) {
     if (buildDocument_) buildDocument_->PlaceCaretOnLine(line);
   });
-  connect(host_.get(), &DesktopHost::Finished, this, [this] {
-    WaitForm_->hide();
-    if (runningTitle_) {
-      runningTitle_ = false;
-      setWindowTitle(titleBeforeRun_);
-    }
-    SetBuildRunning(false);
-  });
+  connect(host_.get(), &DesktopHost::Finished, this, &TFrameForm::RunFinished);
+}
+
+void TFrameForm::RunFinished() {
+  WaitForm_->hide();
+  if (runningTitle_) {
+    runningTitle_ = false;
+    setWindowTitle(titleBeforeRun_);
+  }
+  UpdateActions();
+  // The active window is activated now, as if it had just been: what was
+  // held back during the run (another window's activation, a window made
+  // meanwhile) happens, and the activation after the progress window skips.
+  if (activeDocument_) ActivateDocument(*activeDocument_);
+  if (exitAfterRun_) {
+    exitAfterRun_ = false;
+    close();
+  }
 }
 
 // ---- settings ----
@@ -289,7 +335,10 @@ void TFrameForm::SavePreferences() {
 // ---- menus, tools, status bar ----
 
 QAction* TFrameForm::action(const QString& name) const {
-  return findChild<QAction*>(name);
+  for (const auto* list : {&frameActions_, &tools_})
+    for (QAction* a : *list)
+      if (a->objectName() == name) return a;
+  return nullptr;
 }
 
 QList<QMenu*> TFrameForm::frameMenus() const {
@@ -297,10 +346,57 @@ QList<QMenu*> TFrameForm::frameMenus() const {
 }
 
 QList<QAction*> TFrameForm::toolActions() const {
-  QList<QAction*> result;
-  for (QAction* a : toolBar_->actions())
-    if (!a->isSeparator()) result << a;
-  return result;
+  return {tools_.begin(), tools_.end()};
+}
+
+void TFrameForm::UpdateActions() {
+  const bool busy = Busy();
+  for (TMainForm* document : Documents()) {
+    document->SetBuildRunning(busy);
+    const bool selected = document->HasSelection();
+    for (int i = 0; i < kCommandCount; ++i) {
+      const auto command = static_cast<Command>(i);
+      bool enabled = !(busy && ChangesTextOrBuilds(command));
+      switch (command) {
+        case Command::EditUndo:
+          enabled = enabled && document->UndoEnabled();
+          break;
+        case Command::EditCut:
+        case Command::EditCopy:
+        case Command::EditDelete:
+          enabled = enabled && selected;
+          break;
+        default:
+          break;
+      }
+      document->action(command)->setEnabled(enabled);
+    }
+  }
+  // The document tools are the active window's commands; Cut and Copy follow
+  // its selection, Paste and Undo its own rules, not the menu items.
+  TMainForm* active = activeDocument_;
+  for (const auto& [tool, command] : forwardedTools_) {
+    bool enabled = active != nullptr;
+    if (active) {
+      switch (command) {
+        case Command::EditCut:
+        case Command::EditCopy:
+        case Command::EditUndo:
+          enabled = active->action(command)->isEnabled();
+          break;
+        case Command::EditPaste:
+        case Command::BuildRun:
+          enabled = !busy;
+          break;
+        default:
+          break;
+      }
+    }
+    tool->setEnabled(enabled);
+  }
+  // Tile and Cascade follow the document windows: off while none is active.
+  tileAction_->setEnabled(active != nullptr);
+  cascadeAction_->setEnabled(active != nullptr);
 }
 
 void TFrameForm::MergeMenus(TMainForm* document) {
@@ -337,19 +433,6 @@ void TFrameForm::FillWindowMenu() {
   }
 }
 
-void TFrameForm::SetToolEnabled(const QString& name, bool enabled) {
-  if (QAction* a = action(name)) a->setEnabled(enabled);
-}
-
-void TFrameForm::SetWindowArrangeEnabled(bool enabled) {
-  action("Tile1")->setEnabled(enabled);
-  action("Cascade1")->setEnabled(enabled);
-}
-
-void TFrameForm::SetLinePanel(const QString& text) {
-  panel0_->setText(text);
-}
-
 bool TFrameForm::OwnsKey(const QKeySequence& key) const {
   for (const FrameMenuItem& item : kFrameMenuItems)
     if (*item.key && QKeySequence(item.key) == key) return true;
@@ -358,9 +441,9 @@ bool TFrameForm::OwnsKey(const QKeySequence& key) const {
 
 void TFrameForm::ShowMessage(BoxKind kind, const QString& text) {
   const QString caption = kind == BoxKind::Plain ? ApplicationTitle() : CaptionOf(kind);
-  ++MessagesOpen;
+  ++messagesOpen_;
+  const auto closed = qScopeGuard([this] { --messagesOpen_; });
   seams_.ShowMessage(this, kind, caption, text);
-  --MessagesOpen;
 }
 
 bool TFrameForm::event(QEvent* event) {
@@ -393,16 +476,29 @@ void TFrameForm::showEvent(QShowEvent* event) {
 
 TMainForm* TFrameForm::CreateDocument() {
   auto* document = new TMainForm(*this);
-  // A window made while a run goes takes no edits either until it ends.
-  if (Busy()) document->SetBuildRunning(true);
+  connect(document, &TMainForm::StateChanged, this, &TFrameForm::UpdateActions);
+  connect(document, &TMainForm::CaretLineChanged, this, [this, document](int line) {
+    if (document == activeDocument_) panel0_->setText(QString::asprintf("Line:%3d ", line));
+  });
+  connect(document, &TMainForm::NewRequested, this, &TFrameForm::New);
+  connect(document, &TMainForm::OpenRequested, this, &TFrameForm::OpenInNewDocument);
+  connect(document, &TMainForm::CloseRequested, this,
+          [this, document] { CloseDocument(*document); });
+  connect(document, &TMainForm::ExitRequested, this, &TFrameForm::Exit);
+  connect(document, &TMainForm::Closing, this, &TFrameForm::DocumentClosing);
   QMdiSubWindow* window = mdiArea_->addSubWindow(document);
   window->setWindowIcon(
       QIcon::fromTheme("text-x-generic", style()->standardIcon(QStyle::SP_FileIcon)));
   window->showMaximized();
+  // A window made while a run goes takes no edits either until it ends.
+  UpdateActions();
   // Only the window made at start-up opens the file named on the command line.
   if (!startupDocumentMade_) {
     startupDocumentMade_ = true;
-    if (!NewDocumentRequested) document->LoadFromCommandLine(arguments_);
+    if (!newDocumentRequested_ && !arguments_.isEmpty() && !arguments_.first().isEmpty()) {
+      suppressSaveQuestion_ = true;
+      document->LoadFromCommandLine(arguments_);
+    }
   }
   return document;
 }
@@ -418,20 +514,19 @@ bool TFrameForm::CloseDocument(TMainForm& document) {
   return window ? window->close() : document.close();
 }
 
-void TFrameForm::DocumentClosing(TMainForm& document) {
-  Q_UNUSED(document);
-  for (const char* name : kDocumentTools) SetToolEnabled(name, false);
-  SetWindowArrangeEnabled(false);
-  // After the window is gone (never inside its close event): a frame left
-  // without documents gets an empty one unless Open was used.
-  QTimer::singleShot(0, this, &TFrameForm::LastDocumentCheck);
+void TFrameForm::DocumentClosing() {
+  // After the window is gone (never inside its close event): the actions
+  // follow the window that is active then, and a frame left without
+  // documents gets an empty one unless Open was used.
+  QTimer::singleShot(0, this, [this] {
+    UpdateActions();
+    LastDocumentCheck();
+  });
 }
 
 void TFrameForm::LastDocumentCheck() {
-  if (closing_ || OpenUsed || !Documents().isEmpty()) return;
-  CreatingDocument = true;
+  if (closing_ || openUsed_ || !Documents().isEmpty()) return;
   CreateDocument();
-  CreatingDocument = false;
 }
 
 TMainForm* TFrameForm::ActiveDocument() const {
@@ -450,47 +545,52 @@ QList<TMainForm*> TFrameForm::Documents() const {
 void TFrameForm::SubWindowActivated(QMdiSubWindow* window) {
   TMainForm* document = window ? qobject_cast<TMainForm*>(window->widget()) : nullptr;
   if (document == activeDocument_) return;
-  if (activeDocument_) activeDocument_->FormDeactivate();
   activeDocument_ = document;
   MergeMenus(document);
-  if (document) document->FormActivate();
+  UpdateActions();
+  if (document) ActivateDocument(*document);
+}
+
+void TFrameForm::ActivateDocument(TMainForm& document) {
+  // While a run goes, the text stays as the run took it; the activation
+  // happens when the run ends.
+  if (Busy()) return;
+  // The first activation after the progress window was shown does nothing.
+  if (progressShown_) {
+    progressShown_ = false;
+    return;
+  }
+  document.FormActivate();
+  UpdateActions();
 }
 
 void TFrameForm::FormActivate() {
   if (closing_) return;
   if (Documents().isEmpty()) {
-    if (!OpenUsed && !SkipNextActivation) {
-      CreatingDocument = true;
-      CreateDocument();
-      CreatingDocument = false;
-    }
+    if (!openUsed_ && !skipNextActivation_) CreateDocument();
   } else if (activeDocument_) {
     // QMdiArea reports no activation when the focus comes back from a
-    // dialog; the document window's own handler runs from here.
-    activeDocument_->FormActivate();
+    // dialog; the document window's activation runs from here.
+    ActivateDocument(*activeDocument_);
   }
-  SkipNextActivation = false;
+  skipNextActivation_ = false;
 }
 
 // ---- commands ----
 
 void TFrameForm::New() {
-  NewDocumentRequested = true;
-  CreatingDocument = true;
+  newDocumentRequested_ = true;
   CreateDocument();
-  NewDocumentRequested = false;
-  CreatingDocument = false;
+  newDocumentRequested_ = false;
 }
 
 void TFrameForm::Open() {
-  OpenUsed = true;
-  CreatingDocument = true;
+  openUsed_ = true;
   FileDialogRequest request;
   request.title = "Select build file to open...";
   request.filter = "Build files|*.bld|HTML format|*.html|All files|*.*";
   const QString chosen = seams_.ChooseFileToOpen(this, request);
   if (!chosen.isEmpty()) OpenInNewDocument(chosen);
-  CreatingDocument = false;
 }
 
 void TFrameForm::Exit() {
@@ -498,14 +598,14 @@ void TFrameForm::Exit() {
 }
 
 void TFrameForm::HelpTopics() {
-  SkipNextActivation = true;
+  skipNextActivation_ = true;
   // The current folder stays as it is: runs resolve relative names against
   // the folder the program started in, and the help file is named in full.
   seams_.ShowHelp(this, programFolder_ + "Help.htm");
 }
 
 void TFrameForm::About() {
-  SkipNextActivation = true;
+  skipNextActivation_ = true;
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     AboutBox_->adjustSize();
     AboutBox_->move(screen->geometry().center() - AboutBox_->rect().center());
@@ -515,20 +615,17 @@ void TFrameForm::About() {
 }
 
 void TFrameForm::ToggleToolbar() {
-  ToolbarHidden = toolBar_->isVisible();
-  toolBar_->setVisible(!ToolbarHidden);
-  action("mnuViewToolbar")->setChecked(!ToolbarHidden);
+  toolbarHidden_ = !toolbarHidden_;
+  toolBar_->setVisible(!toolbarHidden_);
+  toolbarAction_->setChecked(!toolbarHidden_);
 }
 
 void TFrameForm::ToggleStatusBar() {
-  StatusBarToggled = true;
-  StatusBarHidden = statusBar()->isVisible();
-  statusBar()->setVisible(!StatusBarHidden);
-  action("mnuViewStatusBar")->setChecked(!StatusBarHidden);
-  if (activeDocument_)
-    activeDocument_->FormActivate();
-  else
-    StatusBarToggled = false;
+  statusBarHidden_ = !statusBarHidden_;
+  statusBar()->setVisible(!statusBarHidden_);
+  statusBarAction_->setChecked(!statusBarHidden_);
+  // The editor gets its focus back; nothing else of an activation happens.
+  if (activeDocument_) activeDocument_->FocusEditor();
 }
 
 void TFrameForm::Tile() {
@@ -539,6 +636,21 @@ void TFrameForm::Cascade() {
   mdiArea_->cascadeSubWindows();
 }
 
+// ---- what the document windows ask for ----
+
+QFont TFrameForm::BaseFont() const {
+  return Preferences_->WithTickedStyles(EditorFont(prefs_.settings));
+}
+
+void TFrameForm::ShowTags(TMainForm& document, const QString& file, bool choiceMode) {
+  tagAsker_ = &document;
+  TagForm_->ShowFor(file, choiceMode);
+}
+
+void TFrameForm::ShowPreferences() {
+  Preferences_->ShowDialog();
+}
+
 // ---- the engine ----
 
 BuildDocument TFrameForm::DocumentForEngine(TMainForm& document, const QString& folder) const {
@@ -546,36 +658,50 @@ BuildDocument TFrameForm::DocumentForEngine(TMainForm& document, const QString& 
                        document.caption().toStdString()};
 }
 
-bool TFrameForm::StartRun(TMainForm& document, const QString& folder) {
-  if (Busy()) return false;
+void TFrameForm::StartRun(TMainForm& document, const QString& folder) {
+  if (Busy()) return;
   buildDocument_ = &document;
-  return host_->StartRun(DocumentForEngine(document, folder), prefs_);
+  runCaption_ = document.caption();
+  host_->StartRun(DocumentForEngine(document, folder), prefs_);
 }
 
-bool TFrameForm::StartCheck(TMainForm& document) {
-  if (Busy()) return false;
+void TFrameForm::StartCheck(TMainForm& document) {
+  if (Busy()) return;
   buildDocument_ = &document;
-  return host_->StartCheck(DocumentForEngine(document, {}), prefs_);
+  runCaption_ = document.caption();
+  host_->StartCheck(DocumentForEngine(document, {}), prefs_);
 }
 
-std::optional<std::vector<std::string>> TFrameForm::Reformat(TMainForm& document) {
+std::optional<QStringList> TFrameForm::Reformat(TMainForm& document) {
   if (Busy()) return std::nullopt;
   buildDocument_ = &document;
-  return host_->Reformat(DocumentForEngine(document, {}), prefs_);
-}
-
-void TFrameForm::SetBuildRunning(bool running) {
-  for (TMainForm* document : Documents()) document->SetBuildRunning(running);
-  SetToolEnabled("tbRun", !running && activeDocument_);
+  const auto lines = host_->Reformat(DocumentForEngine(document, {}), prefs_);
+  if (!lines) return std::nullopt;
+  QStringList text;
+  for (const std::string& line : *lines) text << QString::fromStdString(line);
+  return text;
 }
 
 // ---- shut-down ----
 
+void TFrameForm::AskToStopRun() {
+  // The Stop button is at hand whatever the answer.
+  if (!WaitForm_->isVisible()) {
+    WaitForm_->ShowProgress(QString(122, ' ') + "Weftsmith running: " + runCaption_);
+    progressShown_ = true;
+  }
+  WaitForm_->raise();
+  if (seams_.AskYesNo(this, "Confirm", "A build is running. Stop it and exit?")) {
+    // The usual save questions come when the run has ended.
+    exitAfterRun_ = true;
+    host_->RequestStop();
+  }
+}
+
 void TFrameForm::closeEvent(QCloseEvent* event) {
-  // A run in progress ends first (its progress window has the Stop button).
   if (Busy()) {
     event->ignore();
-    if (WaitForm_->isVisible()) WaitForm_->raise();
+    if (!exitAfterRun_) AskToStopRun();
     return;
   }
   closing_ = true;

@@ -1,8 +1,10 @@
 // TFrameForm: the application's main window. Its client area holds the
-// document windows (TMainForm); it carries the menus, the toolbar and the
-// status bar, forwards toolbar commands to the active document window, owns
-// the shared buffer Memo1, the preferences in effect and their dialog, the
-// engine's desktop host, and writes the settings file when it closes.
+// document windows (TMainForm), for which it is the WindowSurroundings; it
+// carries the menus, the toolbar and the status bar, derives every action's
+// enabled state in one place (UpdateActions), forwards toolbar commands to
+// the active document window, owns the work buffer Memo1, the one undo
+// record, the preferences in effect and their dialog, the engine's desktop
+// host, and writes the settings file when it closes.
 #pragma once
 
 #include <QLabel>
@@ -20,16 +22,16 @@
 #include "aboutbox.h"
 #include "datafolder.h"
 #include "desktophost.h"
-#include "documentstate.h"
+#include "mainform.h"
 #include "preferences.h"
 #include "seams.h"
 #include "settings.h"
+#include "surroundings.h"
 #include "tagform.h"
+#include "undorecord.h"
 #include "waitform.h"
 
 namespace ws::desktop {
-
-class TMainForm;
 
 struct FrameOptions {
   // The program's folder; empty: the folder of the running executable. The
@@ -40,7 +42,7 @@ struct FrameOptions {
   QStringList arguments;
 };
 
-class TFrameForm : public QMainWindow {
+class TFrameForm : public QMainWindow, public WindowSurroundings {
   Q_OBJECT
 
  public:
@@ -50,34 +52,28 @@ class TFrameForm : public QMainWindow {
   // The folder of the running executable with a trailing "/".
   static QString ExecutableFolder();
 
-  // Flags the document windows read.
-  bool ToolbarHidden = false;
-  bool StatusBarHidden = false;
-  bool CreatingDocument = false;
-  bool NewDocumentRequested = false;
-  bool OpenUsed = false;
-  bool SkipNextActivation = false;
-  bool StatusBarToggled = false;
-  int MessagesOpen = 0;        // message boxes shown at this moment
-  bool ProgressShown = false;  // the progress window was shown (read by activation)
+  // The frame's own state, for the tests.
+  bool ToolbarHidden() const { return toolbarHidden_; }
+  bool StatusBarHidden() const { return statusBarHidden_; }
+  bool OpenUsed() const { return openUsed_; }
+  bool SkipNextActivation() const { return skipNextActivation_; }
+  bool ProgressShown() const { return progressShown_; }
 
   // The folder of the grammar tables, the settings and the help, with a "/".
   const QString& ProgramFolder() const { return programFolder_; }
   const DataFolder& dataFolder() const { return dataFolder_; }
-  DocumentState& documentState() { return documentState_; }
   SettingsStore& prefs() { return prefs_; }
-  const Settings& settings() const { return prefs_.settings; }
   QTextDocument& Memo1() { return Memo1_; }
   Seams& seams() { return seams_; }
   DesktopHost& host() { return *host_; }
-  QPageLayout& pageLayout() { return pageLayout_; }
   QMdiArea* mdiArea() const { return mdiArea_; }
   TAboutBox* aboutBox() const { return AboutBox_; }
   TTagForm* tagForm() const { return TagForm_; }
   TPreferences* preferences() const { return Preferences_; }
   TWaitForm* waitForm() const { return WaitForm_; }
 
-  // The frame's own menu items and tool buttons by name (mnuNew, Tile1, tbSave, ...).
+  // The frame's own menu items and tool buttons by name (mnuNew, Tile1,
+  // tbSave, ...), for the tests; the program itself uses typed members.
   QAction* action(const QString& name) const;
   QList<QMenu*> frameMenus() const;
   QList<QAction*> toolActions() const;
@@ -99,30 +95,40 @@ class TFrameForm : public QMainWindow {
   void OpenInNewDocument(const QString& fileName);
   // Closes the window (it may ask to save); false when it stays open.
   bool CloseDocument(TMainForm& document);
-  void DocumentClosing(TMainForm& document);
   TMainForm* ActiveDocument() const;
   QList<TMainForm*> Documents() const;
 
   // The frame became the active window.
   void FormActivate();
 
-  // Enabling, called by the document windows.
-  void SetToolEnabled(const QString& name, bool enabled);
-  void SetWindowArrangeEnabled(bool enabled);
-  void SetLinePanel(const QString& text);
-  // Whether a key sequence belongs to one of the frame's commands.
-  bool OwnsKey(const QKeySequence& key) const;
+  // Every action's and tool button's enabled state, from the active window,
+  // the windows' selections and undo records, and whether a run goes.
+  void UpdateActions();
 
+  bool Busy() const { return host_->Busy(); }
+  bool SaveQuestionSuppressed() const override { return suppressSaveQuestion_; }
+
+  // What the document windows need (WindowSurroundings).
+  const Settings& settings() const override { return prefs_.settings; }
+  const PreferenceControls& controls() const override { return prefs_.controls; }
+  QFont BaseFont() const override;
+  Seams& prompts() override { return seams_; }
   // A message box of the kind, captioned as the kind says (a plain box with
   // the application title).
-  void ShowMessage(BoxKind kind, const QString& text);
-  QString ApplicationTitle() const { return windowTitle(); }
+  void ShowMessage(BoxKind kind, const QString& text) override;
+  QPageLayout& pageLayout() override { return pageLayout_; }
+  // Whether a key sequence belongs to one of the frame's commands.
+  bool OwnsKey(const QKeySequence& key) const override;
+  QTextDocument& WorkBuffer() override { return Memo1_; }
+  UndoRecord& undoRecord() override { return undo_; }
+  void EndSaveQuestionSuppression() override { suppressSaveQuestion_ = false; }
+  void StartRun(TMainForm& document, const QString& folder) override;
+  void StartCheck(TMainForm& document) override;
+  std::optional<QStringList> Reformat(TMainForm& document) override;
+  void ShowTags(TMainForm& document, const QString& file, bool choiceMode) override;
+  void ShowPreferences() override;
 
-  // The build engine's requests for a document window.
-  bool StartRun(TMainForm& document, const QString& folder);
-  bool StartCheck(TMainForm& document);
-  std::optional<std::vector<std::string>> Reformat(TMainForm& document);
-  bool Busy() const { return host_->Busy(); }
+  QString ApplicationTitle() const { return windowTitle(); }
 
  protected:
   bool event(QEvent* event) override;
@@ -138,9 +144,15 @@ class TFrameForm : public QMainWindow {
   void SavePreferences();
   void MergeMenus(TMainForm* document);
   void SubWindowActivated(QMdiSubWindow* window);
+  // Runs the document window's activation unless a run goes (it is done when
+  // the run ends) or the frame's state says to skip it.
+  void ActivateDocument(TMainForm& document);
+  void DocumentClosing();
   void LastDocumentCheck();
   void FillWindowMenu();
-  void SetBuildRunning(bool running);
+  void RunFinished();
+  // Exit or the close box while a run goes: whether to stop it and exit.
+  void AskToStopRun();
   BuildDocument DocumentForEngine(TMainForm& document, const QString& folder) const;
 
   Seams& seams_;
@@ -148,7 +160,7 @@ class TFrameForm : public QMainWindow {
   QString programFolder_;  // dataFolder_.path
   QStringList arguments_;
   SettingsStore prefs_;
-  DocumentState documentState_;
+  UndoRecord undo_;
   QTextDocument Memo1_;
   QPageLayout pageLayout_;
   std::unique_ptr<DesktopHost> host_;
@@ -159,6 +171,14 @@ class TFrameForm : public QMainWindow {
   QMenu* windowMenu_ = nullptr;
   QMenu* helpMenu_ = nullptr;
   QToolBar* toolBar_ = nullptr;
+  // The frame's menu items and tool buttons, in the order of their tables.
+  std::vector<QAction*> frameActions_;
+  std::vector<QAction*> tools_;
+  std::vector<std::pair<QAction*, Command>> forwardedTools_;
+  QAction* toolbarAction_ = nullptr;
+  QAction* statusBarAction_ = nullptr;
+  QAction* tileAction_ = nullptr;
+  QAction* cascadeAction_ = nullptr;
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
   TAboutBox* AboutBox_ = nullptr;
@@ -168,7 +188,18 @@ class TFrameForm : public QMainWindow {
 
   QPointer<TMainForm> activeDocument_;
   QPointer<TMainForm> buildDocument_;  // the document of the run, check or reformat
+  QPointer<TMainForm> tagAsker_;       // the window whose command showed the tag dialog
   QString titleBeforeRun_;
+  QString runCaption_;          // the caption of the run's document
+  int messagesOpen_ = 0;        // message boxes shown at this moment
+  bool progressShown_ = false;  // the progress window was shown; the next activation skips
+  bool toolbarHidden_ = false;
+  bool statusBarHidden_ = false;
+  bool openUsed_ = false;
+  bool skipNextActivation_ = false;
+  bool newDocumentRequested_ = false;
+  bool suppressSaveQuestion_ = false;
+  bool exitAfterRun_ = false;  // Yes to stopping the run on exit
   bool runningTitle_ = false;
   bool shown_ = false;
   bool closing_ = false;

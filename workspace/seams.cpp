@@ -70,6 +70,12 @@ SaveAnswer DialogSeams::AskSaveChanges(QWidget* parent, const QString& caption,
   }
 }
 
+bool DialogSeams::AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 namespace {
 void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
   dialog.setWindowTitle(request.title);

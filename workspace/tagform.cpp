@@ -11,8 +11,8 @@
 
 namespace ws::desktop {
 
-TViewForm::TViewForm(QWidget* parent, DocumentState& shared, const Settings& settings)
-    : QDialog(parent), shared_(shared), settings_(settings) {
+TViewForm::TViewForm(QWidget* parent, const Settings& settings)
+    : QDialog(parent), settings_(settings) {
   setObjectName("ViewForm");
   TagName = new QPlainTextEdit(this);
   TagName->setObjectName("TagName");
@@ -43,7 +43,6 @@ TViewForm::TViewForm(QWidget* parent, DocumentState& shared, const Settings& set
   connect(BitBtnOK, &QPushButton::clicked, this, [this] {
     TagName->clear();
     SubTags->clear();
-    shared_.ShowingTag = false;
     hide();
     // The focus goes back to the results dialog.
     if (QWidget* results = parentWidget(); results && results->isVisible()) {
@@ -83,13 +82,9 @@ void TViewForm::ShowTag(const QString& name, const QString& body) {
   show();
 }
 
-TTagForm::TTagForm(QWidget* parent, DocumentState& shared, const Settings& settings,
-                   std::function<void(const QString&)> showError, std::function<void()> activate)
-    : QDialog(parent),
-      shared_(shared),
-      settings_(settings),
-      showError_(std::move(showError)),
-      activate_(std::move(activate)) {
+TTagForm::TTagForm(QWidget* parent, const Settings& settings,
+                   std::function<void(const QString&)> showError)
+    : QDialog(parent), settings_(settings), showError_(std::move(showError)) {
   setObjectName("TagForm");
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   WideTags = new QListWidget(this);
@@ -114,7 +109,7 @@ TTagForm::TTagForm(QWidget* parent, DocumentState& shared, const Settings& setti
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {btnShowTag, BitBtnOK, BitBtnAddAll, BitBtnCancel}) buttons->addWidget(b);
   layout->addLayout(buttons);
-  ViewForm_ = new TViewForm(this, shared_, settings_);
+  ViewForm_ = new TViewForm(this, settings_);
 
   connect(WideTags, &QListWidget::itemClicked, this, &TTagForm::WideClicked);
   connect(ShortTags, &QListWidget::itemClicked, this, &TTagForm::ShortClicked);
@@ -125,6 +120,7 @@ TTagForm::TTagForm(QWidget* parent, DocumentState& shared, const Settings& setti
 }
 
 void TTagForm::ShowFor(const QString& file, bool choiceMode) {
+  choiceMode_ = choiceMode;
   WideTags->clear();
   ShortTags->clear();
   setWindowTitle("Please choose which tags you would like to edit....");
@@ -182,33 +178,32 @@ void TTagForm::mousePressEvent(QMouseEvent* event) {
 void TTagForm::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
   if (event->type() != QEvent::ActivationChange || isActiveWindow()) return;
-  if (isVisible() && !shared_.ShowingTag) ComeForwardLater(this, mayComeForward);
+  if (isVisible() && !ViewForm_->isVisible()) ComeForwardLater(this, mayComeForward);
 }
 
 void TTagForm::AddClick() {
-  shared_.TagAdded = true;
+  // The selected short tag, else the selected wide tag; none leaves the
+  // asker's last choice as it is.
+  QString selected;
   if (!ShortTags->selectedItems().isEmpty())
-    shared_.ChosenTag = ShortTags->selectedItems().first()->text();
+    selected = ShortTags->selectedItems().first()->text();
   else if (!WideTags->selectedItems().isEmpty())
-    shared_.ChosenTag = WideTags->selectedItems().first()->text();
+    selected = WideTags->selectedItems().first()->text();
   // In choice mode the one answer closes the dialog; in browse mode it stays
-  // for further Adds. Either way the document window inserts now.
-  if (shared_.WideTagChoiceMode) hide();
-  activate_();
+  // for further Adds. Either way the asking window inserts now.
+  if (choiceMode_) hide();
+  emit TagAdded(selected);
 }
 
 void TTagForm::AddAllClick() {
-  shared_.TagAddAll = true;
-  shared_.WideTagList.clear();
-  shared_.ShortTagList.clear();
-  for (int i = 0; i < WideTags->count(); ++i) shared_.WideTagList << WideTags->item(i)->text();
-  for (int i = 0; i < ShortTags->count(); ++i) shared_.ShortTagList << ShortTags->item(i)->text();
+  QStringList wide, shortNames;
+  for (int i = 0; i < WideTags->count(); ++i) wide << WideTags->item(i)->text();
+  for (int i = 0; i < ShortTags->count(); ++i) shortNames << ShortTags->item(i)->text();
   hide();
-  activate_();
+  emit AllTagsAdded(wide, shortNames);
 }
 
 void TTagForm::DoneClick() {
-  shared_.TagDialogCancelled = true;
   hide();
 }
 
@@ -219,7 +214,6 @@ void TTagForm::ShowTagClick() {
   const QString name = selected.first()->text();
   const QString body = WideTagBody(FlattenLineBreaks(TempText_), name, settings_, &found);
   if (!found) return;
-  shared_.ShowingTag = true;
   ViewForm_->ShowTag(name, body);
 }
 

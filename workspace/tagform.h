@@ -1,6 +1,7 @@
 // The tag results dialog (TTagForm) and the tag viewer (TViewForm). The
 // results dialog lists the wide and short tags of one file for the command
-// insertion of the document window; its answers go through DocumentState.
+// insertion of the document window; it tells its answers as signals, which
+// the frame hands to the window that asked.
 // Both are made once, as dialogs of the frame (so they stay above it only).
 #pragma once
 
@@ -11,7 +12,6 @@
 #include <QPushButton>
 #include <functional>
 
-#include "documentstate.h"
 #include "settings.h"
 
 namespace ws::desktop {
@@ -19,7 +19,7 @@ namespace ws::desktop {
 class TViewForm : public QDialog {
   Q_OBJECT
  public:
-  TViewForm(QWidget* parent, DocumentState& shared, const Settings& settings);
+  TViewForm(QWidget* parent, const Settings& settings);
   // Shows the body of a wide tag and the tags nested in it.
   void ShowTag(const QString& name, const QString& body);
   // As the results dialog's: whether a window may come back in front now.
@@ -35,7 +35,6 @@ class TViewForm : public QDialog {
   void changeEvent(QEvent* event) override;
 
  private:
-  DocumentState& shared_;
   const Settings& settings_;
 };
 
@@ -46,10 +45,9 @@ void ComeForwardLater(QWidget* window, const std::function<bool()>& may);
 class TTagForm : public QDialog {
   Q_OBJECT
  public:
-  // showError reports a file that cannot be read; activate runs the
-  // document window's activation, which acts on the answers.
-  TTagForm(QWidget* parent, DocumentState& shared, const Settings& settings,
-           std::function<void(const QString&)> showError, std::function<void()> activate);
+  // showError reports a file that cannot be read.
+  TTagForm(QWidget* parent, const Settings& settings,
+           std::function<void(const QString&)> showError);
 
   // Lists the tags of `file` (wide only in choice mode) and shows the dialog.
   void ShowFor(const QString& file, bool choiceMode);
@@ -69,6 +67,13 @@ class TTagForm : public QDialog {
   QPushButton* BitBtnAddAll = nullptr;
   QPushButton* BitBtnCancel = nullptr;
 
+ signals:
+  // Add (browse mode) or OK (choice mode): the selected tag, a null string
+  // when none is selected.
+  void TagAdded(const QString& selected);
+  // Add All: every listed wide and short tag.
+  void AllTagsAdded(const QStringList& wide, const QStringList& shortTags);
+
  protected:
   // A click on the dialog's background clears both selections.
   void mousePressEvent(QMouseEvent* event) override;
@@ -84,10 +89,9 @@ class TTagForm : public QDialog {
   void DoneClick();
   void ShowTagClick();
 
-  DocumentState& shared_;
   const Settings& settings_;
   std::function<void(const QString&)> showError_;
-  std::function<void()> activate_;
+  bool choiceMode_ = false;
   QString TempText_;
   TViewForm* ViewForm_ = nullptr;
 };

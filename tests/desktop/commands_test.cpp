@@ -66,7 +66,7 @@ class CommandsTest : public QObject {
     ShowFrame(frame);
     frame.prefs().controls.Indent = 1;  // two blanks
     const ws::Settings& s = frame.settings();
-    DocumentState& shared = frame.documentState();
+    const UndoEntry& undo = frame.undoRecord().entry();
 
     // "Run another build file..." in an "Untitled" window: the full path, on
     // the empty first line; the build-file filter.
@@ -75,14 +75,14 @@ class CommandsTest : public QObject {
     QCOMPARE(doc->fileName(), QString("Untitled"));
     const QString other = dir->path() + "/other/more.bld";
     seams.ExpectOpenFile("Select File For Run Command...", other);
-    doc->action("mnuCommandsRun")->trigger();
+    Trigger(ActionNamed(*doc, "mnuCommandsRun"));
     QCOMPARE(QtFileFilterEntry(seams.lastOpenRequest.filter, seams.lastOpenRequest.filterIndex),
              QString("Build files (*.bld)"));
     QCOMPARE(doc->editor()->toPlainText(), "run \"" + other + "\"");
     QCOMPARE(Caret(*doc), int(doc->editor()->toPlainText().size()));
     QCOMPARE(Mask(*doc->editor()->document(), s), "RRR" + QString(other.size() + 2, 'S'));
-    QCOMPARE(shared.undo.kind, UndoKind::Insert);
-    QVERIFY(doc->action("mnuEditUndo")->isEnabled());
+    QCOMPARE(undo.kind, UndoKind::Insert);
+    QVERIFY(ActionNamed(*doc, "mnuEditUndo")->isEnabled());
 
     // "Make new file..." on an indented line, caret in mid-line: below it,
     // with a name relative to the build file's folder.
@@ -90,14 +90,12 @@ class CommandsTest : public QObject {
     QVERIFY(doc);
     SetCaret(*doc, 5);
     seams.ExpectOpenFile("Make New File...", site + "parts/a.htm");
-    doc->action("mnuCommandsNewFile")->trigger();
+    Trigger(ActionNamed(*doc, "mnuCommandsNewFile"));
     QCOMPARE(QtFileFilterEntry(seams.lastOpenRequest.filter, seams.lastOpenRequest.filterIndex),
              QString("HTML files, text files (*.htm *.txt *.html)"));
     QCOMPARE(doc->editor()->toPlainText(),
              QString("  set x \"1\"\n  new \"parts/a.htm\"\n    \n  end\nend"));
     QCOMPARE(Caret(*doc), 11 + 1 + 19 + 1 + 4);
-    QCOMPARE(shared.InsertedFileName, QString("parts/a.htm"));
-    QCOMPARE(shared.TagScanFile, site + "parts/a.htm");
     QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 1, 3),
              QString("RRRSSSSSSSSSSSSS||RRR"));
     // One undo step takes the whole insertion back.
@@ -117,7 +115,7 @@ class CommandsTest : public QObject {
     // With a selection "Make new file..." inserts nothing; a cancelled
     // dialog inserts nothing and keeps the undo record.
     const QString before = doc->editor()->toPlainText();
-    shared.undo = {};
+    frame.undoRecord().Clear();
     QTextCursor selection = doc->editor()->textCursor();
     selection.setPosition(0);
     selection.setPosition(3, QTextCursor::KeepAnchor);
@@ -131,7 +129,7 @@ class CommandsTest : public QObject {
     seams.ExpectOpenFile("Select File For Run Command...", "");
     doc->mnuCommandsRunClick();
     QCOMPARE(doc->editor()->toPlainText(), before);
-    QCOMPARE(shared.undo.kind, UndoKind::None);
+    QCOMPARE(undo.kind, UndoKind::None);
 
     // "Include file..." with a file in a sibling folder, from a line with a
     // tab before the command; the tag dialog lists the file's tags and each
@@ -149,7 +147,6 @@ class CommandsTest : public QObject {
     QCOMPARE(doc->editor()->toPlainText(),
              QString("new \"a.htm\"\n\tset y \"2\"\n\tinclude \"../other/x.htm\"\nend"));
     QCOMPARE(Caret(*doc), 12 + 10 + 26);
-    QCOMPARE(shared.commandMode, CommandMode::IncludeFile);
     QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 2, 2),
              QString("RRRRRRRSSSSSSSSSSSSSSSS"));
     TTagForm* tags = frame.tagForm();
@@ -183,7 +180,7 @@ class CommandsTest : public QObject {
                      "\ttag \"w2\" \"\"\n\ttag \"s1\" \"\"\n\ttag \"w1\" \"\"\nend"));
     QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 3, 5),
              QString("RRRSSSSSS|RRRSSSSSS|RRRSSSSSS"));
-    QCOMPARE(shared.undo.kind, UndoKind::Insert);
+    QCOMPARE(undo.kind, UndoKind::Insert);
     // Clicking the frame brings the dialog back in front; not while a
     // message box is open.
     QApplication::setActiveWindow(tags);
@@ -195,7 +192,6 @@ class CommandsTest : public QObject {
     // Done: a further Add would insert nothing.
     tags->BitBtnCancel->click();
     QVERIFY(!tags->isVisible());
-    QVERIFY(shared.TagDialogCancelled);
 
     // The preference off: the full path, even beside the build file.
     frame.prefs().controls.mnuEditUse = false;
@@ -210,18 +206,17 @@ class CommandsTest : public QObject {
     ShowFrame(frame);
     frame.prefs().controls.Indent = 1;  // two blanks
     const ws::Settings& s = frame.settings();
-    DocumentState& shared = frame.documentState();
+    const UndoEntry& undo = frame.undoRecord().entry();
 
     // An indented one-line tag with an empty value becomes nested.
     TMainForm* doc = Load(frame, "  tag \"t\" \"\"\r\n");
     QVERIFY(doc);
     SetCaret(*doc, 3);
-    doc->action("mnuCommandsNest")->trigger();
+    Trigger(ActionNamed(*doc, "mnuCommandsNest"));
     QCOMPARE(doc->editor()->toPlainText(), QString("  tag \"t\" \n    \n  end"));
     QCOMPARE(Caret(*doc), 10 + 1 + 4);
-    QCOMPARE(shared.undo.kind, UndoKind::Nest);
-    QCOMPARE(shared.undo.text.toPlainText(), QString("\"\""));
-    QCOMPARE(shared.commandMode, CommandMode::Nest);
+    QCOMPARE(undo.kind, UndoKind::Nest);
+    QCOMPARE(undo.text.toPlainText(), QString("\"\""));
     QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 2, 2), QString("RRR"));
 
     // Already nested: the warning, the caret at the line's end.
@@ -239,19 +234,19 @@ class CommandsTest : public QObject {
     QVERIFY(doc);
     doc->mnuCommandsNestClick();
     QCOMPARE(doc->editor()->toPlainText(), QString("set tagcount \n  \nend"));
-    QCOMPARE(shared.undo.text.toPlainText(), QString("5"));
+    QCOMPARE(undo.text.toPlainText(), QString("5"));
 
     // De-Nest over a body holding a nested repeat block: body and end go,
     // the text below stays, the caret sits between the new quotes.
     doc = Load(frame, "tag \"t\" \r\n  repeat 2 \r\n    x\r\n  end\r\nend\r\nafter\r\n");
     QVERIFY(doc);
     SetCaret(*doc, 1);
-    doc->action("mnuCommandsDeNest")->trigger();
+    Trigger(ActionNamed(*doc, "mnuCommandsDeNest"));
     QCOMPARE(doc->editor()->toPlainText(), QString("tag \"t\" \"\"\nafter"));
     QCOMPARE(Caret(*doc), 9);
-    QCOMPARE(shared.undo.kind, UndoKind::DeNest);
-    QCOMPARE(shared.undo.start, 8);
-    QCOMPARE(shared.undo.text.toPlainText(), QString("\n  repeat 2 \n    x\n  end\nend"));
+    QCOMPARE(undo.kind, UndoKind::DeNest);
+    QCOMPARE(undo.start, 8);
+    QCOMPARE(undo.text.toPlainText(), QString("\n  repeat 2 \n    x\n  end\nend"));
 
     // The warnings: a tag line with a value, a closing line, the last line;
     // the caret goes back where it was.
@@ -276,14 +271,13 @@ class CommandsTest : public QObject {
     doc->mnuCommandsDeNestClick();
     QCOMPARE(doc->editor()->toPlainText(), QString("  tag \"t\" \"\""));
     QCOMPARE(Caret(*doc), 11);
-    QCOMPARE(shared.undo.text.toPlainText(), QString("\n    a\n    b"));
+    QCOMPARE(undo.text.toPlainText(), QString("\n    a\n    b"));
   }
 
   void tagDialogCommands() {
     TFrameForm frame(seams, {program, {}});
     ShowFrame(frame);
     const ws::Settings& s = frame.settings();
-    DocumentState& shared = frame.documentState();
     TTagForm* tags = frame.tagForm();
     const auto pick = [](QListWidget* list, int row) {
       QListWidgetItem* item = list->item(row);
@@ -299,7 +293,7 @@ class CommandsTest : public QObject {
     QVERIFY(doc);
     SetCaret(*doc, 14);
     seams.ExpectOpenFile("Select File For Include File Command...", site + "parts/p.htm");
-    doc->action("mnuCommandsIncludeTag")->trigger();
+    Trigger(ActionNamed(*doc, "mnuCommandsIncludeTag"));
     QVERIFY(tags->isVisible());
     QVERIFY(tags->ShortTags->isHidden() && tags->ShortLabel->isHidden());
     QVERIFY(tags->BitBtnAddAll->isHidden());
@@ -314,7 +308,6 @@ class CommandsTest : public QObject {
              QString("new \"a.htm\"\n  set x \"1\"\n  include \"parts/p.htm\" \"menu\"\nend"));
     QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 2, 2),
              "RRRRRRR" + QString(13 + 6, 'S'));
-    QCOMPARE(shared.commandMode, CommandMode::None);
 
     // Cancelled: nothing goes in.
     const QString before = doc->editor()->toPlainText();
@@ -323,7 +316,7 @@ class CommandsTest : public QObject {
     pick(tags->WideTags, 0);
     tags->BitBtnCancel->click();
     QVERIFY(!tags->isVisible());
-    frame.ActiveDocument()->FormActivate();
+    frame.FormActivate();
     QCOMPARE(doc->editor()->toPlainText(), before);
 
     // "Replace tag in file..." below an include inside a closed new block
@@ -337,9 +330,9 @@ class CommandsTest : public QObject {
     doc->mnuCommandsReplaceTagClick();
     QVERIFY(!tags->isVisible());
     SetCaret(*doc, doc->editor()->document()->findBlockByNumber(5).position());
-    doc->action("mnuCommandsReplaceTag")->trigger();
+    Trigger(ActionNamed(*doc, "mnuCommandsReplaceTag"));
     QVERIFY(tags->isVisible());
-    QCOMPARE(shared.TagScanFile, site + "parts/p.htm");
+    QCOMPARE(tags->scannedText(), QString::fromUtf8(ReadFile(site + "parts/p.htm")));
     QCOMPARE(tags->ShortTags->count(), 2);
     pick(tags->ShortTags, 1);
     tags->BitBtnOK->click();
@@ -350,7 +343,7 @@ class CommandsTest : public QObject {
     tags->btnShowTag->click();
     TViewForm* view = tags->viewForm();
     QVERIFY(view->isVisible());
-    QVERIFY(shared.ShowingTag);
+    QVERIFY(tags->viewForm()->isVisible());
     QCOMPARE(view->windowTitle(), QString("page"));
     QCOMPARE(view->TagName->toPlainText(),
              QString("head <!--tag \"menu\"-->m<!--/tag \"menu\"--> %%t%%"));
@@ -365,7 +358,7 @@ class CommandsTest : public QObject {
     QApplication::setActiveWindow(&frame);
     QTRY_COMPARE(QApplication::activeWindow(), view);
     view->BitBtnOK->click();
-    QVERIFY(!view->isVisible() && !shared.ShowingTag);
+    QVERIFY(!view->isVisible());
     QTRY_COMPARE(QApplication::activeWindow(), tags);
     QCOMPARE(view->SubTags->count(), 0);
 
@@ -384,7 +377,6 @@ class CommandsTest : public QObject {
              QString("tag \"page\" \"\"\ntag \"menu\" \"\"\ntag \"t\" \"\"\ntag \"s\" \"\"\nend"));
     QCOMPARE(Mask(*doc->editor()->document(), s).section('|', 6, 9),
              QString("RRRSSSSSSSS|RRRSSSSSSSS|RRRSSSSS|RRRSSSSS"));
-    QVERIFY(!shared.TagAddAll);
     doc->mnuEditUndoClick();
     QCOMPARE(doc->editor()->document()->findBlockByNumber(6).text(), QString());
 

@@ -89,20 +89,6 @@ class DesktopBench : public QObject {
     }
   }
 
-  void oneKeystrokeWithoutColouring() {
-    TMainForm* doc = frame->ActiveDocument();
-    Editor* editor = doc->editor();
-    QTextCursor at = editor->textCursor();
-    at.setPosition(editor->document()->findBlockByNumber(2501).position() + 6);
-    editor->setTextCursor(at);
-    frame->documentState().LoadingFile = true;
-    QBENCHMARK {
-      QTest::keyClick(editor, Qt::Key_X);
-      QTest::keyClick(editor, Qt::Key_Backspace);
-    }
-    frame->documentState().LoadingFile = false;
-  }
-
   // The caret-line pass by itself, on a document without a view.
   void caretLinePassAlone() {
     QTextDocument document;

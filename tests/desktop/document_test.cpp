@@ -99,7 +99,6 @@ class DocumentTest : public QObject {
     QCOMPARE(frame.Documents().size(), 2);
     QCOMPARE(doc->caption(), QString("plain.bld"));
     QCOMPARE(doc->fileName(), plain);
-    QCOMPARE(frame.documentState().CurrentFileName, plain);
     const QString text = "-- pages\nnew \"a.htm\"\n\tinclude \"p.htm\" \"menu\"\nend";
     QCOMPARE(doc->editor()->toPlainText(), text);
     QCOMPARE(Mask(*doc->editor()->document(), s), WholeTextMask(text, s));
@@ -123,9 +122,9 @@ class DocumentTest : public QObject {
     // Save As writes RTF; opened again, the same text, coloured afresh.
     const QString saved = site + "saved.bld";
     seams.ExpectSaveFile("Save current file into folder...", saved);
-    rtf->action("mnuFileSaveAs")->trigger();
+    Trigger(ActionNamed(*rtf, "mnuFileSaveAs"));
     QCOMPARE(rtf->caption(), QString("saved.bld"));
-    QCOMPARE(frame.documentState().CurrentFileName, saved);
+    QCOMPARE(rtf->fileName(), saved);
     QVERIFY(ReadFile(saved).startsWith("{\\rtf"));
     TMainForm* again = OpenThroughFrame(frame, saved);
     QVERIFY(again);
@@ -146,7 +145,7 @@ class DocumentTest : public QObject {
 
     // The window's own Open starts in the folder of its file.
     seams.ExpectOpenFile("Open build file...", "");
-    again->action("mnuFileOpen")->trigger();
+    Trigger(ActionNamed(*again, "mnuFileOpen"));
     QCOMPARE(seams.lastOpenFolder + "/", site);
 
     // Activation recolours from the text, removes empty last lines, keeps
@@ -171,8 +170,8 @@ class DocumentTest : public QObject {
     doc->editor()->setTextCursor(at);
     QTest::keyClick(doc->editor(), Qt::Key_Delete, Qt::ControlModifier);
     QVERIFY(doc->editor()->toPlainText().startsWith("pages"));
-    QCOMPARE(frame.documentState().undo.kind, UndoKind::Clear);
-    QCOMPARE(frame.documentState().undo.text.toPlainText(), QString("-- "));
+    QCOMPARE(frame.undoRecord().kind(), UndoKind::Clear);
+    QCOMPARE(frame.undoRecord().entry().text.toPlainText(), QString("-- "));
     QCOMPARE(clipboard->text(), QString("the user's copied text"));
     QVERIFY(frame.action("tbUndo")->isEnabled());
 
@@ -189,7 +188,7 @@ class DocumentTest : public QObject {
     QCOMPARE(seams.lastPrintTitle, saved);
     QCOMPARE(seams.lastPrintText, expected);
     seams.ExpectPageSetup(false);
-    again->action("mnuFilePageSetup")->trigger();
+    Trigger(ActionNamed(*again, "mnuFilePageSetup"));
 
     // A rich paste from elsewhere inserts its text only, coloured as typed.
     auto* mime = new QMimeData;
@@ -235,7 +234,6 @@ class DocumentTest : public QObject {
     // whole-text pass.
     QCOMPARE(Mask(*editor->document(), s), WholeTextMask(text, s));
     QCOMPARE(Mask(*editor->document(), s).split('|')[5], QString("RRRSSS...CCC"));
-    QCOMPARE(frame.documentState().CurrentEditor.data(), editor);
     QCOMPARE(frame.statusPanel(0)->text(), QString("Line: 10 "));
 
     // A keystroke whose line needed new formats: the undo kind is Native and
@@ -245,8 +243,8 @@ class DocumentTest : public QObject {
     QCOMPARE(Mask(*editor->document(), s).split('|').last(), QString(".."));
     QTest::keyClicks(editor, "n");
     QCOMPARE(Mask(*editor->document(), s).split('|').last(), QString("RRR"));
-    QCOMPARE(frame.documentState().undo.kind, UndoKind::Native);
-    QVERIFY(doc->action("mnuEditUndo")->isEnabled());
+    QCOMPARE(frame.undoRecord().kind(), UndoKind::Native);
+    QVERIFY(ActionNamed(*doc, "mnuEditUndo")->isEnabled());
     QVERIFY(frame.action("tbUndo")->isEnabled());
     QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
     QVERIFY(editor->toPlainText().endsWith("\nru"));
@@ -303,13 +301,13 @@ class DocumentTest : public QObject {
     QTest::keyClick(doc->editor(), Qt::Key_F9);
     QVERIFY(frame.Busy());
     QVERIFY(doc->editor()->isReadOnly());
-    QVERIFY(!doc->action("mnuBuildRun")->isEnabled());
+    QVERIFY(!ActionNamed(*doc, "mnuBuildRun")->isEnabled());
     WaitForBuild(frame);
     QCOMPARE(ReadFile(site + "out.htm"), QByteArray("\r\n<p>one</p>\r\n"));
     QCOMPARE(titles, QStringList({title + " - running", title}));
     QCOMPARE(frame.windowTitle(), title);
     QVERIFY(!doc->editor()->isReadOnly());
-    QVERIFY(doc->action("mnuBuildRun")->isEnabled());
+    QVERIFY(ActionNamed(*doc, "mnuBuildRun")->isEnabled());
 
     // Run again after the template changed on disk: the change is seen; so
     // are preferences changed since (the run takes a copy when it starts).
@@ -317,7 +315,7 @@ class DocumentTest : public QObject {
     frame.prefs().settings.ShortStart = "[[";
     frame.prefs().settings.ShortEnd = "]]";
     seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
-    frame.action("tbRun")->trigger();
+    Trigger(frame.action("tbRun"));
     WaitForBuild(frame);
     QCOMPARE(ReadFile(site + "out.htm"), QByteArray("\r\n<div>one</div>\r\n"));
 
@@ -333,11 +331,11 @@ class DocumentTest : public QObject {
       QVERIFY(QThread::currentThread() == frame.thread());
       QVERIFY(plain->editor()->isReadOnly() && doc->editor()->isReadOnly());
       QTest::keyClicks(plain->editor(), "zzz");
-      QVERIFY(!frame.StartRun(*doc, site));
+      QVERIFY(!ActionNamed(*doc, "mnuBuildRun")->isEnabled());
       // A window opened meanwhile takes no edits either.
       frame.New();
       QVERIFY(frame.ActiveDocument()->editor()->isReadOnly());
-      QVERIFY(!frame.ActiveDocument()->action("mnuBuildRun")->isEnabled());
+      QVERIFY(!ActionNamed(*frame.ActiveDocument(), "mnuBuildRun")->isEnabled());
       checkedDuringRun = true;
     };
     seams.ExpectMessage(BoxKind::Plain, "", "no such variable");
@@ -436,15 +434,14 @@ class DocumentTest : public QObject {
       QCOMPARE(frame.waitForm()->windowTitle(), QString("Please wait..."));
       QVERIFY(frame.waitForm()->findChild<QPushButton*>("btnStop"));
     };
-    doc->action("mnuBuildRun")->trigger();
+    Trigger(ActionNamed(*doc, "mnuBuildRun"));
     WaitForBuild(frame);
     QCOMPARE(progress.size(), 1);  // once, not at every instruction
     QCOMPARE(closed.size(), 1);
     QVERIFY(!frame.waitForm()->isVisible());
-    QVERIFY(frame.ProgressShown);
-    // The next activation only clears the flag.
-    doc->FormActivate();
-    QVERIFY(!frame.ProgressShown);
+    // The activation at the run's end is the one after the progress window:
+    // it only clears the flag.
+    QVERIFY(!frame.ProgressShown());
     // A Stop pressed when no run goes is forgotten by the next run.
     QPushButton* stop = frame.waitForm()->findChild<QPushButton*>("btnStop");
     stop->click();
@@ -452,7 +449,7 @@ class DocumentTest : public QObject {
     // Within four seconds, no progress window.
     frame.host().SetClockForTesting([] { return 30; });
     seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
-    doc->action("mnuBuildRun")->trigger();
+    Trigger(ActionNamed(*doc, "mnuBuildRun"));
     WaitForBuild(frame);
     QCOMPARE(progress.size(), 1);
 
@@ -465,7 +462,7 @@ class DocumentTest : public QObject {
       return 30;
     });
     seams.ExpectMessage(BoxKind::Warning, "Warning", "Build stopped");
-    doc->action("mnuBuildRun")->trigger();
+    Trigger(ActionNamed(*doc, "mnuBuildRun"));
     WaitForBuild(frame);
     QVERIFY(looks < 20);
     doc->editor()->document()->setModified(false);

@@ -142,7 +142,6 @@ class FrameTest : public QObject {
     QCOMPARE(frame.statusPanel(1)->text(), QString("For Help, press F1"));
     QCOMPARE(frame.statusPanel(0)->width(), 50);
     QCOMPARE(frame.ActiveDocument(), doc);
-    QCOMPARE(frame.documentState().CurrentEditor.data(), doc->editor());
     QCOMPARE(frame.ProgramFolder(), program);
 
     // Menus merged: the document's four, then View, Window, Help.
@@ -179,8 +178,8 @@ class FrameTest : public QObject {
     QCOMPARE(EnabledTools(frame),
              QStringList({"tbNew", "tbOpen", "tbSave", "tbPrint", "tbPaste", "tbRun", "tbHelp"}));
     for (const char* name : {"mnuEditCut", "mnuEditCopy", "mnuEditDelete", "mnuEditUndo"})
-      QVERIFY2(!doc->action(name)->isEnabled(), name);
-    QVERIFY(doc->action("mnuEditPaste")->isEnabled());
+      QVERIFY2(!ActionNamed(*doc, name)->isEnabled(), name);
+    QVERIFY(ActionNamed(*doc, "mnuEditPaste")->isEnabled());
     QVERIFY(frame.action("Tile1")->isEnabled() && frame.action("Cascade1")->isEnabled());
     for (const QAction* a : doc->popupMenu()->actions()) QVERIFY(a->isEnabled());
 
@@ -189,10 +188,10 @@ class FrameTest : public QObject {
     SelectText(doc->editor(), 0, 3);
     QVERIFY(frame.action("tbCut")->isEnabled() && frame.action("tbCopy")->isEnabled());
     for (const char* name : {"mnuEditCut", "mnuEditCopy", "mnuEditDelete"})
-      QVERIFY2(doc->action(name)->isEnabled(), name);
+      QVERIFY2(ActionNamed(*doc, name)->isEnabled(), name);
     SelectText(doc->editor(), 2, 2);
     QVERIFY(!frame.action("tbCut")->isEnabled() && !frame.action("tbCopy")->isEnabled());
-    QVERIFY(!doc->action("mnuEditDelete")->isEnabled());
+    QVERIFY(!ActionNamed(*doc, "mnuEditDelete")->isEnabled());
     for (const QAction* a : doc->popupMenu()->actions()) QVERIFY(a->isEnabled());
     QCOMPARE(frame.statusPanel(0)->text(), QString("Line:  1 "));
 
@@ -207,31 +206,30 @@ class FrameTest : public QObject {
     // The status bar toggled off and on: the editor keeps the focus and no
     // document is made.
     doc->editor()->setFocus();
-    frame.action("mnuViewStatusBar")->trigger();
-    QVERIFY(frame.StatusBarHidden && !frame.statusBar()->isVisible());
+    Trigger(frame.action("mnuViewStatusBar"));
+    QVERIFY(frame.StatusBarHidden() && !frame.statusBar()->isVisible());
     QVERIFY(!frame.action("mnuViewStatusBar")->isChecked());
-    QVERIFY(!frame.StatusBarToggled);
-    frame.action("mnuViewStatusBar")->trigger();
+    Trigger(frame.action("mnuViewStatusBar"));
     QVERIFY(frame.statusBar()->isVisible() && frame.action("mnuViewStatusBar")->isChecked());
     QTRY_COMPARE(QApplication::focusWidget(), doc->editor());
     QCOMPARE(frame.Documents().size(), 1);
-    frame.action("mnuViewToolbar")->trigger();
-    QVERIFY(frame.ToolbarHidden && !frame.findChild<QToolBar*>("ToolBar")->isVisible());
-    frame.action("mnuViewToolbar")->trigger();
-    QVERIFY(!frame.ToolbarHidden && frame.action("mnuViewToolbar")->isChecked());
+    Trigger(frame.action("mnuViewToolbar"));
+    QVERIFY(frame.ToolbarHidden() && !frame.findChild<QToolBar*>("ToolBar")->isVisible());
+    Trigger(frame.action("mnuViewToolbar"));
+    QVERIFY(!frame.ToolbarHidden() && frame.action("mnuViewToolbar")->isChecked());
 
     // About names the platform; coming back to the frame makes no document.
-    frame.action("mnuHelpAbout")->trigger();
+    Trigger(frame.action("mnuHelpAbout"));
     QVERIFY(frame.aboutBox()->isVisible());
     QCOMPARE(frame.aboutBox()->windowTitle(), QString("About"));
     QCOMPARE(frame.aboutBox()->findChild<QLabel*>("Platform")->text(), QString("Linux."));
     QVERIFY(frame.aboutBox()->findChild<QLabel*>("ProductName")->font().underline());
-    QVERIFY(frame.SkipNextActivation);
+    QVERIFY(frame.SkipNextActivation());
     frame.aboutBox()->findChild<QPushButton*>("OKButton")->click();
     QVERIFY(!frame.aboutBox()->isVisible());
     QEvent activate(QEvent::WindowActivate);
     QApplication::sendEvent(&frame, &activate);
-    QVERIFY(!frame.SkipNextActivation);
+    QVERIFY(!frame.SkipNextActivation());
     QCOMPARE(frame.Documents().size(), 1);
 
     // Help Topics by its key, F1, in the editor: the help file beside the program.
@@ -257,8 +255,8 @@ class FrameTest : public QObject {
     // The frame's Open, even cancelled, means closing the last window leaves
     // the frame empty: its own four menus, document tools and Tile off.
     seams.ExpectOpenFile("Select build file to open...", "");
-    frame.action("tbOpen")->trigger();
-    QVERIFY(frame.OpenUsed);
+    Trigger(frame.action("tbOpen"));
+    QVERIFY(frame.OpenUsed());
     QCOMPARE(frame.Documents().size(), 1);
     QVERIFY(frame.CloseDocument(*frame.Documents().first()));
     QTest::qWait(20);
@@ -268,14 +266,14 @@ class FrameTest : public QObject {
     QCOMPARE(Titles(frame.menuBar()), QStringList({"&File", "&View", "&Window", "&Help"}));
     QCOMPARE(EnabledTools(frame), QStringList({"tbNew", "tbOpen", "tbHelp"}));
     QVERIFY(!frame.action("Tile1")->isEnabled() && !frame.action("Cascade1")->isEnabled());
-    frame.action("tbRun")->trigger();  // nothing to run: nothing happens
+    QVERIFY(!frame.action("tbRun")->isEnabled());  // nothing to run
 
     // New from the frame's menu.
-    frame.action("mnuNew")->trigger();
+    Trigger(frame.action("mnuNew"));
     QCOMPARE(frame.Documents().size(), 1);
     QVERIFY(frame.action("Tile1")->isEnabled());
-    frame.action("Tile1")->trigger();
-    frame.action("Cascade1")->trigger();
+    Trigger(frame.action("Tile1"));
+    Trigger(frame.action("Cascade1"));
 
     // Exit writes the settings file.
     QFile::remove(program + "prop");
@@ -362,7 +360,7 @@ class FrameTest : public QObject {
     QCOMPARE(doc->editor()->toPlainText(),
              QString("new \"index.htm\"\n  include \"page.htm\"\nend"));
     QVERIFY(!doc->editor()->document()->isModified());
-    QVERIFY(frame.documentState().SuppressSaveQuestion);
+    QVERIFY(frame.SaveQuestionSuppressed());
 
     // New does not open the command-line file again.
     frame.New();
@@ -378,7 +376,7 @@ class FrameTest : public QObject {
     frame.New();
     TMainForm* other = frame.ActiveDocument();
     QTest::keyClicks(other->editor(), "x");
-    QVERIFY(!frame.documentState().SuppressSaveQuestion);
+    QVERIFY(!frame.SaveQuestionSuppressed());
     seams.ExpectSaveQuestion("Save changes to " + path + "?", SaveAnswer::No);
     seams.ExpectSaveQuestion("Save changes to Untitled?", SaveAnswer::No);
     QVERIFY(frame.close());

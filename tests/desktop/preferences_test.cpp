@@ -111,7 +111,7 @@ class PreferencesTest : public QObject {
   TPreferences* Open(TFrameForm& frame) {
     TMainForm* doc = frame.ActiveDocument();
     if (!doc) return nullptr;
-    doc->action("mnuEditPreferences")->trigger();
+    Trigger(ActionNamed(*doc, "mnuEditPreferences"));
     return frame.preferences();
   }
 
@@ -138,7 +138,6 @@ class PreferencesTest : public QObject {
     TMainForm* doc = frame.ActiveDocument();
     QVERIFY(Open(frame) == p);
     QVERIFY(p->isVisible() && !p->isModal());
-    QCOMPARE(frame.documentState().CurrentEditor.data(), doc->editor());
     QCOMPARE(p->windowTitle(), QString("Preferences"));
     QCOMPARE(p->minimumSize(), p->maximumSize());
     const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
@@ -384,7 +383,8 @@ class PreferencesTest : public QObject {
           "new \"out.htm\"\n  include \"page.htm\"\n  tag \"t\" \"one\"\n  tag \"body\" "
           "\"two\"\nend");
       seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
-      QVERIFY(frame.StartRun(*doc, site));
+      frame.StartRun(*doc, site);
+      QVERIFY(frame.Busy());
       QTRY_VERIFY_WITH_TIMEOUT(!frame.Busy(), 30000);
       const QByteArray out = ReadFile(site + "out.htm");
       QVERIFY2(out.contains("<p>one</p>") && out.contains("two") && !out.contains("old") &&
@@ -426,7 +426,7 @@ class PreferencesTest : public QObject {
       // Exit writes "prop".
       QFile::remove(program + "prop");
       for (TMainForm* d : frame.Documents()) d->editor()->document()->setModified(false);
-      frame.action("mnuExit")->trigger();
+      Trigger(frame.action("mnuExit"));
       QVERIFY(!frame.isVisible());
     }
     const QByteArray prop = ReadFile(program + "prop");

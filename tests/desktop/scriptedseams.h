@@ -20,7 +20,7 @@
 namespace ws::desktop::testing {
 
 struct Expected {
-  enum class Kind { Message, SaveQuestion, OpenFile, SaveFile, PageSetup, Print, Help };
+  enum class Kind { Message, SaveQuestion, OpenFile, SaveFile, PageSetup, Print, Help, Question };
   Kind kind = Kind::Message;
   BoxKind box = BoxKind::Plain;
   QString caption;  // Message: expected caption ("" = any); file dialogs: expected title
@@ -43,6 +43,13 @@ class ScriptedSeams : public Seams {
     e.kind = Expected::Kind::SaveQuestion;
     e.text = std::move(text);
     e.answer = answer;
+    script_.push_back(e);
+  }
+  void ExpectQuestion(QString text, bool yes) {
+    Expected e;
+    e.kind = Expected::Kind::Question;
+    e.text = std::move(text);
+    e.confirm = yes;
     script_.push_back(e);
   }
   void ExpectOpenFile(QString title, QString answer) {
@@ -114,6 +121,12 @@ class ScriptedSeams : public Seams {
     if (e->text != text) failures << "save question differs: " + text + " vs " + e->text;
     return e->answer;
   }
+  bool AskYesNo(QWidget*, const QString&, const QString& text) override {
+    const Expected* e = Next(Expected::Kind::Question, "question " + text);
+    if (!e) return false;
+    if (e->text != text) failures << "question differs: " + text + " vs " + e->text;
+    return e->confirm;
+  }
   QString ChooseFileToOpen(QWidget*, const FileDialogRequest& request) override {
     lastOpenFolder = request.folder;
     lastOpenRequest = request;
@@ -146,7 +159,7 @@ class ScriptedSeams : public Seams {
  private:
   static QString Describe(const Expected& e) {
     static const char* const names[] = {"message",    "save question", "open dialog", "save dialog",
-                                        "page setup", "print",         "help"};
+                                        "page setup", "print",         "help",        "question"};
     return QString(names[static_cast<int>(e.kind)]) + " " + e.caption + " " + e.text;
   }
   const Expected* Next(Expected::Kind kind, const QString& what) {
@@ -192,11 +205,23 @@ inline QByteArray ReadFile(const QString& path) {
   return file.readAll();
 }
 
+// A menu item or tool button of a window by its object name.
+inline QAction* ActionNamed(const QObject& owner, const QString& name) {
+  return owner.findChild<QAction*>(name);
+}
+
+// Triggers an action the way a user can: only while it is enabled.
+inline void Trigger(QAction* action) {
+  QVERIFY2(action, "no such action");
+  QVERIFY2(action->isEnabled(), qPrintable(action->objectName() + " is disabled"));
+  action->trigger();
+}
+
 // Waits for the frame's queued start-up work and shows it active.
 inline void ShowFrame(TFrameForm& frame) {
   frame.showMaximized();
   QApplication::setActiveWindow(&frame);
-  QTRY_VERIFY(!frame.Documents().isEmpty() || frame.OpenUsed);
+  QTRY_VERIFY(!frame.Documents().isEmpty() || frame.OpenUsed());
 }
 
 // Whether the frame keeps the focus while a message box is open, that is, a

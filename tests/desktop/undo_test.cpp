@@ -62,7 +62,7 @@ class UndoTest : public QObject {
   }
 
   static bool UndoEnabled(TFrameForm& frame, TMainForm& doc) {
-    const bool item = doc.action("mnuEditUndo")->isEnabled();
+    const bool item = ActionNamed(doc, "mnuEditUndo")->isEnabled();
     const bool tool = frame.action("tbUndo")->isEnabled();
     return item && tool;
   }
@@ -83,7 +83,7 @@ class UndoTest : public QObject {
     TFrameForm frame(seams, {program, {}});
     ShowFrame(frame);
     const ws::Settings& s = frame.settings();
-    const UndoRecord& undo = frame.documentState().undo;
+    const UndoEntry& undo = frame.undoRecord().entry();
     TMainForm* doc = frame.ActiveDocument();
     QVERIFY(doc);
     Editor* editor = doc->editor();
@@ -104,7 +104,7 @@ class UndoTest : public QObject {
     QCOMPARE(editor->textCursor().position(), 12);
     QCOMPARE(Mask(*doc, s), QString("RRRSSSSSSSS"));
     // One step only: Undo is off, and Ctrl+Z now changes nothing.
-    QVERIFY(!doc->action("mnuEditUndo")->isEnabled());
+    QVERIFY(!ActionNamed(*doc, "mnuEditUndo")->isEnabled());
     QVERIFY(!frame.action("tbUndo")->isEnabled());
     QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(editor->toPlainText(), QString("tag \"t\" \"abc\""));
@@ -156,7 +156,7 @@ class UndoTest : public QObject {
     recordDelete();
     QTest::keyClick(editor, Qt::Key_PageDown);
     QCOMPARE(undo.kind, UndoKind::None);
-    QVERIFY(!doc->action("mnuEditUndo")->isEnabled());
+    QVERIFY(!ActionNamed(*doc, "mnuEditUndo")->isEnabled());
     QVERIFY(!frame.action("tbUndo")->isEnabled());
     typeAgain("x");
     recordDelete();
@@ -217,7 +217,7 @@ class UndoTest : public QObject {
     TFrameForm frame(seams, {program, {}});
     ShowFrame(frame);
     const ws::Settings& s = frame.settings();
-    const UndoRecord& undo = frame.documentState().undo;
+    const UndoEntry& undo = frame.undoRecord().entry();
     QClipboard* clipboard = QApplication::clipboard();
 
     // Make new file...: the block goes, the line break before it too.
@@ -395,7 +395,7 @@ class UndoTest : public QObject {
     QCOMPARE(frame.statusPanel(0)->text(), QString("Line:1000 "));
 
     // A menu item's hint in panel 1, then back to the idle text.
-    big->action("mnuFileSave")->showStatusText(big->editor());
+    ActionNamed(*big, "mnuFileSave")->showStatusText(big->editor());
     QCOMPARE(frame.statusPanel(1)->text(), QString("Saves the active build file"));
     QStatusTipEvent none("");
     QApplication::sendEvent(big->editor(), &none);
