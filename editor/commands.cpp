@@ -3,25 +3,14 @@
 #include <QFileInfo>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocumentFragment>
 
-#include "colouring.h"
+#include "insertions.h"
 #include "linerules.h"
 #include "mainform.h"
 #include "scopedflag.h"
 #include "surroundings.h"
 
 namespace ws::desktop {
-
-namespace {
-
-// A text's length with each line break counted as CR LF, as the colouring
-// of inserted commands takes it.
-int CrLfLength(const QString& text) {
-  return static_cast<int>(text.size() + text.count('\n'));
-}
-
-}  // namespace
 
 QString TMainForm::NextIndentLevel() {
   pending_.BaseIndent = pending_.CurrentIndent;
@@ -30,20 +19,21 @@ QString TMainForm::NextIndentLevel() {
 }
 
 // Inserts prefix and command at start as one edit block, colours the
-// command and puts the caret after it.
+// command, records it for undo and puts the caret after it.
 void TMainForm::InsertCommand(int start, const QString& prefix, const QString& command,
                               const QString& word, int stringLength) {
-  QTextCursor cursor = Editor_->textCursor();
-  cursor.beginEditBlock();
-  cursor.setPosition(start);
-  cursor.insertText(prefix + command, PlainFormat(surroundings_.settings()));
-  ColourInsertedCommand(*Editor_->document(), cursor.position(), word, stringLength,
-                        CrLfLength(command), surroundings_.settings());
-  cursor.endEditBlock();
-  Editor_->setTextCursor(cursor);
-  undo_.SetEnd(cursor.position());
-  EndProgramEdit();
+  Apply(InsertCommandText(*Editor_->document(), start, prefix, command, word, stringLength,
+                          surroundings_.settings()));
   surroundings_.EndSaveQuestionSuppression();
+}
+
+// An edit of the Commands menu is done: its undo record, the caret.
+void TMainForm::Apply(const Insertion& done) {
+  RecordUndo(done.undo);
+  QTextCursor cursor = Editor_->textCursor();
+  cursor.setPosition(done.caret);
+  Editor_->setTextCursor(cursor);
+  EndProgramEdit();
 }
 
 // "Make new file...", "Include file..." and "Run another build file...": a
@@ -68,7 +58,6 @@ void TMainForm::InsertFileCommand(const QString& word, const QString& title, int
     const int caret = Editor_->textCursor().position();
     pending_.CurrentIndent = LineIndentBefore(text, caret);
     const int start = MoveToLineEnd(text, caret);
-    RecordUndo(UndoKind::Insert, start);
     QString inserted = CaretLineIsBlank(text, start) ? QString() : "\n" + pending_.CurrentIndent;
     QString command = word + " \"" + pending_.InsertedFileName + "\"";
     if (word == "new") {
@@ -173,7 +162,6 @@ void TMainForm::PerformPendingInsertion() {
       if (include && pending_.ChosenTag.isEmpty()) break;
       pending_.CurrentIndent = LineIndentBefore(text, caret);
       const int start = MoveToLineEnd(text, caret);
-      RecordUndo(UndoKind::Insert, start);
       const QString prefix =
           CaretLineIsBlank(text, start) ? QString() : "\n" + pending_.CurrentIndent;
       if (include) {
@@ -191,7 +179,6 @@ void TMainForm::PerformPendingInsertion() {
     }
     case CommandMode::IncludeFile:
       // Each Add starts a new line below the include or the last tag line.
-      RecordUndo(UndoKind::Insert, caret);
       InsertCommand(caret, "\n" + pending_.CurrentIndent, tag, "tag",
                     static_cast<int>(pending_.ChosenTag.size()));
       pending_.ChosenTag.clear();
@@ -205,24 +192,8 @@ void TMainForm::PerformPendingInsertion() {
 // Add All: one tag line per listed name, wide tags first, the first on the
 // caret's line when that is blank; one edit block, one undo step.
 void TMainForm::InsertAllTags(const QStringList& names) {
-  QTextCursor cursor = Editor_->textCursor();
-  cursor.clearSelection();
-  RecordUndo(UndoKind::Insert, cursor.position());
-  cursor.beginEditBlock();
-  for (const QString& name : names) {
-    pending_.ChosenTag = name;
-    const bool blank = CaretLineIsBlank(Editor_->toPlainText(), cursor.position());
-    const QString command = "tag \"" + name + "\" \"\"";
-    cursor.insertText((blank ? QString() : "\n" + pending_.CurrentIndent) + command,
-                      PlainFormat(surroundings_.settings()));
-    ColourInsertedCommand(*Editor_->document(), cursor.position(), "tag",
-                          static_cast<int>(name.size()), CrLfLength(command),
-                          surroundings_.settings());
-  }
-  cursor.endEditBlock();
-  Editor_->setTextCursor(cursor);
-  undo_.SetEnd(cursor.position());
-  EndProgramEdit();
+  Apply(InsertTagLines(*Editor_->document(), Editor_->textCursor().position(), names,
+                       pending_.CurrentIndent, surroundings_.settings()));
 }
 
 // A one-line tag command becomes a nested one: its value goes (kept only
@@ -230,33 +201,15 @@ void TMainForm::InsertAllTags(const QStringList& names) {
 void TMainForm::mnuCommandsNestClick() {
   ScopedFlag command(flags_.CommandInProgress);
   if (Editor_->document()->isEmpty()) return;
-  QTextCursor cursor = Editor_->textCursor();
-  cursor.clearSelection();
-  const QTextBlock block = cursor.block();
-  const QString line = block.text();
-  cursor.setPosition(block.position() + static_cast<int>(line.size()));
-  const QString value = ExtractTagValue(line);
-  if (line.contains("tag") && !value.isEmpty()) {
-    cursor.beginEditBlock();
-    cursor.setPosition(cursor.position() - static_cast<int>(value.size()), QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    const int start = cursor.position();
-    RecordUndo(UndoKind::Nest, start, QTextDocumentFragment::fromPlainText(value));
-    pending_.CurrentIndent = LineIndentBefore(Editor_->toPlainText(), start);
-    NextIndentLevel();
-    cursor.insertText("\n" + pending_.CurrentIndent + "\n" + pending_.BaseIndent + "end",
-                      PlainFormat(surroundings_.settings()));
-    QTextCursor end = cursor;
-    end.setPosition(cursor.position() - 3, QTextCursor::KeepAnchor);
-    end.mergeCharFormat(
-        ElementFormat::Reserved(surroundings_.settings()).AppliedTo(end.charFormat()));
-    cursor.endEditBlock();
-    undo_.SetEnd(cursor.position());
-    EndProgramEdit();
-    cursor.setPosition(cursor.position() - static_cast<int>(pending_.BaseIndent.size()) - 4);
-    Editor_->setTextCursor(cursor);
+  const QString indentText = QString::fromStdString(IndentText(surroundings_.controls().Indent));
+  const auto done = NestTagCommand(*Editor_->document(), Editor_->textCursor().position(),
+                                   indentText, surroundings_.settings());
+  if (done) {
+    pending_.BaseIndent = done->indent;
+    pending_.CurrentIndent = done->indent + indentText;
+    Apply(*done);
   } else {
-    Editor_->setTextCursor(cursor);
+    Editor_->moveCursor(QTextCursor::EndOfBlock);
     surroundings_.ShowMessage(BoxKind::Warning, "You can not use \"Nest In Tag\" here!");
   }
   pending_.mode = CommandMode::Nest;
@@ -266,34 +219,11 @@ void TMainForm::mnuCommandsNestClick() {
 // removed text, with its formats, stays in the undo record) and an empty
 // quoted value takes their place, with the caret between the quotes.
 void TMainForm::mnuCommandsDeNestClick() {
-  QTextDocument* document = Editor_->document();
-  if (document->isEmpty()) return;
-  QTextCursor cursor = Editor_->textCursor();
-  const QTextBlock block = cursor.block();
-  const QString line = block.text();
-  const bool applies = block.next().isValid() && line.contains("tag ") &&
-                       (!line.contains("end tag") || line.contains('"')) &&
-                       ExtractTagValue(line).isEmpty();
-  if (!applies) {
+  if (Editor_->document()->isEmpty()) return;
+  if (const auto done = DeNestTagCommand(*Editor_->document(), Editor_->textCursor().position()))
+    Apply(*done);
+  else
     surroundings_.ShowMessage(BoxKind::Warning, "You can not use \"De-Nest a Tag\" here!");
-    return;
-  }
-  QStringList lines;
-  for (QTextBlock b = block; b.isValid(); b = b.next()) lines << b.text();
-  const int start = block.position() + static_cast<int>(line.size());
-  const int end = std::min(start + NestedBodyLength(lines), document->characterCount() - 1);
-  cursor.setPosition(start);
-  cursor.setPosition(end, QTextCursor::KeepAnchor);
-  RecordUndo(UndoKind::DeNest, start, cursor.selection());
-  cursor.beginEditBlock();
-  cursor.removeSelectedText();
-  // Nest in tag leaves the blank after the name; a second one is not added.
-  cursor.insertText(line.endsWith(' ') ? "\"\"" : " \"\"");
-  cursor.endEditBlock();
-  undo_.SetEnd(cursor.position());
-  EndProgramEdit();
-  cursor.setPosition(cursor.position() - 1);
-  Editor_->setTextCursor(cursor);
 }
 
 }  // namespace ws::desktop

@@ -21,6 +21,7 @@ class QCloseEvent;
 namespace ws::desktop {
 
 class WindowSurroundings;
+struct Insertion;
 
 // The window's menu commands, in menu order.
 enum class Command {
@@ -174,12 +175,14 @@ class TMainForm : public QWidget {
   QString NextIndentLevel();
   void InsertCommand(int start, const QString& prefix, const QString& command, const QString& word,
                      int stringLength);
+  void Apply(const Insertion& done);
   void PerformPendingInsertion();
   void InsertAllTags(const QStringList& names);
   void EditorChange(int position, int removed, int added);
   bool EditorKeyDown(QKeyEvent* event);
   void RecordKeyRemoval(const QKeyEvent& event);
   void RecordUndo(UndoKind kind, int start, QTextDocumentFragment text = {});
+  void RecordUndo(UndoEntry entry);
   void ClearUndoRecord();
   void SetUndoEnabled(bool enabled);
   void ReplayUndo(UndoEntry record);

@@ -27,6 +27,12 @@ void TMainForm::RecordUndo(UndoKind kind, int start, QTextDocumentFragment text)
   SetUndoEnabled(true);
 }
 
+void TMainForm::RecordUndo(UndoEntry entry) {
+  entry.window = this;
+  undo_.Record(std::move(entry));
+  SetUndoEnabled(true);
+}
+
 void TMainForm::ClearUndoRecord() {
   undo_.Clear();
   SetUndoEnabled(false);

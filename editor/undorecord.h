@@ -10,17 +10,15 @@
 
 namespace ws::desktop {
 
-class TMainForm;
-
 // What the last action was.
 enum class UndoKind { None, Native, Insert, Nest, DeNest, Cut, Paste, Clear, DeleteKey, Backspace };
 
 // The last action. Positions are Qt positions in the window's document.
 struct UndoEntry {
   UndoKind kind = UndoKind::None;
-  QPointer<TMainForm> window;  // where it was made
-  int start = 0;               // where the action took place
-  int end = 0;                 // after the text it put in (Insert, Nest, DeNest, Paste)
+  QPointer<QObject> window;  // the document window it was made in
+  int start = 0;             // where the action took place
+  int end = 0;               // after the text it put in (Insert, Nest, DeNest, Paste)
   // What the action removed, with its formats: the value Nest took away,
   // the block of De-Nest, the text of Clear and Cut, the selection a Paste
   // replaced.
@@ -36,9 +34,10 @@ class UndoRecord {
   UndoKind kind() const { return entry_.kind; }
 
   // A new record for an action of `window` at `start`; it replaces the last.
-  void Record(UndoKind kind, TMainForm* window, int start, QTextDocumentFragment text = {}) {
+  void Record(UndoKind kind, QObject* window, int start, QTextDocumentFragment text = {}) {
     entry_ = {kind, window, start, start, std::move(text), {}};
   }
+  void Record(UndoEntry entry) { entry_ = std::move(entry); }
   // Where the text the action put in ends.
   void SetEnd(int end) { entry_.end = end; }
   void SetKeyText(QString text) { entry_.keyText = std::move(text); }
@@ -49,7 +48,7 @@ class UndoRecord {
     entry_ = {};
     return taken;
   }
-  bool MadeIn(const TMainForm* window) const {
+  bool MadeIn(const QObject* window) const {
     return entry_.kind != UndoKind::None && entry_.window == window;
   }
   // Backspace or Delete made it: the key's recolouring does not turn it
