@@ -4,6 +4,7 @@
 // the last action instead and replays it backwards. Only a change typed by
 // a key press is left to the control's undo, whose stacks hold no more than
 // that key.
+#include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -48,7 +49,19 @@ void TMainForm::SetUndoEnabled(bool enabled) {
 // is in the window's record, and a later Undo of a typed key must find only
 // that key there.
 void TMainForm::EndProgramEdit() {
-  Editor_->document()->clearUndoRedoStacks();
+  // Qt counts a document unchanged when its undo stack is back where it was
+  // last marked: emptying the stack must not make a changed text look saved
+  // at the next edit block (even an empty one, as every key press makes).
+  // Marking it unchanged and changed again makes Qt count it changed
+  // whatever its stack holds.
+  QTextDocument& document = *Editor_->document();
+  const bool modified = document.isModified();
+  document.clearUndoRedoStacks();
+  if (modified) {
+    const QSignalBlocker quiet(&document);
+    document.setModified(false);
+    document.setModified(true);
+  }
 }
 
 void TMainForm::mnuEditUndoClick() {
