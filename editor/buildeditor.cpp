@@ -19,6 +19,10 @@ void Editor::SetCommandKeyTest(std::function<bool(const QKeySequence&)> test) {
   isCommandKey_ = std::move(test);
 }
 
+void Editor::SetCommandKeyHandler(std::function<void(const QKeySequence&)> handler) {
+  runCommandKey_ = std::move(handler);
+}
+
 void Editor::SetAfterKeyEdit(std::function<void()> handler) {
   afterKeyEdit_ = std::move(handler);
 }
@@ -45,8 +49,20 @@ bool Editor::event(QEvent* event) {
 }
 
 void Editor::keyPressEvent(QKeyEvent* event) {
-  // Undo is the window's command; the control's own undo and redo keys do nothing.
-  if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)) {
+  // A command's key whose shortcut did not fire (it can happen when the
+  // window has just got its focus back) runs the command, never the
+  // control's own binding of the same key (Ctrl+K deletes to the line's end).
+  const QKeySequence key(event->keyCombination());
+  if (isCommandKey_ && isCommandKey_(key)) {
+    if (runCommandKey_) runCommandKey_(key);
+    event->accept();
+    return;
+  }
+  // Undo is the window's command; the control's own undo and redo keys do
+  // nothing, nor do its bindings that remove text no undo could put back.
+  if (event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo) ||
+      event->matches(QKeySequence::DeleteEndOfLine) ||
+      event->matches(QKeySequence::DeleteCompleteLine)) {
     event->accept();
     return;
   }

@@ -18,6 +18,9 @@ class Editor : public QTextEdit {
   // Whether a key sequence belongs to a command of the window (those keys go
   // to the shortcut, not to the text).
   void SetCommandKeyTest(std::function<bool(const QKeySequence&)> test);
+  // Runs the command of a key whose shortcut did not fire (the key reached
+  // the text instead); the text never handles a command's key itself.
+  void SetCommandKeyHandler(std::function<void(const QKeySequence&)> handler);
   // Called before every key press reaches the text; returning true means the
   // window handled the key and the text does not see it.
   void SetKeyPressHandler(std::function<bool(QKeyEvent*)> handler);
@@ -36,6 +39,7 @@ class Editor : public QTextEdit {
 
  private:
   std::function<bool(const QKeySequence&)> isCommandKey_;
+  std::function<void(const QKeySequence&)> runCommandKey_;
   void NewLine();
 
   std::function<bool(QKeyEvent*)> keyPressHandler_;

@@ -199,6 +199,12 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
   QString copy = block.text();
   const qsizetype lineEnd = copy.size();
   bool changed = false;
+  // The characters a string, the comment or a reserved word has taken.
+  std::vector<bool> taken(static_cast<std::size_t>(lineEnd), false);
+  const auto take = [&](qsizetype from, qsizetype to) {
+    Blank(copy, from, to);
+    for (qsizetype k = from; k < to && k < lineEnd; ++k) taken[static_cast<std::size_t>(k)] = true;
+  };
 
   // Strings.
   for (;;) {
@@ -208,14 +214,14 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
     const qsizetype close = copy.indexOf('"', open + 1);
     if (close >= 0) {
       changed |= Paint(document, block, open, close + 1, string);
-      Blank(copy, open, close + 1);
+      take(open, close + 1);
       continue;
     }
     // A quote without partner: its string runs to the line's end. Only the
     // characters that do not show the string yet are changed, which covers
     // the caret's character and a tail that lost its colour alike.
     changed |= Paint(document, block, open, lineEnd, string);
-    Blank(copy, open, lineEnd);
+    take(open, lineEnd);
     break;
   }
 
@@ -227,7 +233,7 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
   const qsizetype dashes = copy.indexOf(kComment);
   if (dashes >= 0) {
     changed |= Paint(document, block, dashes, lineEnd, comment);
-    Blank(copy, dashes, lineEnd);
+    take(dashes, lineEnd);
   }
 
   // Reserved words.
@@ -236,21 +242,24 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
       if (!IsWholeWord(wordEdges, at, word.size())) continue;
       if (!reserved.ShownBy(FormatAt(block, at)))
         changed |= Paint(document, block, at, at + word.size(), reserved);
-      Blank(copy, at, at + word.size());
+      take(at, at + word.size());
       Blank(wordEdges, at, at + word.size());
     }
   }
 
-  // Everything else is plain.
-  for (qsizetype i = 0; i < copy.size();) {
-    if (copy[i] == ' ') {
-      ++i;
+  // Everything else is plain, the blanks between words included: as in the
+  // whole-text pass, a reserved word's attributes stop at its end, so a blank
+  // typed after it does not keep them.
+  const auto free = [&](qsizetype k) { return !taken[static_cast<std::size_t>(k)]; };
+  for (qsizetype k = 0; k < lineEnd;) {
+    if (!free(k)) {
+      ++k;
       continue;
     }
-    qsizetype j = i;
-    while (j < copy.size() && copy[j] != ' ') ++j;
-    changed |= Paint(document, block, i, j, plain);
-    i = j;
+    qsizetype end = k;
+    while (end < lineEnd && free(end)) ++end;
+    changed |= Paint(document, block, k, end, plain);
+    k = end;
   }
   return changed;
 }

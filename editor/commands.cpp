@@ -46,6 +46,8 @@ void TMainForm::InsertFileCommand(const QString& word, const QString& title, int
   request.title = title;
   request.filter = kOpenFilter;
   request.filterIndex = filterIndex;
+  // A new page is named here before it exists; included and run files exist.
+  request.mustExist = word != "new";
   request.folder =
       pending_.TagScanFile.isEmpty() ? openFolder_ : QFileInfo(pending_.TagScanFile).absolutePath();
   const QString chosen = surroundings_.prompts().ChooseFileToOpen(this, request);

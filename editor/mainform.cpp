@@ -39,6 +39,11 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
       if (!a->shortcut().isEmpty() && a->shortcut() == key) return true;
     return surroundings_.OwnsKey(key);
   });
+  Editor_->SetCommandKeyHandler([this](const QKeySequence& key) {
+    for (int i = 0; i < kCommandCount; ++i)
+      if (!actions_[i]->shortcut().isEmpty() && actions_[i]->shortcut() == key)
+        return Run(static_cast<Command>(i));
+  });
   Editor_->SetKeyPressHandler([this](QKeyEvent* e) { return EditorKeyDown(e); });
   Editor_->SetAfterKeyEdit([this] { ColourAfterKey(); });
   // A drop or a middle-click paste is not undoable; it ends the record, whose

@@ -27,6 +27,7 @@ struct FileDialogRequest {
   QString fileName;  // the name it proposes
   QString defaultSuffix;
   bool confirmOverwrite = false;
+  bool mustExist = true;  // an open dialog that also takes the name of a new file when false
 };
 
 class Seams {

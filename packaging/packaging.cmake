@@ -102,6 +102,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Dependencies from the shared libraries the programs use (dpkg-shlibdeps).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The toolbar's pictures come from this theme when the desktop has none.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "adwaita-icon-theme")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

@@ -20,7 +20,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   auto* layout = new QGridLayout(this);
 
   auto* icon = new QLabel(this);
-  icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(48, 48));
+  icon->setPixmap(QIcon(":/weftsmith.png").pixmap(48, 48));
   layout->addWidget(icon, 0, 0, 3, 1, Qt::AlignTop);
 
   auto* product = new QLabel("Weftsmith", this);
@@ -30,7 +30,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   font.setPointSizeF(font.pointSizeF() * 1.5);
   product->setFont(font);
   layout->addWidget(product, 0, 1);
-  auto* version = new QLabel("Version: 2.0", this);
+  auto* version = new QLabel("Version: " WEFTSMITH_VERSION, this);
   version->setObjectName("Version");
   layout->addWidget(version, 1, 1);
   auto* rights = new QLabel("Copyright \u00A9 the Weftsmith authors. All rights reserved.", this);
@@ -39,10 +39,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   auto* comments = new QLabel("This application is designed to run only under", this);
   comments->setObjectName("Comments");
   comments->setWordWrap(true);
-  layout->addWidget(comments, 3, 0, 1, 2);
+  layout->addWidget(comments, 3, 1);
   auto* platform = new QLabel(PlatformName(), this);
   platform->setObjectName("Platform");
-  layout->addWidget(platform, 4, 0, 1, 2);
+  layout->addWidget(platform, 4, 1);
 
   auto* ok = new QPushButton("OK", this);
   ok->setObjectName("OKButton");

@@ -1,6 +1,8 @@
 // The frame's menus, toolbar and status bar, built from their tables, and
 // UpdateActions: every action's and tool button's enabled state derived from
 // the active document window and whether a run goes.
+#include <QDir>
+#include <QHash>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -275,9 +277,16 @@ void TFrameForm::FillWindowMenu() {
     }
   const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
   if (!windows.isEmpty()) windowMenu_->addSeparator();
+  // Two files of the same name are told apart by their folders.
+  QHash<QString, int> sameName;
+  for (QMdiSubWindow* window : windows) ++sameName[window->windowTitle()];
   int number = 1;
   for (QMdiSubWindow* window : windows) {
-    QAction* a = windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(window->windowTitle()));
+    QString name = window->windowTitle();
+    const auto* document = qobject_cast<TMainForm*>(window->widget());
+    if (sameName[name] > 1 && document && document->fileName() != "Untitled")
+      name = QDir::toNativeSeparators(document->fileName());
+    QAction* a = windowMenu_->addAction(QString("&%1 %2").arg(number++).arg(name));
     a->setCheckable(true);
     a->setChecked(window == mdiArea_->activeSubWindow());
     connect(a, &QAction::triggered, mdiArea_, [this, w = QPointer<QMdiSubWindow>(window)] {

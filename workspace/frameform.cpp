@@ -58,6 +58,13 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
       arguments_(std::move(options.arguments)) {
   setObjectName("FrameForm");
   setWindowTitle(kFrameTitle);
+  // The program's icon on the frame and on every window and dialog of it.
+  setWindowIcon(QIcon(":/weftsmith.png"));
+  // Without an icon theme of the desktop, the toolbar takes its pictures
+  // from the full-colour theme that the package depends on, by the
+  // freedesktop names, never Qt's built-in pictures of other things.
+  if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor")
+    QIcon::setFallbackThemeName("Adwaita");
   mdiArea_ = new QMdiArea(this);
   mdiArea_->setObjectName("ClientArea");
   setCentralWidget(mdiArea_);
@@ -110,14 +117,8 @@ void TFrameForm::ConnectHost() {
   host_->SetMessageHandler([this](BoxKind kind, const QString& text) { ShowMessage(kind, text); });
   connect(host_.get(), &DesktopHost::Started, this, &TFrameForm::UpdateActions);
   connect(host_.get(), &DesktopHost::RunningTitle, this, [this](bool running) {
-    if (running == runningTitle_) return;
     runningTitle_ = running;
-    if (running) {
-      titleBeforeRun_ = windowTitle();
-      setWindowTitle(titleBeforeRun_ + " - running");
-    } else {
-      setWindowTitle(titleBeforeRun_);
-    }
+    UpdateTitle();
   });
   connect(host_.get(), &DesktopHost::ProgressRequested, this, [this](const QString& text) {
     WaitForm_->ShowProgress(text);
@@ -132,10 +133,8 @@ void TFrameForm::ConnectHost() {
 
 void TFrameForm::RunFinished() {
   WaitForm_->hide();
-  if (runningTitle_) {
-    runningTitle_ = false;
-    setWindowTitle(titleBeforeRun_);
-  }
+  runningTitle_ = false;
+  UpdateTitle();
   UpdateActions();
   // The active window is activated now, as if it had just been: what was
   // held back during the run (another window's activation, a window made
@@ -179,6 +178,14 @@ bool TFrameForm::event(QEvent* event) {
       panel1_->setText(tip.isEmpty() ? kIdleHint : tip);
       return true;
     }
+    case QEvent::WindowTitleChange: {
+      // A maximised document window writes its name into the frame's title
+      // on its own, from whatever the title was when it was maximised; the
+      // frame alone decides its title.
+      const bool handled = QMainWindow::event(event);
+      UpdateTitle();
+      return handled;
+    }
     case QEvent::WindowActivate: {
       const bool handled = QMainWindow::event(event);
       FormActivate();
@@ -211,6 +218,7 @@ TMainForm* TFrameForm::CreateDocument() {
           [this, document] { CloseDocument(*document); });
   connect(document, &TMainForm::ExitRequested, this, &TFrameForm::Exit);
   connect(document, &TMainForm::Closing, this, &TFrameForm::DocumentClosing);
+  connect(document, &QWidget::windowTitleChanged, this, &TFrameForm::UpdateTitle);
   QMdiSubWindow* window = mdiArea_->addSubWindow(document);
   window->setWindowIcon(
       QIcon::fromTheme("text-x-generic", style()->standardIcon(QStyle::SP_FileIcon)));
@@ -272,8 +280,16 @@ void TFrameForm::SubWindowActivated(QMdiSubWindow* window) {
   if (document == activeDocument_) return;
   activeDocument_ = document;
   MergeMenus(document);
+  UpdateTitle();
   UpdateActions();
   if (document) ActivateDocument(*document);
+}
+
+void TFrameForm::UpdateTitle() {
+  QString title = kFrameTitle;
+  if (activeDocument_) title += " - [" + activeDocument_->caption() + "]";
+  if (runningTitle_) title += " - running";
+  if (windowTitle() != title) setWindowTitle(title);
 }
 
 void TFrameForm::ActivateDocument(TMainForm& document) {

@@ -148,6 +148,9 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   // the run ends) or the frame's state says to skip it.
   void ActivateDocument(TMainForm& document);
   void DocumentClosing();
+  // "Weftsmith - [" + the active window's name + "]", and " - running" while
+  // a run goes.
+  void UpdateTitle();
   void LastDocumentCheck();
   void FillWindowMenu();
   void RunFinished();
@@ -189,7 +192,6 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QPointer<TMainForm> activeDocument_;
   QPointer<TMainForm> buildDocument_;  // the document of the run, check or reformat
   QPointer<TMainForm> tagAsker_;       // the window whose command showed the tag dialog
-  QString titleBeforeRun_;
   QString runCaption_;          // the caption of the run's document
   int messagesOpen_ = 0;        // message boxes shown at this moment
   bool progressShown_ = false;  // the progress window was shown; the next activation skips

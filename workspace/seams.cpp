@@ -94,7 +94,7 @@ QString DialogSeams::ChooseFileToOpen(QWidget* parent, const FileDialogRequest& 
   QFileDialog dialog(parent);
   SetUpFileDialog(dialog, request);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }
