@@ -13,6 +13,13 @@ Editor::Editor(QWidget* parent) : QTextEdit(parent) {
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setTabChangesFocus(false);
   setAcceptRichText(false);
+  // The configured colours were chosen for dark text on a light ground: the
+  // text area keeps that ground and plain-text colour whatever the desktop's
+  // theme (on a dark one, blue reserved words would be hard to read).
+  QPalette light = palette();
+  light.setColor(QPalette::Base, Qt::white);
+  light.setColor(QPalette::Text, Qt::black);
+  setPalette(light);
 }
 
 void Editor::SetCommandKeyTest(std::function<bool(const QKeySequence&)> test) {

@@ -228,12 +228,27 @@ TMainForm* TFrameForm::CreateDocument() {
   // Only the window made at start-up opens the file named on the command line.
   if (!startupDocumentMade_) {
     startupDocumentMade_ = true;
-    if (!newDocumentRequested_ && !arguments_.isEmpty() && !arguments_.first().isEmpty()) {
-      suppressSaveQuestion_ = true;
-      document->LoadFromCommandLine(arguments_);
-    }
+    if (!newDocumentRequested_ && !arguments_.isEmpty() && !arguments_.first().isEmpty())
+      OpenCommandLineFiles(*document);
   }
   return document;
+}
+
+void TFrameForm::OpenCommandLineFiles(TMainForm& first) {
+  suppressSaveQuestion_ = true;
+  // The arguments joined by blanks name the file (an unquoted path with
+  // blanks arrives in pieces); when they do not, each argument that names a
+  // file opens in a window of its own (several files dropped on a launcher).
+  QStringList files;
+  if (arguments_.size() > 1 && !QFileInfo(arguments_.join(' ')).isFile())
+    for (const QString& argument : arguments_)
+      if (QFileInfo(argument).isFile()) files << QFileInfo(argument).absoluteFilePath();
+  if (files.isEmpty()) {
+    first.LoadFromCommandLine(arguments_);
+    return;
+  }
+  first.LoadFromCommandLine({files.takeFirst()});
+  for (const QString& file : files) OpenInNewDocument(file);
 }
 
 void TFrameForm::OpenInNewDocument(const QString& fileName) {

@@ -148,6 +148,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   // the run ends) or the frame's state says to skip it.
   void ActivateDocument(TMainForm& document);
   void DocumentClosing();
+  void OpenCommandLineFiles(TMainForm& first);
   // "Weftsmith - [" + the active window's name + "]", and " - running" while
   // a run goes.
   void UpdateTitle();

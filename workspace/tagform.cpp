@@ -124,6 +124,8 @@ void TTagForm::ShowFor(const QString& file, bool choiceMode) {
   WideTags->clear();
   ShortTags->clear();
   setWindowTitle("Please choose which tags you would like to edit....");
+  // Wide enough for the whole caption on the title bar.
+  setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 160);
   ShortTags->setVisible(!choiceMode);
   ShortTags->setEnabled(!choiceMode);
   ShortLabel->setVisible(!choiceMode);

@@ -4,12 +4,43 @@
 // Window menu, and the editor's colours on a dark desktop.
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTest>
+#include <QTextBlock>
+
+#include "colouring.h"
 
 #include "scriptedseams.h"
 
 using namespace ws::desktop;
 using namespace ws::desktop::testing;
+
+namespace {
+
+// Each character's colour and styles, blanks included.
+QStringList Formats(const QTextDocument& document) {
+  QStringList formats;
+  for (QTextBlock b = document.begin(); b.isValid(); b = b.next())
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat f = it.fragment().charFormat();
+      for (const QChar c : it.fragment().text())
+        formats << QString("%1:%2%3%4%5")
+                       .arg(c)
+                       .arg(f.foreground().color().name())
+                       .arg(f.fontWeight() > QFont::Normal ? "b" : "")
+                       .arg(f.fontItalic() ? "i" : "")
+                       .arg(f.fontUnderline() ? "u" : "");
+    }
+  return formats;
+}
+
+void SendKey(QWidget* widget, const QKeySequence& key) {
+  // A key press as it arrives when no shortcut takes it.
+  QKeyEvent press(QEvent::KeyPress, key[0].key(), key[0].keyboardModifiers());
+  QApplication::sendEvent(widget, &press);
+}
+
+}  // namespace
 
 class NewUserTest : public QObject {
   Q_OBJECT
@@ -30,6 +61,113 @@ class NewUserTest : public QObject {
   void cleanup() {
     const QStringList problems = seams.Problems();
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+  }
+
+  void WaitForBuild(TFrameForm& frame) {
+    QTRY_VERIFY_WITH_TIMEOUT(!frame.Busy(), 20000);
+    QCoreApplication::processEvents();
+  }
+
+  void newPagesKeysAndTitles() {
+    TFrameForm frame(seams, {program, {}});
+    ShowFrame(frame);
+    TMainForm* doc = frame.ActiveDocument();
+
+    // "Make new file..." takes the name of a page that does not exist yet;
+    // the run command asks for an existing file.
+    seams.ExpectOpenFile("Make New File...", site + "fresh/page one.htm");
+    Trigger(ActionNamed(*doc, "mnuCommandsNewFile"));
+    QVERIFY(!seams.lastOpenRequest.mustExist);
+    QVERIFY(doc->editor()->toPlainText().startsWith("new \"" + site + "fresh/page one.htm\""));
+    seams.ExpectOpenFile("Select File For Run Command...", "");
+    Trigger(ActionNamed(*doc, "mnuCommandsRun"));
+    QVERIFY(seams.lastOpenRequest.mustExist);
+
+    // A command's key that reaches the text runs the command; no key of the
+    // text control's own removes text.
+    doc->editor()->setPlainText("set x \"1\"\nbogus x");
+    doc->editor()->moveCursor(QTextCursor::Start);
+    seams.ExpectMessage(BoxKind::Error, "Error", "Missing or Misspelled command on line: 2");
+    SendKey(doc->editor(), QKeySequence("Ctrl+K"));
+    WaitForBuild(frame);
+    doc->editor()->moveCursor(QTextCursor::Start);
+    for (const auto which : {QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine})
+      for (const QKeySequence& key : QKeySequence::keyBindings(which)) SendKey(doc->editor(), key);
+    QCOMPARE(doc->editor()->toPlainText(), QString("set x \"1\"\nbogus x"));
+
+    // The title names the active window, whatever ran, opened or tiled.
+    doc->editor()->setPlainText("set x \"1\"");
+    seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
+    Trigger(frame.action("tbRun"));
+    WaitForBuild(frame);
+    QCOMPARE(frame.windowTitle(), QString("Weftsmith - [Untitled]"));
+    QDir().mkpath(site + "a");
+    QDir().mkpath(site + "b");
+    WriteFile(site + "a/page.bld", "-- a\r\n");
+    WriteFile(site + "b/page.bld", "-- b\r\n");
+    for (const char* folder : {"a", "b"}) {
+      seams.ExpectOpenFile("Select build file to open...", site + folder + "/page.bld");
+      Trigger(frame.action("tbOpen"));
+      QCOMPARE(frame.windowTitle(), QString("Weftsmith - [page.bld]"));
+    }
+    Trigger(frame.action("mnuNew"));
+    QCOMPARE(frame.windowTitle(), QString("Weftsmith - [Untitled]"));
+    Trigger(frame.action("Tile1"));
+    frame.mdiArea()->setActiveSubWindow(frame.mdiArea()->subWindowList()[1]);
+    QCOMPARE(frame.windowTitle(), QString("Weftsmith - [page.bld]"));
+
+    // The Window menu tells the two page.bld apart by their folders.
+    QMenu* windows = frame.frameMenus()[2];
+    emit windows->aboutToShow();
+    QStringList names;
+    for (const QAction* a : windows->actions()) names << a->text();
+    QVERIFY2(names.contains("&2 " + QDir::toNativeSeparators(site + "a/page.bld")),
+             qPrintable(names.join(", ")));
+    QVERIFY(names.contains("&3 " + QDir::toNativeSeparators(site + "b/page.bld")));
+    QVERIFY(names.contains("&4 Untitled"));
+
+    for (TMainForm* d : frame.Documents()) d->editor()->document()->setModified(false);
+    QVERIFY(frame.close());
+  }
+
+  void typedColoursAndTheDarkDesktop() {
+    // A dark desktop theme: the text area keeps its light ground and dark text.
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Base, Qt::black);
+    dark.setColor(QPalette::Text, Qt::white);
+    dark.setColor(QPalette::Window, Qt::darkGray);
+    QApplication::setPalette(dark);
+    TFrameForm frame(seams, {program, {}});
+    ShowFrame(frame);
+    TMainForm* doc = frame.ActiveDocument();
+    QCOMPARE(doc->editor()->palette().color(QPalette::Base), QColor(Qt::white));
+    QCOMPARE(doc->editor()->palette().color(QPalette::Text), QColor(Qt::black));
+    QApplication::setPalette(before);
+
+    // Typed text takes the formats the whole-text pass gives it, blanks
+    // after a reserved word included (here underlined reserved words).
+    frame.prefs().settings.ReservedStyle = ws::TextStyle::Underline;
+    const QString text = "tag \"t\" v -- note";
+    QTest::keyClicks(doc->editor(), text);
+    QTextDocument whole;
+    whole.setPlainText(text);
+    ColourWholeText(whole, frame.settings());
+    QCOMPARE(Formats(*doc->editor()->document()), Formats(whole));
+    doc->editor()->document()->setModified(false);
+    QVERIFY(frame.close());
+  }
+
+  void severalFilesOnTheCommandLine() {
+    WriteFile(site + "one.bld", "-- one\r\n");
+    WriteFile(site + "two.bld", "-- two\r\n");
+    TFrameForm frame(seams, {program, {site + "one.bld", site + "two.bld"}});
+    ShowFrame(frame);
+    QTRY_COMPARE(frame.Documents().size(), 2);
+    QStringList files;
+    for (const TMainForm* d : frame.Documents()) files << d->fileName();
+    QCOMPARE(files, QStringList({site + "one.bld", site + "two.bld"}));
+    QVERIFY(frame.close());
   }
 
   void changedTextIsNeverLostSilently() {

@@ -12,12 +12,20 @@ out=$3
 mkdir -p "$out"
 rm -f "$out/smoke.png"
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash -s "$program" "$build_file" "$out" <<'INNER'
-set -euo pipefail
-program=$1; build_file=$2; out=$3
-"$program" -geometry 1024x768+0+0 "$build_file" >"$out/smoke.log" 2>&1 &
+# Xvfb picks a free display itself and tells its number (-displayfd), so
+# no other X server of the machine races for it.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$out/display" 2>"$out/xvfb.log" &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+for _ in $(seq 1 100); do [ -s "$out/display" ] && break; sleep 0.1; done
+[ -s "$out/display" ] || { echo "Xvfb did not start"; cat "$out/xvfb.log"; exit 1; }
+export DISPLAY=":$(head -n1 "$out/display")"
+
+# The program runs on the X server whatever platform the caller's shell
+# names (QT_QPA_PLATFORM=offscreen is common where Qt tests run headless).
+QT_QPA_PLATFORM=xcb "$program" -geometry 1024x768+0+0 "$build_file" >"$out/smoke.log" 2>&1 &
 pid=$!
-trap 'kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true' EXIT
+trap 'kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 # Wait for the frame to show the document's name, then for it to paint.
 for _ in $(seq 1 120); do
   if xwininfo -root -tree 2>/dev/null | grep -q 'site.bld'; then break; fi
@@ -27,7 +35,6 @@ done
 xwininfo -root -tree | grep -q 'site.bld' || { echo "no window titled with site.bld"; exit 1; }
 sleep 2
 import -window root "$out/smoke.png"
-INNER
 
 # Pixels of exactly each colour (glyph stems are drawn in the pure colour).
 histogram=$(convert "$out/smoke.png" -format %c histogram:info:-)
