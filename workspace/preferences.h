@@ -1,9 +1,11 @@
-// TPreferences: the dialog in which the user edits the settings. Its
-// controls write through to the store's PreferenceControls (what the
-// settings file is written from, and the home of the two switches and the
-// indentation, which are in effect at once); the colours and styles of the
-// three coloured elements are edited in working copies; Apply puts font,
-// colours, styles and delimiters into the Settings in effect.
+// TPreferences: the dialog in which the user edits the settings. The two
+// switches and the indentation write through to the store's
+// PreferenceControls, their home, and are in effect at once; the colours and
+// styles of the three coloured elements are edited in working copies; Apply
+// puts font, colours, styles and delimiters into the Settings in effect, and
+// font and delimiters into the PreferenceControls too. The settings file is
+// written from the store, so it holds what is in effect: Cancel discards the
+// rest.
 #pragma once
 
 #include <QButtonGroup>
