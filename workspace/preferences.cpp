@@ -387,9 +387,9 @@ void TPreferences::ShowDialog() {
 }
 
 QFont TPreferences::WithTickedStyles(QFont font) const {
-  if (chkBold->isChecked()) font.setBold(true);
-  if (chkItalic->isChecked()) font.setItalic(true);
-  if (chkUnder->isChecked()) font.setUnderline(true);
+  if (plainStyle_ == TextStyle::Bold) font.setBold(true);
+  if (plainStyle_ == TextStyle::Italic) font.setItalic(true);
+  if (plainStyle_ == TextStyle::Underline) font.setUnderline(true);
   return font;
 }
 
@@ -500,6 +500,11 @@ void TPreferences::ApplyClick() {
   s.ReservedStyle = workStyle_[ReservedWords];
   s.StringStyle = workStyle_[Strings];
   s.CommentStyle = workStyle_[Comments];
+  // One box at most is ticked (ticking one clears the others).
+  plainStyle_ = chkBold->isChecked()     ? TextStyle::Bold
+                : chkItalic->isChecked() ? TextStyle::Italic
+                : chkUnder->isChecked()  ? TextStyle::Underline
+                                         : TextStyle::None;
   PreferenceControls& c = store_.controls;
   c.FontNames = s.EditorFontName;
   c.FontSize = std::to_string(s.EditorFontSize);

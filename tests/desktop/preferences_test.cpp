@@ -279,13 +279,28 @@ class PreferencesTest : public QObject {
     QCOMPARE(at.charFormat().foreground().color(), ToQColor(kNavy));
     QVERIFY(at.charFormat().fontUnderline());
 
-    // A new window's base font takes the style boxes ticked now (Bold, from
-    // the comments shown last).
+    // A new window's base font takes the style boxes ticked at Apply (Bold,
+    // from the comments shown last).
     frame.New();
     TMainForm* second = frame.ActiveDocument();
     QVERIFY(second != doc);
     QVERIFY(second->editor()->document()->defaultFont().bold());
     QVERIFY(!second->editor()->document()->defaultFont().italic());
+    // Applied with the reserved words shown (no box ticked), then the bold
+    // comments selected and cancelled: a new window types plain text.
+    Open(frame);
+    p->lbxElement->setCurrentRow(TPreferences::ReservedWords);
+    p->Apply->click();
+    Open(frame);
+    p->lbxElement->setCurrentRow(TPreferences::Comments);
+    QVERIFY(p->chkBold->isChecked());
+    p->Cancel->click();
+    QCOMPARE(InEffect(s), QString("C2B R12 S4U"));
+    frame.New();
+    TMainForm* third = frame.ActiveDocument();
+    QVERIFY(third != second);
+    QVERIFY(!third->editor()->document()->defaultFont().bold());
+    QVERIFY(third->editor()->currentCharFormat().fontWeight() <= QFont::Normal);
 
     // Restore Defaults and Cancel: the colours in effect stay.
     Open(frame);
