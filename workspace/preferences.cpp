@@ -336,7 +336,7 @@ void TPreferences::FillFromControls() {
   Indent->setCurrentIndex(c.Indent >= 0 && c.Indent < Indent->count() ? c.Indent : -1);
   FontNames->setEditText(QStr(c.FontNames));
   // An out-of-range size stays in the controls' store (and the file) until
-  // the dialog is shown; the box itself holds only 8 to 100.
+  // Apply; the box itself holds only 8 to 100.
   FontSize->setValue(SettingsLineInteger(c.FontSize));
   UpdateFontPanel(FontSize->value());
 
@@ -346,19 +346,15 @@ void TPreferences::FillFromControls() {
 }
 
 void TPreferences::ConnectWriteThrough() {
+  // Only the settings that are in effect at once write through; the
+  // delimiters and the font reach the store at Apply, so that what Cancel
+  // discards is not written to the settings file at exit.
   PreferenceControls& c = store_.controls;
-  for (const DelimiterEdit& d : DelimiterEdits())
-    connect(d.edit, &QLineEdit::textChanged, this,
-            [field = &(c.*d.control)](const QString& text) { *field = Std(text); });
   connect(mnuEditUse, &QCheckBox::toggled, this, [&c](bool on) { c.mnuEditUse = on; });
   connect(chkFieldName, &QCheckBox::toggled, this, [&c](bool on) { c.chkFieldName = on; });
   connect(Indent, &QComboBox::currentIndexChanged, this, [&c](int index) { c.Indent = index; });
-  connect(FontNames, &QComboBox::editTextChanged, this, [this, &c](const QString& text) {
-    c.FontNames = Std(text);
-    UpdateFontPanel(FontSize->value());
-  });
-  connect(FontSize, &QSpinBox::valueChanged, this,
-          [&c](int value) { c.FontSize = std::to_string(value); });
+  connect(FontNames, &QComboBox::editTextChanged, this,
+          [this] { UpdateFontPanel(FontSize->value()); });
 }
 
 // ---- showing ----
@@ -391,9 +387,9 @@ void TPreferences::ShowDialog() {
 }
 
 QFont TPreferences::WithTickedStyles(QFont font) const {
-  if (chkBold->isChecked()) font.setBold(true);
-  if (chkItalic->isChecked()) font.setItalic(true);
-  if (chkUnder->isChecked()) font.setUnderline(true);
+  if (plainStyle_ == TextStyle::Bold) font.setBold(true);
+  if (plainStyle_ == TextStyle::Italic) font.setItalic(true);
+  if (plainStyle_ == TextStyle::Underline) font.setUnderline(true);
   return font;
 }
 
@@ -504,7 +500,15 @@ void TPreferences::ApplyClick() {
   s.ReservedStyle = workStyle_[ReservedWords];
   s.StringStyle = workStyle_[Strings];
   s.CommentStyle = workStyle_[Comments];
-  for (const DelimiterEdit& d : DelimiterEdits()) s.*d.setting = Std(d.edit->text());
+  // One box at most is ticked (ticking one clears the others).
+  plainStyle_ = chkBold->isChecked()     ? TextStyle::Bold
+                : chkItalic->isChecked() ? TextStyle::Italic
+                : chkUnder->isChecked()  ? TextStyle::Underline
+                                         : TextStyle::None;
+  PreferenceControls& c = store_.controls;
+  c.FontNames = s.EditorFontName;
+  c.FontSize = std::to_string(s.EditorFontSize);
+  for (const DelimiterEdit& d : DelimiterEdits()) s.*d.setting = c.*d.control = Std(d.edit->text());
   HideAndReturnFocus();
 }
 

@@ -1,9 +1,11 @@
-// TPreferences: the dialog in which the user edits the settings. Its
-// controls write through to the store's PreferenceControls (what the
-// settings file is written from, and the home of the two switches and the
-// indentation, which are in effect at once); the colours and styles of the
-// three coloured elements are edited in working copies; Apply puts font,
-// colours, styles and delimiters into the Settings in effect.
+// TPreferences: the dialog in which the user edits the settings. The two
+// switches and the indentation write through to the store's
+// PreferenceControls, their home, and are in effect at once; the colours and
+// styles of the three coloured elements are edited in working copies; Apply
+// puts font, colours, styles and delimiters into the Settings in effect, and
+// font and delimiters into the PreferenceControls too. The settings file is
+// written from the store, so it holds what is in effect: Cancel discards the
+// rest.
 #pragma once
 
 #include <QButtonGroup>
@@ -70,8 +72,10 @@ class TPreferences : public QDialog {
   // The "Preferences..." command: the working copies from the Settings in
   // effect, then the dialog shown (modeless, centred on the screen).
   void ShowDialog();
-  // Adds bold, italic and underline to the font for each style box that is
-  // ticked: what a new document window's base font takes.
+  // Adds to the font the style of the box that was ticked when Apply was
+  // last pressed (none before the first Apply): the plain-text style in
+  // effect, which a new document window's base font takes. Boxes ticked
+  // since, by a click or by selecting an element, count only once applied.
   QFont WithTickedStyles(QFont font) const;
 
   // The working copies of an element.
@@ -169,6 +173,7 @@ class TPreferences : public QDialog {
   std::array<Color, 3> workColor_{};
   std::array<TextStyle, 3> workStyle_{};
   TextStyle panelStyle_ = TextStyle::None;  // the style ColorPanel shows
+  TextStyle plainStyle_ = TextStyle::None;  // the box ticked at the last Apply
 };
 
 }  // namespace ws::desktop

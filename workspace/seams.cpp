@@ -2,13 +2,19 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTextDocument>
+#include <QTextFrame>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -143,26 +149,125 @@ bool DialogSeams::Print(QWidget* parent, QTextDocument& document, const QString&
   return true;
 }
 
-void DialogSeams::ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) {
-  if (!help_) {
-    auto* window = new QWidget(parent, Qt::Window);
-    window->setWindowTitle("Weftsmith Help");
-    window->resize(720, 560);
-    auto* layout = new QVBoxLayout(window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* browser = new QTextBrowser(window);
-    browser->setObjectName("helpBrowser");
-    browser->setOpenExternalLinks(true);
-    layout->addWidget(browser);
-    help_ = window;
+// The browser of the help window. Home is the start of the help file last
+// asked for. When the page shown has an anchor, the page gets room below its
+// end as high as the view, so that an anchor near the end, too, scrolls to
+// the top of the view.
+class HelpBrowser : public QTextBrowser {
+ public:
+  explicit HelpBrowser(QWidget* parent) : QTextBrowser(parent) {
+    setObjectName("helpBrowser");
+    setOpenExternalLinks(true);
+    // Every change of page, Back included, comes here; Back then restores
+    // the place it had.
+    connect(this, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+      anchored_ = url.hasFragment();
+      ReserveRoomBelow();
+      if (anchored_) scrollToAnchor(url.fragment());
+    });
   }
-  auto* browser = help_->findChild<QTextBrowser*>("helpBrowser");
-  QUrl url = QUrl::fromLocalFile(helpFile);
+
+  void SetHome(const QUrl& url) { home_ = url; }
+  void home() override {
+    if (home_.isValid()) setSource(home_);
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QTextBrowser::resizeEvent(event);
+    ReserveRoomBelow();
+  }
+
+ private:
+  void ReserveRoomBelow() {
+    QTextFrame* root = document()->rootFrame();
+    QTextFrameFormat format = root->frameFormat();
+    const qreal room = anchored_ ? viewport()->height() : document()->documentMargin();
+    if (format.bottomMargin() == room) return;
+    format.setBottomMargin(room);
+    root->setFrameFormat(format);
+  }
+
+  QUrl home_;
+  bool anchored_ = false;  // whether the page was asked for at an anchor
+};
+
+HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName("HelpWindow");
+  setWindowTitle("Weftsmith Help");
+  resize(720, 560);
+  browser_ = new HelpBrowser(this);
+  auto* back = new QPushButton("&Back", this);
+  back->setObjectName("helpBack");
+  back->setEnabled(false);
+  auto* home = new QPushButton("&Home", this);
+  home->setObjectName("helpHome");
+  // The keys go to the page (its scrolling, Alt+Left for Back); the
+  // buttons answer their mnemonics.
+  for (QPushButton* button : {back, home}) button->setFocusPolicy(Qt::NoFocus);
+  connect(back, &QPushButton::clicked, browser_, &QTextBrowser::backward);
+  connect(home, &QPushButton::clicked, browser_, &QTextBrowser::home);
+  connect(browser_, &QTextBrowser::backwardAvailable, back, &QWidget::setEnabled);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(6, 6, 6, 0);
+  buttons->addWidget(back);
+  buttons->addWidget(home);
+  buttons->addStretch(1);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addLayout(buttons);
+  layout->addWidget(browser_);
+}
+
+QTextBrowser* HelpWindow::browser() const {
+  return browser_;
+}
+
+void HelpWindow::Show(QWidget* over, const QString& helpFile, const QString& anchor) {
+  // Shown before the page is set: the anchor is scrolled to in the view's
+  // final size. Placed before the showing, so that it appears there, and
+  // again once its frame is known.
+  if (!isVisible()) {
+    const QWidget* target = over ? over->window() : parentWidget();
+    CentreOver(target);
+    show();
+    CentreOver(target);
+  }
+  const QUrl file = QUrl::fromLocalFile(helpFile);
+  QUrl url = file;
   if (!anchor.isEmpty()) url.setFragment(anchor);
-  browser->setSource(url);
-  help_->show();
-  help_->raise();
-  help_->activateWindow();
+  browser_->SetHome(file);
+  browser_->setSource(url);
+  raise();
+  activateWindow();
+}
+
+void HelpWindow::CentreOver(const QWidget* over) {
+  const QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  QRect frame = frameGeometry();
+  frame.moveCenter(over && over->isVisible() ? over->frameGeometry().center() : area.center());
+  // Within the screen, its top left corner first.
+  if (frame.right() > area.right()) frame.moveRight(area.right());
+  if (frame.bottom() > area.bottom()) frame.moveBottom(area.bottom());
+  if (frame.left() < area.left()) frame.moveLeft(area.left());
+  if (frame.top() < area.top()) frame.moveTop(area.top());
+  move(frame.topLeft());
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void DialogSeams::ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) {
+  if (!help_) help_ = new HelpWindow(parent);
+  help_->Show(parent, helpFile, anchor);
 }
 
 }  // namespace ws::desktop

@@ -4,7 +4,8 @@
 // Cancel and with Apply, what open and new document windows take, staying in
 // front, Help, and the General page's values in effect for command
 // insertion, the tag scan, a run and the settings file read at the next
-// start; the font box's name when there is no settings file.
+// start (which holds what was in effect at exit, nothing cancelled); the
+// font box's name when there is no settings file.
 #include <QFontDatabase>
 #include <QScreen>
 #include <QTextBlock>
@@ -204,18 +205,20 @@ class PreferencesTest : public QObject {
       SaveImage(*p, images[i]);
     }
 
-    // Typed, then cancelled with Escape: nothing in effect, but the controls
-    // (and so the file written at exit) hold the typed values.
+    // Typed, then cancelled with Escape: nothing in effect, and nothing in
+    // the controls' store that the file written at exit comes from.
     p->Pages->setCurrentIndex(1);
     p->FontSize->setValue(30);
+    p->FontNames->setEditText("Typed Face");
     p->txtShortEnd->setText("]]");
     QTest::keyClick(p, Qt::Key_Escape);
     QVERIFY(!p->isVisible());
     QVERIFY(p->CancelPressed && !p->ApplyPressed);
     QCOMPARE(frame.settings().EditorFontSize, 10);
     QCOMPARE(frame.settings().ShortEnd, std::string("%%"));
-    QCOMPARE(frame.prefs().controls.FontSize, std::string("30"));
-    QCOMPARE(frame.prefs().controls.txtShortEnd, std::string("]]"));
+    QCOMPARE(frame.prefs().controls.FontSize, std::string("10"));
+    QCOMPARE(frame.prefs().controls.FontNames, std::string("Fixedsys"));
+    QCOMPARE(frame.prefs().controls.txtShortEnd, std::string("%%"));
     // Showing again refills the edits, font box and size from the settings.
     Open(frame);
     QCOMPARE(p->txtShortEnd->text(), QString("%%"));
@@ -276,13 +279,28 @@ class PreferencesTest : public QObject {
     QCOMPARE(at.charFormat().foreground().color(), ToQColor(kNavy));
     QVERIFY(at.charFormat().fontUnderline());
 
-    // A new window's base font takes the style boxes ticked now (Bold, from
-    // the comments shown last).
+    // A new window's base font takes the style boxes ticked at Apply (Bold,
+    // from the comments shown last).
     frame.New();
     TMainForm* second = frame.ActiveDocument();
     QVERIFY(second != doc);
     QVERIFY(second->editor()->document()->defaultFont().bold());
     QVERIFY(!second->editor()->document()->defaultFont().italic());
+    // Applied with the reserved words shown (no box ticked), then the bold
+    // comments selected and cancelled: a new window types plain text.
+    Open(frame);
+    p->lbxElement->setCurrentRow(TPreferences::ReservedWords);
+    p->Apply->click();
+    Open(frame);
+    p->lbxElement->setCurrentRow(TPreferences::Comments);
+    QVERIFY(p->chkBold->isChecked());
+    p->Cancel->click();
+    QCOMPARE(InEffect(s), QString("C2B R12 S4U"));
+    frame.New();
+    TMainForm* third = frame.ActiveDocument();
+    QVERIFY(third != second);
+    QVERIFY(!third->editor()->document()->defaultFont().bold());
+    QVERIFY(third->editor()->currentCharFormat().fontWeight() <= QFont::Normal);
 
     // Restore Defaults and Cancel: the colours in effect stay.
     Open(frame);
@@ -418,12 +436,22 @@ class PreferencesTest : public QObject {
       p->Apply->click();
       QCOMPARE(frame.settings().EditorFontName, face.toStdString());
       QCOMPARE(frame.settings().EditorFontSize, 11);
+      // Cancelled: a short start, a size, a colour (all discarded) and the
+      // field-name switch and indentation (in effect at once, so kept).
       Open(frame);
       p->txtShortStart->setText("{{");
+      p->FontSize->setValue(40);
+      p->lbxElement->setCurrentRow(TPreferences::Comments);
+      p->ColorGrid->cell(4)->click();
+      p->chkFieldName->click();
+      p->Indent->setCurrentIndex(4);
       p->Cancel->click();
       QCOMPARE(frame.settings().ShortStart, std::string("[["));
+      QVERIFY(!frame.prefs().controls.chkFieldName);
 
-      // Exit writes "prop".
+      // Exit with the dialog open and an end typed: not applied, not kept.
+      Open(frame);
+      p->txtEndTwo->setText("}}");
       QFile::remove(program + "prop");
       for (TMainForm* d : frame.Documents()) d->editor()->document()->setModified(false);
       Trigger(frame.action("mnuExit"));
@@ -433,20 +461,22 @@ class PreferencesTest : public QObject {
     QVERIFY(prop.startsWith("{\\rtf1"));
     QVERIFY(BalancedRtf(prop));
 
-    // A new frame reads them back: in effect and in the dialog's controls.
+    // A new frame reads back what was in effect at exit, into the Settings
+    // and the dialog's controls.
     TFrameForm frame(seams, {program, {}});
     ShowFrame(frame);
     const ws::Settings& s = frame.settings();
-    QCOMPARE(s.ShortStart, std::string("{{"));  // typed, cancelled, kept in the file
+    QCOMPARE(s.ShortStart, std::string("[["));
     QCOMPARE(s.ShortEnd, std::string("]]"));
     QCOMPARE(s.WideOpenStart, std::string("<w:"));
     QCOMPARE(s.WideCloseEnd, std::string(">"));
     QCOMPARE(s.EditorFontSize, 11);
     QCOMPARE(InEffect(s), QString("C6 R12 S9B"));
     TPreferences* p = frame.preferences();
-    QVERIFY(p->mnuEditUse->isChecked() && p->chkFieldName->isChecked());
-    QCOMPARE(p->Indent->currentIndex(), 1);
-    QCOMPARE(p->txtShortStart->text(), QString("{{"));
+    QVERIFY(p->mnuEditUse->isChecked() && !p->chkFieldName->isChecked());
+    QCOMPARE(p->Indent->currentIndex(), 4);
+    QCOMPARE(p->txtShortStart->text(), QString("[["));
+    QCOMPARE(p->txtEndTwo->text(), QString(">"));
     QCOMPARE(p->FontNames->currentText(), QString::fromStdString(s.EditorFontName));
     QCOMPARE(p->FontSize->value(), 11);
     QCOMPARE(Working(*p), QString("C6 R12 S9B"));
