@@ -27,8 +27,8 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
 
   // Creating a window.
   setWindowTitle("Untitled");
-  // The base font: the settings' face and size, with the style of each of
-  // the preferences dialog's style boxes that is ticked now.
+  // The base font: the settings' face and size, with the style put in effect
+  // by the preferences dialog's last Apply.
   const QFont baseFont = surroundings_.BaseFont();
   Editor_->document()->setDefaultFont(baseFont);
   Editor_->setCurrentFont(baseFont);

@@ -29,7 +29,7 @@ class WindowSurroundings {
   // The settings in effect and the preferences' controls.
   virtual const Settings& settings() const = 0;
   virtual const PreferenceControls& controls() const = 0;
-  // The settings' face and size with the styles ticked in the preferences now.
+  // The settings' face and size with the style applied last in the preferences.
   virtual QFont BaseFont() const = 0;
 
   virtual Seams& prompts() = 0;
