@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
@@ -45,6 +46,20 @@ QString CaptionOf(BoxKind kind) {
 
 }  // namespace
 
+// Without an icon theme of the desktop, the toolbar takes its pictures from
+// the full-colour theme that the package depends on, by the freedesktop
+// names, never Qt's built-in pictures of other things. Some platforms (the
+// offscreen one) look for themes nowhere but in the resources.
+void TFrameForm::UseIconTheme() {
+  QStringList paths = QIcon::themeSearchPaths();
+  for (const QString& folder : QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                         "icons", QStandardPaths::LocateDirectory))
+    if (!paths.contains(folder)) paths << folder;
+  QIcon::setThemeSearchPaths(paths);
+  if (QIcon::themeName().isEmpty()) QIcon::setThemeName("hicolor");
+  if (QIcon::themeName() == "hicolor") QIcon::setFallbackThemeName("Adwaita");
+}
+
 QString TFrameForm::ExecutableFolder() {
   return QDir(QCoreApplication::applicationDirPath()).absolutePath() + "/";
 }
@@ -60,11 +75,7 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
   setWindowTitle(kFrameTitle);
   // The program's icon on the frame and on every window and dialog of it.
   setWindowIcon(QIcon(":/weftsmith.png"));
-  // Without an icon theme of the desktop, the toolbar takes its pictures
-  // from the full-colour theme that the package depends on, by the
-  // freedesktop names, never Qt's built-in pictures of other things.
-  if (QIcon::themeName().isEmpty() || QIcon::themeName() == "hicolor")
-    QIcon::setFallbackThemeName("Adwaita");
+  UseIconTheme();
   mdiArea_ = new QMdiArea(this);
   mdiArea_->setObjectName("ClientArea");
   setCentralWidget(mdiArea_);

@@ -51,6 +51,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
 
   // The folder of the running executable with a trailing "/".
   static QString ExecutableFolder();
+  static void UseIconTheme();
 
   // The frame's own state, for the tests.
   bool ToolbarHidden() const { return toolbarHidden_; }

@@ -158,6 +158,21 @@ class NewUserTest : public QObject {
     QVERIFY(frame.close());
   }
 
+  void iconsOfTheProgramAndItsTools() {
+    TFrameForm frame(seams, {program, {}});
+    ShowFrame(frame);
+    // Every tool button shows the theme's picture of its own name (never
+    // Qt's built-in pictures of other things); the program's icon is on the
+    // frame, its dialogs and the about box.
+    for (const QAction* tool : frame.toolActions())
+      QVERIFY2(!tool->icon().name().isEmpty(), qPrintable(tool->objectName()));
+    QCOMPARE(frame.action("tbPrint")->icon().name(), QString("document-print"));
+    QVERIFY(!frame.windowIcon().isNull());
+    QCOMPARE(frame.aboutBox()->windowIcon().cacheKey(), frame.windowIcon().cacheKey());
+    QCOMPARE(frame.waitForm()->windowIcon().cacheKey(), frame.windowIcon().cacheKey());
+    QVERIFY(frame.close());
+  }
+
   void severalFilesOnTheCommandLine() {
     WriteFile(site + "one.bld", "-- one\r\n");
     WriteFile(site + "two.bld", "-- two\r\n");
