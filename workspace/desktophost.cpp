@@ -1,6 +1,7 @@
 #include "desktophost.h"
 
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
 #include <QtGlobal>
 #include <chrono>
@@ -14,9 +15,54 @@
 #include "host.h"
 #include "reformat.h"
 
+#if defined(__SANITIZE_THREAD__)
+#define WEFTSMITH_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define WEFTSMITH_TSAN 1
+#endif
+#endif
+#ifdef WEFTSMITH_TSAN
+#include <sanitizer/tsan_interface.h>
+#endif
+
 namespace ws::desktop {
 
 namespace {
+
+// An action posted from the worker to the user-interface thread. Qt's event
+// queue orders the two threads with locks of its own that ThreadSanitizer
+// does not see (Qt is not built with it), so a build with it is told of the
+// hand-over: the posting thread releases the event once it is made, and the
+// receiving thread acquires it before running or destroying the action.
+class PostedAction : public QEvent {
+ public:
+  explicit PostedAction(std::function<void()> action)
+      : QEvent(Kind()), action_(std::move(action)) {}
+  ~PostedAction() override { Acquire(); }  // also when dropped with its receiver
+
+  static QEvent::Type Kind() {
+    static const QEvent::Type kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return kind;
+  }
+  void Release() {
+#ifdef WEFTSMITH_TSAN
+    __tsan_release(this);
+#endif
+  }
+  void Run() {
+    Acquire();
+    action_();
+  }
+
+ private:
+  void Acquire() {
+#ifdef WEFTSMITH_TSAN
+    __tsan_acquire(this);
+#endif
+  }
+  std::function<void()> action_;
+};
 
 BoxKind ToBoxKind(MessageKind kind) {
   switch (kind) {
@@ -238,7 +284,15 @@ void DesktopHost::RequestStop() {
 }
 
 void DesktopHost::Post(std::function<void()> action) {
-  QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
+  auto* event = new PostedAction(std::move(action));
+  event->Release();
+  QCoreApplication::postEvent(this, event);
+}
+
+bool DesktopHost::event(QEvent* event) {
+  if (event->type() != PostedAction::Kind()) return QObject::event(event);
+  static_cast<PostedAction*>(event)->Run();
+  return true;
 }
 
 void DesktopHost::PostCaretLine(int line) {

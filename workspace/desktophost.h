@@ -108,7 +108,9 @@ class DesktopHost : public QObject {
   // stops here.
   void CallMessageHandler(BoxKind kind, const QString& text);
   void PostCaretLine(int line);
+  // Runs action on the user-interface thread, in the order posted.
   void Post(std::function<void()> action);
+  bool event(QEvent* event) override;
 
   std::string programFolder_;
   std::function<void(BoxKind, const QString&)> messageHandler_;
