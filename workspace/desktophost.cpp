@@ -31,10 +31,11 @@ namespace ws::desktop {
 namespace {
 
 // An action posted from the worker to the user-interface thread. Qt's event
-// queue orders the two threads with locks of its own that ThreadSanitizer
-// does not see (Qt is not built with it), so a build with it is told of the
-// hand-over: the posting thread releases the event once it is made, and the
-// receiving thread acquires it before running or destroying the action.
+// queue orders the two threads with its own futex-based locks, which
+// ThreadSanitizer cannot see in a Qt not built with it; so a build with it is
+// told of the hand-over: the posting thread releases the event once it is
+// made, and the receiving thread acquires it before running or destroying
+// the action.
 class PostedAction : public QEvent {
  public:
   explicit PostedAction(std::function<void()> action)
@@ -192,7 +193,8 @@ DesktopHost::DesktopHost(std::string programFolder, QObject* parent)
 
 DesktopHost::~DesktopHost() {
   // A run waiting for a message box gives up waiting, and the run is asked to
-  // stop at its next instruction.
+  // stop at its next instruction (one whose engine call has not begun yet
+  // stops at its first).
   shuttingDown_ = true;
   RequestStop();
   if (worker_.joinable()) worker_.join();
