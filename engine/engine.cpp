@@ -5,10 +5,17 @@
 
 namespace ws {
 
+void Engine::PrepareCall() {
+  stopRequested_.store(false, std::memory_order_relaxed);
+  callPrepared_.store(true, std::memory_order_relaxed);
+}
+
 void Engine::BeginCall() {
   run = RunState();
   run.prefs = config.prefs;
-  stopRequested_.store(false, std::memory_order_relaxed);
+  // A prepared call keeps the requests made since it was prepared.
+  if (!callPrepared_.exchange(false, std::memory_order_relaxed))
+    stopRequested_.store(false, std::memory_order_relaxed);
 }
 
 void Engine::Show(MessageKind kind, std::string text, int line) {

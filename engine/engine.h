@@ -102,9 +102,15 @@ class Engine {
 
   // Asks the call in progress to stop at its next instruction, as if it had
   // failed. Safe from any thread; a request made while no call is in progress
-  // is forgotten when the next one starts.
+  // is forgotten when the next one starts, unless that call was prepared.
   void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
   bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
+  // Prepares the next call, between calls: earlier stop requests are
+  // forgotten now, and those made from now on hold for that call even when
+  // they come before it begins. A host that makes its calls on a thread of its
+  // own calls this before starting the thread, so that a "Stop" pressed at
+  // once is not lost.
+  void PrepareCall();
   // Starts a call: a fresh run state with a copy of the settings.
   void BeginCall();
 
@@ -124,6 +130,7 @@ class Engine {
 
  private:
   std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> callPrepared_{false};
 };
 
 }  // namespace ws

@@ -39,10 +39,8 @@ void Guarded(Engine& engine, Body body) {
     body();
   } catch (const FileError& error) {
     fail(error.what(), true);
-  } catch (const std::bad_alloc&) {
-    fail(MessageText(MessageId::UnexpectedFailure, {"out of memory"}), false);
-  } catch (const std::exception& error) {
-    fail(MessageText(MessageId::UnexpectedFailure, {error.what()}), false);
+  } catch (const std::exception&) {
+    fail(UnexpectedFailureText(std::current_exception()), false);
   }
 }
 
@@ -130,6 +128,18 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
   if (run.BuildStopped) return;
   run.ProgramEnded = false;
   run.BaseFolder = savedFolder;
+}
+
+std::string UnexpectedFailureText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    return MessageText(MessageId::UnexpectedFailure, {"out of memory"});
+  } catch (const std::exception& thrown) {
+    return MessageText(MessageId::UnexpectedFailure, {thrown.what()});
+  } catch (...) {
+    return MessageText(MessageId::UnexpectedFailure, {"unknown exception"});
+  }
 }
 
 void ShowRunProgress(Engine& engine) {

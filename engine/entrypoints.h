@@ -3,6 +3,7 @@
 // and stop contract.
 #pragma once
 
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,11 @@ void RunNestedBuildFile(Engine& engine, std::string_view name);
 // Called before every instruction: shows the progress window once the run
 // has lasted more than four seconds, and stops the run when asked to.
 void ShowRunProgress(Engine& engine);
+
+// The UnexpectedFailure message for an exception that ended a call: its
+// what(), "out of memory" for std::bad_alloc. A host that catches what was
+// thrown around a call shows this too.
+std::string UnexpectedFailureText(std::exception_ptr error);
 
 // How deep "run" may nest (a build file that runs itself stops here).
 constexpr int kMaxRunDepth = 50;

@@ -12,7 +12,9 @@
 //   the user); the others should return promptly.
 // - Engine::RequestStop is the one member that may be called from any thread
 //   at any time (a "Stop" button): the run ends at its next instruction like
-//   a failure. Pages already written stay; none is left half-written.
+//   a failure. Pages already written stay; none is left half-written. A host
+//   that starts a call on a thread of its own calls Engine::PrepareCall first,
+//   so that a stop asked for before the call begins ends that call.
 // - The host changes Engine::config only while no call is in progress; a run
 //   works on a copy of the settings taken when it starts, so a preferences
 //   dialog may keep its own store and hand it over between runs.

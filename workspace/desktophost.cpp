@@ -1,7 +1,9 @@
 #include "desktophost.h"
 
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
+#include <QtGlobal>
 #include <chrono>
 #include <exception>
 #include <future>
@@ -13,9 +15,55 @@
 #include "host.h"
 #include "reformat.h"
 
+#if defined(__SANITIZE_THREAD__)
+#define WEFTSMITH_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define WEFTSMITH_TSAN 1
+#endif
+#endif
+#ifdef WEFTSMITH_TSAN
+#include <sanitizer/tsan_interface.h>
+#endif
+
 namespace ws::desktop {
 
 namespace {
+
+// An action posted from the worker to the user-interface thread. Qt's event
+// queue orders the two threads with its own futex-based locks, which
+// ThreadSanitizer cannot see in a Qt not built with it; so a build with it is
+// told of the hand-over: the posting thread releases the event once it is
+// made, and the receiving thread acquires it before running or destroying
+// the action.
+class PostedAction : public QEvent {
+ public:
+  explicit PostedAction(std::function<void()> action)
+      : QEvent(Kind()), action_(std::move(action)) {}
+  ~PostedAction() override { Acquire(); }  // also when dropped with its receiver
+
+  static QEvent::Type Kind() {
+    static const QEvent::Type kind = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return kind;
+  }
+  void Release() {
+#ifdef WEFTSMITH_TSAN
+    __tsan_release(this);
+#endif
+  }
+  void Run() {
+    Acquire();
+    action_();
+  }
+
+ private:
+  void Acquire() {
+#ifdef WEFTSMITH_TSAN
+    __tsan_acquire(this);
+#endif
+  }
+  std::function<void()> action_;
+};
 
 BoxKind ToBoxKind(MessageKind kind) {
   switch (kind) {
@@ -45,12 +93,17 @@ BuildOutcome ToOutcome(RunOutcome outcome) {
 
 }  // namespace
 
-// The engine's host: every member is called on the thread of the run.
+// The engine's host: every member is called on the thread of the call, and
+// BeginDocument on the user-interface thread before that thread starts.
 class DesktopHost::EngineHost : public Host {
  public:
   explicit EngineHost(DesktopHost& owner) : owner_(owner) {}
 
   void ShowMessage(const Message& message) override {
+    // A message shown once a stop was asked for ends the run (the engine's
+    // "Build stopped", or a failure that came first): the progress window and
+    // the title go before the box, not after the user has closed it.
+    if (owner_.engine_->StopRequested()) EndWindows();
     owner_.ShowMessageFromEngine(ToBoxKind(message.kind), message.text);
   }
   void PlaceCaret(int line) override { owner_.PostCaretLine(line); }
@@ -60,19 +113,23 @@ class DesktopHost::EngineHost : public Host {
   std::string ApplicationTitle() const override { return {}; }
   void SetApplicationTitle(std::string_view title) override {
     const bool running = !title.empty();
-    owner_.Post([owner = &owner_, running] { emit owner->RunningTitle(running); });
+    if (windowsEnded_ || running == titleRunning_) return;
+    titleRunning_ = running;
+    PostRunningTitle(running);
   }
 
   bool ProgressIsActive() const override { return progressShown_; }
   void ShowProgress(std::string_view text) override {
+    if (windowsEnded_) return;
     progressShown_ = true;
     const QString words = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     owner_.Post([owner = &owner_, words] { emit owner->ProgressRequested(words); });
   }
   void RepaintProgress() override {}  // the window repaints on its own thread
   void CloseProgress() override {
-    if (!progressShown_.exchange(false)) return;
-    owner_.Post([owner = &owner_] { emit owner->ProgressClosed(); });
+    if (!progressShown_) return;
+    progressShown_ = false;
+    PostProgressClosed();
   }
 
   int ClockSecond() const override {
@@ -80,17 +137,50 @@ class DesktopHost::EngineHost : public Host {
     return clock_ ? clock_() : Host::ClockSecond();
   }
 
-  void BeginDocument() { progressShown_ = false; }
+  void BeginDocument() {
+    progressShown_ = false;
+    titleRunning_ = false;
+    windowsEnded_ = false;
+  }
   void SetClock(std::function<int()> clock) {
     std::lock_guard lock(mutex_);
     clock_ = std::move(clock);
   }
 
+  // Closes the progress window and takes " - running" off the title now, for
+  // the rest of the run: the engine's later calls to do so are left alone.
+  void EndWindows() {
+    if (windowsEnded_) return;
+    windowsEnded_ = true;
+    if (progressShown_) PostProgressClosed();
+    if (titleRunning_) PostRunningTitle(false);
+    progressShown_ = titleRunning_ = false;
+  }
+  // The same after a failure that the engine did not see: it may have come
+  // at any point of the run, so both are told whatever was shown.
+  void EndWindowsAfterFailure() {
+    if (windowsEnded_) return;
+    windowsEnded_ = true;
+    progressShown_ = titleRunning_ = false;
+    PostProgressClosed();
+    PostRunningTitle(false);
+  }
+
  private:
+  void PostProgressClosed() {
+    owner_.Post([owner = &owner_] { emit owner->ProgressClosed(); });
+  }
+  void PostRunningTitle(bool running) {
+    owner_.Post([owner = &owner_, running] { emit owner->RunningTitle(running); });
+  }
+
   DesktopHost& owner_;
   mutable std::mutex mutex_;
   std::function<int()> clock_;
-  std::atomic<bool> progressShown_{false};
+  // What the run has shown; the thread of the call only, once it started.
+  bool progressShown_ = false;
+  bool titleRunning_ = false;
+  bool windowsEnded_ = false;
 };
 
 DesktopHost::DesktopHost(std::string programFolder, QObject* parent)
@@ -103,7 +193,8 @@ DesktopHost::DesktopHost(std::string programFolder, QObject* parent)
 
 DesktopHost::~DesktopHost() {
   // A run waiting for a message box gives up waiting, and the run is asked to
-  // stop at its next instruction.
+  // stop at its next instruction (one whose engine call has not begun yet
+  // stops at its first).
   shuttingDown_ = true;
   RequestStop();
   if (worker_.joinable()) worker_.join();
@@ -115,6 +206,10 @@ void DesktopHost::SetMessageHandler(std::function<void(BoxKind, const QString&)>
 
 void DesktopHost::SetClockForTesting(std::function<int()> clockSecond) {
   host_->SetClock(std::move(clockSecond));
+}
+
+void DesktopHost::SetWorkerHookForTesting(std::function<void()> hook) {
+  workerHook_ = std::move(hook);
 }
 
 bool DesktopHost::StartRun(BuildDocument document, const SettingsStore& settings) {
@@ -133,6 +228,10 @@ bool DesktopHost::Start(BuildKind kind, BuildDocument document, const SettingsSt
   // are handed over before the thread starts, and nothing of the desktop's
   // own store is read during the run.
   engine_->config.prefs = settings;
+  // The run's stop state is made here, before its thread starts: a Stop from
+  // now on ends this run, even one pressed before the engine's call begins,
+  // and one pressed before now is forgotten.
+  engine_->PrepareCall();
   host_->BeginDocument();
   emit Started(kind);
   worker_ = std::thread(
@@ -141,17 +240,38 @@ bool DesktopHost::Start(BuildKind kind, BuildDocument document, const SettingsSt
 }
 
 void DesktopHost::Work(BuildKind kind, BuildDocument document) {
-  // The engine catches whatever goes wrong inside and reports it.
-  const BuildOutcome outcome =
-      ToOutcome(kind == BuildKind::Run
-                    ? RunBuildFile(*engine_, {std::move(document.lines), std::move(document.folder),
-                                              std::move(document.name)})
-                    : CheckSyntax(*engine_, std::move(document.lines)));
+  // The engine catches and reports what goes wrong inside its run or check;
+  // whatever is thrown around that (the line checker, the final report, this
+  // host's own code) ends up here rather than ending the program.
+  BuildOutcome outcome = BuildOutcome::Stopped;
+  try {
+    if (workerHook_) workerHook_();
+    if (kind == BuildKind::Run)
+      outcome =
+          ToOutcome(RunBuildFile(*engine_, {std::move(document.lines), std::move(document.folder),
+                                            std::move(document.name)}));
+    else
+      outcome = ToOutcome(CheckSyntax(*engine_, std::move(document.lines)));
+  } catch (...) {
+    EndOnFailure(std::current_exception());
+  }
   Post([this, kind, outcome] {
     if (worker_.joinable()) worker_.join();
     busy_ = false;
     emit Finished(kind, outcome);
   });
+}
+
+void DesktopHost::EndOnFailure(std::exception_ptr error) noexcept {
+  try {
+    // The pages handed to the writer are settled and its thread ends, as at
+    // the end of any run.
+    engine_->run.outputs.reset();
+    host_->EndWindowsAfterFailure();
+    ShowMessageFromEngine(BoxKind::Error, UnexpectedFailureText(error));
+  } catch (...) {
+    // Nothing more can be shown; the run ends all the same.
+  }
 }
 
 std::optional<std::vector<std::string>> DesktopHost::Reformat(BuildDocument document,
@@ -166,7 +286,15 @@ void DesktopHost::RequestStop() {
 }
 
 void DesktopHost::Post(std::function<void()> action) {
-  QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
+  auto* event = new PostedAction(std::move(action));
+  event->Release();
+  QCoreApplication::postEvent(this, event);
+}
+
+bool DesktopHost::event(QEvent* event) {
+  if (event->type() != PostedAction::Kind()) return QObject::event(event);
+  static_cast<PostedAction*>(event)->Run();
+  return true;
 }
 
 void DesktopHost::PostCaretLine(int line) {
@@ -180,19 +308,37 @@ void DesktopHost::PostCaretLine(int line) {
 void DesktopHost::ShowMessageFromEngine(BoxKind kind, std::string_view text) {
   const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   if (QThread::currentThread() == thread()) {
-    if (messageHandler_) messageHandler_(kind, message);
+    CallMessageHandler(kind, message);
     return;
   }
+  if (shuttingDown_) return;
   // The run waits until the user-interface thread has shown the box and the
-  // user has closed it.
+  // user has closed it. The promise is kept however the box ends; one that
+  // is never shown (the host went first) breaks it, which ends the wait too.
   auto shown = std::make_shared<std::promise<void>>();
   std::future<void> closed = shown->get_future();
   Post([this, kind, message, shown] {
-    if (messageHandler_) messageHandler_(kind, message);
-    shown->set_value();
+    struct Fulfil {
+      std::promise<void>& promise;
+      ~Fulfil() { promise.set_value(); }
+    } fulfil{*shown};
+    CallMessageHandler(kind, message);
   });
   while (closed.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
     if (shuttingDown_) return;
+}
+
+void DesktopHost::CallMessageHandler(BoxKind kind, const QString& text) {
+  if (!messageHandler_) return;
+  // An exception must not unwind through Qt's event loop; the box counts as
+  // closed and the run goes on.
+  try {
+    messageHandler_(kind, text);
+  } catch (const std::exception& error) {
+    qWarning("The message box failed: %s", error.what());
+  } catch (...) {
+    qWarning("The message box failed");
+  }
 }
 
 }  // namespace ws::desktop

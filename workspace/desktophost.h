@@ -8,11 +8,18 @@
 // Runs and checks go on a worker thread. The engine calls its host on that
 // thread; a message box is shown by the user-interface thread while the run
 // waits for it to be closed. One run or check at a time.
+//
+// A run's life: Started; maybe RunningTitle(true) and ProgressRequested;
+// then, when the run ends on a stop or on a failure outside the engine's
+// reach, ProgressClosed and RunningTitle(false) before the box that says so;
+// Finished last. A Stop asked for at any moment between StartRun and Finished
+// ends that run; one asked for between runs is forgotten.
 #pragma once
 
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -72,6 +79,9 @@ class DesktopHost : public QObject {
 
   // Tests: the seconds field of the clock that the progress rule reads.
   void SetClockForTesting(std::function<int()> clockSecond);
+  // Tests: called on the worker thread when a run or check starts there,
+  // before the engine's call (a test throws from it).
+  void SetWorkerHookForTesting(std::function<void()> hook);
 
  signals:
   void Started(ws::desktop::BuildKind kind);
@@ -89,15 +99,24 @@ class DesktopHost : public QObject {
 
   bool Start(BuildKind kind, BuildDocument document, const SettingsStore& settings);
   void Work(BuildKind kind, BuildDocument document);
+  // Ends the run on the worker after something was thrown outside the part
+  // of the call that the engine guards itself.
+  void EndOnFailure(std::exception_ptr error) noexcept;
   // Called by the engine (any thread).
   void ShowMessageFromEngine(BoxKind kind, std::string_view text);
+  // Shows a box on the user-interface thread; whatever the handler throws
+  // stops here.
+  void CallMessageHandler(BoxKind kind, const QString& text);
   void PostCaretLine(int line);
+  // Runs action on the user-interface thread, in the order posted.
   void Post(std::function<void()> action);
+  bool event(QEvent* event) override;
 
   std::string programFolder_;
   std::function<void(BoxKind, const QString&)> messageHandler_;
   std::unique_ptr<EngineHost> host_;
   std::unique_ptr<ws::Engine> engine_;
+  std::function<void()> workerHook_;
   std::thread worker_;
   bool busy_ = false;  // user-interface thread only
   std::atomic<bool> shuttingDown_{false};

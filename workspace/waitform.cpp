@@ -38,4 +38,9 @@ QString TWaitForm::text() const {
   return lblRunning_->text();
 }
 
+void TWaitForm::reject() {
+  // The dialog's own reject would hide the window while the run goes on.
+  emit StopRequested();
+}
+
 }  // namespace ws::desktop
