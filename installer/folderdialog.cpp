@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "prompts.h"
+#include "windowrules.h"
 
 namespace ws::setup {
 
@@ -122,7 +123,7 @@ void TDialog::CreateNewFolder() {
   if (name.isEmpty()) return;
   const QString folder = QDir(current_.isEmpty() ? QDir::rootPath() : current_).filePath(name);
   if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir()) {
-    prompts_.Error(this, "The folder " + folder + " could not be created.");
+    prompts_.Error(FrontWindow(this), "The folder " + folder + " could not be created.");
     return;
   }
   SetCurrentFolder(folder);

@@ -18,6 +18,7 @@
 #include "installsteps.h"
 #include "prompts.h"
 #include "waitform.h"
+#include "windowrules.h"
 
 namespace ws::setup {
 
@@ -162,6 +163,7 @@ TWelcome::TWelcome(Prompts& prompts, TBackground& background,
     folders_->setEnabled(!ticked);
   });
   connect(&background_, &TBackground::quitting, this, &QWidget::close);
+  background_.SetWizard(this);
 
   ShowWizardStep();
 }
@@ -191,6 +193,10 @@ void TWelcome::ShowWizardStep() {
   }
 }
 
+QWidget* TWelcome::Front() {
+  return FrontWindow(this, &background_);
+}
+
 QString TWelcome::Destination() const {
   return QString::fromStdString(ResolveDestination(editFolder_->text().toStdString(),
                                                    background_.SourceFolder().toStdString())
@@ -203,17 +209,17 @@ bool TWelcome::CheckDestination() {
   const fs::path source = background_.SourceFolder().toStdString();
   if (fs::equivalent(folder.toStdString(), source, ec) && !ec) {
     prompts_.Error(
-        this, "Weftsmith cannot be installed into the folder Setup is started from: " + folder);
+        Front(), "Weftsmith cannot be installed into the folder Setup is started from: " + folder);
     return false;
   }
   if (QFileInfo(folder).isDir()) return true;
-  if (!prompts_.Confirm(this,
+  if (!prompts_.Confirm(Front(),
                         "The Folder:  " + folder + "  does not exist! Do you want to Create it? "))
     return false;
   try {
     EnsureFolder(folder.toStdString());
   } catch (const FolderNotCreated& error) {
-    prompts_.Error(this, QString::fromStdString(error.what()));
+    prompts_.Error(Front(), QString::fromStdString(error.what()));
     return false;
   }
   return true;
@@ -259,18 +265,18 @@ void TWelcome::InstallFiles() {
                       destination);
   } catch (const std::exception& error) {
     waitForm_->hide();
-    prompts_.Error(this, QString::fromStdString(error.what()) +
-                             "\nThe installation stopped; you can try again.");
+    prompts_.Error(Front(), QString::fromStdString(error.what()) +
+                                "\nThe installation stopped; you can try again.");
     return;
   }
   waitForm_->Finish();
   waitForm_->hide();
   if (report.notCopied.empty()) {
-    prompts_.Inform(this, "Weftsmith was successfuly installed on your computer!");
+    prompts_.Inform(Front(), "Weftsmith was successfuly installed on your computer!");
   } else {
     QString list;
     for (const std::string& file : report.notCopied) list += "\n" + QString::fromStdString(file);
-    prompts_.Warn(this,
+    prompts_.Warn(Front(),
                   "Weftsmith was installed on your computer, but these files could not be "
                   "copied:" +
                       list);

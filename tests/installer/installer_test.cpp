@@ -1,6 +1,7 @@
 // The installer driven through its windows offscreen: a copy of the
 // distribution folder with a few awkward extras is installed into temporary
 // folders, with HOME and XDG_DATA_HOME pointed at temporary folders too.
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,6 +41,7 @@ void WriteFile(const fs::path& path, const std::string& text) {
 }
 
 const QString kQuit = "The Setup is not finished! Do you really want to Quit? ";
+
 
 // One run of the wizard: the background and the wizard over one script.
 struct Wizard {
@@ -245,11 +247,13 @@ void InstallerTest::wizardInstallsIntoBareName() {
   QVERIFY(w.Find<QWidget>("page3")->isHidden());
   SaveImage(w.welcome, "wizard-page1.png");
 
-  // Cancel asks; Cancel on the question keeps the page.
+  // Cancel asks; Cancel on the question keeps the page. The question opens
+  // over the wizard, which stays above the background.
   w.prompts.Expect(Kind::Confirm, kQuit, false);
   w.Click("btnCancel");
   QCOMPARE(w.welcome.WizardStep(), 1);
   QVERIFY(w.background.isVisible() && w.welcome.isVisible());
+  QCOMPARE(w.prompts.Owners().last(), &w.welcome);
 
   // Page 2.
   w.Click("btnNext");
@@ -317,7 +321,8 @@ void InstallerTest::wizardInstallsIntoBareName() {
   w.Click("btnNext");
   QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
   QVERIFY(w.prompts.Done());
-  QCOMPARE(w.prompts.Shown().last().count('\n'), 1);  // only the one file is named
+  QCOMPARE(w.prompts.Shown().last().count('\n'), 1);    // only the one file is named
+  QCOMPARE(w.prompts.Owners().last(), &w.welcome);
   QCOMPARE(w.welcome.WizardStep(), 5);
   QVERIFY(w.background.SetupFinished());
   QVERIFY(!w.background.isVisible() && !w.welcome.isVisible());
@@ -448,9 +453,13 @@ void InstallerTest::destinationRefusals() {
   QVERIFY(!w.background.SetupFinished());
   QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
 
-  // Closing the background by other means asks as well; OK ends the setup.
+  // Closing the background by other means asks as well, over the wizard
+  // even while the background is the active window; OK ends the setup.
+  w.background.activateWindow();
+  QTRY_COMPARE(QApplication::activeWindow(), &w.background);
   w.prompts.Expect(Kind::Confirm, kQuit, true);
   QVERIFY(w.background.close());
+  QCOMPARE(w.prompts.Owners().last(), &w.welcome);
   QVERIFY(!w.welcome.isVisible());
   QVERIFY(w.prompts.Done());
 }
