@@ -92,9 +92,17 @@ void CopyFolderTree(const fs::path& parent, const std::string& name, const fs::p
 InstallReport InstallFiles(const fs::path& source, const fs::path& destination,
                            const std::string& installerName, const StepFunction& step) {
   InstallReport report;
+  std::error_code ec;
   for (const FileEntry& entry : FileList(source)) {
     step();
     if (entry.name == installerName && !entry.folder) continue;
+    // The user's settings outlive an update; a folder or a dangling link of
+    // that name is no settings file and is replaced.
+    if (!entry.folder && entry.name == kSettingsFileName &&
+        fs::is_regular_file(destination / entry.name, ec)) {
+      report.settingsKept = true;
+      continue;
+    }
     if (entry.folder) {
       step();
       const fs::path from = source / entry.name;

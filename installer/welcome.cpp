@@ -271,15 +271,17 @@ void TWelcome::InstallFiles() {
   }
   waitForm_->Finish();
   waitForm_->hide();
+  const QString kept =
+      report.settingsKept ? QString("\n\nYour settings file prop was kept.") : QString();
   if (report.notCopied.empty()) {
-    prompts_.Inform(Front(), "Weftsmith was successfuly installed on your computer!");
+    prompts_.Inform(Front(), "Weftsmith was successfuly installed on your computer!" + kept);
   } else {
     QString list;
     for (const std::string& file : report.notCopied) list += "\n" + QString::fromStdString(file);
     prompts_.Warn(Front(),
                   "Weftsmith was installed on your computer, but these files could not be "
                   "copied:" +
-                      list);
+                      list + kept);
   }
   step_ = 5;
   background_.SetSetupFinished(true);

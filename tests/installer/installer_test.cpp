@@ -42,7 +42,6 @@ void WriteFile(const fs::path& path, const std::string& text) {
 
 const QString kQuit = "The Setup is not finished! Do you really want to Quit? ";
 
-
 // One run of the wizard: the background and the wizard over one script.
 struct Wizard {
   ScriptedPrompts prompts;
@@ -322,6 +321,7 @@ void InstallerTest::wizardInstallsIntoBareName() {
   QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
   QVERIFY(w.prompts.Done());
   QCOMPARE(w.prompts.Shown().last().count('\n'), 1);    // only the one file is named
+  QVERIFY(!w.prompts.Shown().last().contains("kept"));  // no settings file was there
   QCOMPARE(w.prompts.Owners().last(), &w.welcome);
   QCOMPARE(w.welcome.WizardStep(), 5);
   QVERIFY(w.background.SetupFinished());
@@ -379,7 +379,20 @@ void InstallerTest::secondRunReusesChosenFolderAndReplacesLaunchers() {
     QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
     const fs::path launcher = chosen / "Weftsmith Help.desktop";
     QVERIFY(ReadAll(launcher).find(FileUrl(destination / "Help.htm")) != std::string::npos);
-    if (run == 1) WriteFile(launcher, "spoilt");
+    // The settings file: copied the first time; the user's edited copy is
+    // kept the second time, and the final message says so.
+    const QString final = w.prompts.Shown().last();
+    if (run == 1) {
+      QCOMPARE(ReadAll(destination / "prop"), ReadAll(source_ / "prop"));
+      QVERIFY2(!final.contains("prop"), qPrintable(final));
+      WriteFile(launcher, "spoilt");
+      WriteFile(destination / "prop", "the user's settings");
+    } else {
+      QCOMPARE(ReadAll(destination / "prop"), std::string("the user's settings"));
+      QVERIFY2(final.endsWith("broken.htm\n\nYour settings file prop was kept."),
+               qPrintable(final));
+      QCOMPARE(ReadAll(destination / "alpha"), ReadAll(source_ / "alpha"));  // the rest updated
+    }
   }
   QCOMPARE(ReadAll(chosen / "unrelated.desktop"), std::string("kept"));
   int entries = 0;
