@@ -158,6 +158,20 @@ void InstallerTest::plainSteps() {
   QCOMPARE(names, QStringList({"[content]", "[fragments]", "pages.csv", "[site]", "site.bld",
                                "[templates]"}));
   QCOMPARE(FindProgramsFolder(applications_), std::vector<std::string>{"Other Programs"});
+
+  // Setup copies only a distribution folder. The build's bin folder, with
+  // the test programs, is none; the message sends the user to the dist
+  // folder beside it, or to the dist target.
+  QVERIFY(IsDistributionFolder(WEFTSMITH_DIST_DIR));
+  QCOMPARE(DistributionFolderProblem(source_, "Install"), std::string());
+  const fs::path dist = WEFTSMITH_DIST_DIR;
+  const fs::path bin = dist.parent_path() / "bin";
+  const std::string fromBin = DistributionFolderProblem(bin, "Install");
+  QVERIFY2(fromBin.find(bin.string() + " is none") != std::string::npos, fromBin.c_str());
+  QVERIFY2(fromBin.find("Start " + (dist / "Install").string() + " instead.") != std::string::npos,
+           fromBin.c_str());
+  const std::string elsewhere = DistributionFolderProblem(root_ / "home", "Install");
+  QVERIFY2(elsewhere.find("--target dist") != std::string::npos, elsewhere.c_str());
 }
 
 void InstallerTest::launcherTexts() {
@@ -199,8 +213,8 @@ void InstallerTest::CheckTreeCopied(const fs::path& destination) {
       QVERIFY2(!fs::exists(fs::symlink_status(destination / relative)), relative.c_str());
       continue;
     }
-    if (relative == "Install") {
-      QVERIFY(!fs::exists(destination / "Install"));
+    if (relative == "Install" || relative == kDistributionMarker) {
+      QVERIFY2(!fs::exists(destination / relative), relative.c_str());
       continue;
     }
     if (it->is_directory()) {

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Install on a real X server under a stacking window manager (Xvfb with
-# openbox), read from the server's stacking order: Cancel on the wizard opens
-# the quit question above the wizard (the wizard stays on top of the
-# background, so a question that belonged to the background would open behind
-# it); a click on the question's Cancel keeps the setup, a click on its OK
-# ends it.
+# openbox), read from the server's stacking order:
+# 1. started from the build's bin folder, which is no distribution folder, it
+#    shows why in a box, ends with status 2 when the box's OK is clicked, and
+#    copies nothing;
+# 2. started from the distribution folder, Cancel on the wizard opens the quit
+#    question above the wizard (the wizard stays on top of the background, so
+#    a question that belonged to the background would open behind it); a click
+#    on the question's Cancel keeps the setup, a click on its OK ends it.
 # Every wait is bounded; a screenshot of the screen with the question is kept
 # as OUTPUT_FOLDER/quit-question.png.
 #   stacking_test.sh DIST_FOLDER BIN_FOLDER OUTPUT_FOLDER
@@ -88,7 +91,7 @@ found() { window=$(window_titled "$@"); }
 gone() { ! stacking | grep -qx "$1"; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 # click WINDOW N: clicks the Nth button from the right (1: the rightmost) of
-# the row of buttons at the bottom of the wizard or a message box: buttons
+# the row of buttons at the bottom of a wizard page or message box: buttons
 # are 80 pixels wide or more, 6 apart, 11 from the window's right and bottom
 # edges, and 23 high. Waits for the window to be mapped first.
 click() {
@@ -121,6 +124,23 @@ above() {
   [ -n "$a" ] && [ -n "$b" ] && [ "$a" -gt "$b" ]
 }
 
+# ---- 1. started from the build's bin folder ----
+QT_QPA_PLATFORM=xcb "$bin/Install" >"$work/bin-install.log" 2>&1 &
+setup=$!
+started+=($setup)
+poll 200 found "Weftsmith Setup" || fail "no box from $bin/Install"
+box=$window
+click_until "$box" 1 gone "$box" || fail "the box from $bin/Install stayed after OK"
+poll 100 ended $setup || fail "$bin/Install did not end after OK"
+set +e
+wait $setup
+status=$?
+set -e
+[ $status -eq 2 ] || fail "$bin/Install ended with status $status"
+grep -q "is none: it lacks the file" "$work/bin-install.log" || fail "no reason given on stderr"
+[ -z "$(ls -A "$HOME")" ] || fail "$bin/Install wrote into the home folder: $(ls -A "$HOME")"
+
+# ---- 2. started from the distribution folder ----
 QT_QPA_PLATFORM=xcb "$dist/Install" >"$work/install.log" 2>&1 &
 setup=$!
 started+=($setup)
