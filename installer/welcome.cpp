@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,6 +44,13 @@ const char* const kPageTexts[5][4] = {
 
 const char* const kCaptions[5] = {"", "Welcome", "Choose Destination Location",
                                   "Select Shortcut Folder", "Ready to Install"};
+
+// The program's icon, carried inside Setup so that the launchers get it
+// whatever the distribution folder holds.
+std::string IconData() {
+  QFile icon(":/weftsmith.svg");
+  return icon.open(QIODevice::ReadOnly) ? icon.readAll().toStdString() : std::string();
+}
 
 // The wizard's picture: a small woven grid, the program's icon.
 QPixmap WovenPicture() {
@@ -262,7 +270,7 @@ void TWelcome::InstallFiles() {
       programsFolder_ = QString::fromStdString(setup::ProgramsFolder(environment_).string());
     if (!checkBox1_->isChecked())
       CreateShortcuts(programsFolder_.toStdString(), edit1_->text().trimmed().toStdString(),
-                      destination);
+                      destination, IconData());
   } catch (const std::exception& error) {
     waitForm_->hide();
     prompts_.Error(Front(), QString::fromStdString(error.what()) +

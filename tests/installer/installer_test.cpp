@@ -42,6 +42,42 @@ void WriteFile(const fs::path& path, const std::string& text) {
 
 const QString kQuit = "The Setup is not finished! Do you really want to Quit? ";
 
+// A program that writes its working folder and then its arguments, one a line,
+// to $WS_RECORD; it stands in for xdg-open and for Weftsmith.
+void WriteRecorder(const fs::path& path) {
+  WriteFile(path,
+            "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } >\"$WS_RECORD.part\" && "
+            "mv \"$WS_RECORD.part\" \"$WS_RECORD\"\n");
+  fs::permissions(path, fs::perms::owner_all);
+}
+
+// Starts a launcher as a desktop's menu does (gio parses its Exec line) with
+// the recorders of fakeBin first on PATH; returns the lines recorded.
+QStringList Launch(const fs::path& launcher, const fs::path& fakeBin, const QStringList& files) {
+  const QString record = QString::fromStdString((fakeBin / "record").string());
+  QFile::remove(record);
+  QProcess gio;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("PATH",
+                     QString::fromStdString(fakeBin.string()) + ":" + environment.value("PATH"));
+  environment.insert("WS_RECORD", record);
+  gio.setProcessEnvironment(environment);
+  gio.start("gio", QStringList{"launch", QString::fromStdString(launcher.string())} + files);
+  if (!gio.waitForFinished(30000) || gio.exitCode() != 0)
+    return {"gio launch failed: " + gio.readAllStandardError()};
+  QFile file(record);
+  for (int wait = 0; wait < 100 && !file.exists(); ++wait) QTest::qWait(50);
+  if (!file.open(QIODevice::ReadOnly)) return {"the launcher started nothing"};
+  return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The lines Launch records, one path a line; joined so a failure shows both.
+QString Lines(std::initializer_list<fs::path> paths) {
+  QStringList lines;
+  for (const fs::path& path : paths) lines << QString::fromStdString(path.string());
+  return lines.join('\n');
+}
+
 // One run of the wizard: the background and the wizard over one script.
 struct Wizard {
   ScriptedPrompts prompts;
@@ -178,20 +214,44 @@ void InstallerTest::launcherTexts() {
   QCOMPARE(QuoteExecArgument("/a b/W$x\"y`z\\%"),
            std::string("\"/a b/W\\\\$x\\\\\"y\\\\`z\\\\\\\\%%\""));
   QCOMPARE(EscapeDesktopString("a\\b\nc"), std::string("a\\\\b\\nc"));
-  QCOMPARE(FileUrl("/a b/é#.htm"), std::string("file:///a%20b/%C3%A9%23.htm"));
-  const auto launchers = LaunchersFor("/opt/My Tools/Weftsmith");
+  const auto launchers = LaunchersFor("/opt/My Tools/Weftsmith", "/menu/weftsmith.svg");
   QCOMPARE(launchers.size(), std::size_t(3));
   QCOMPARE(launchers[0].fileName, std::string("Brindlow Weftsmith.desktop"));
   QCOMPARE(launchers[1].fileName, std::string("Weftsmith Help.desktop"));
   QCOMPARE(launchers[2].fileName, std::string("Weftsmith Online Manual.desktop"));
+  // Every launcher is an application (menus list those) with the icon given.
+  for (const Launcher& launcher : launchers) {
+    QVERIFY2(launcher.text.starts_with("[Desktop Entry]\nType=Application\n"),
+             launcher.text.c_str());
+    QVERIFY(launcher.text.find("\nIcon=/menu/weftsmith.svg\n") != std::string::npos);
+  }
   QVERIFY(launchers[0].text.find("\nExec=\"/opt/My Tools/Weftsmith/Weftsmith\" %F\n") !=
           std::string::npos);
   QVERIFY(launchers[0].text.find("\nPath=/opt/My Tools/Weftsmith\n") != std::string::npos);
-  QVERIFY(launchers[1].text.find("\nType=Link\nVersion=1.4\nName=Weftsmith Help\n") !=
-          std::string::npos);
-  QVERIFY(
-      launchers[2].text.find("\nURL=file:///opt/My%20Tools/Weftsmith/manual/htm/wshelp.htm\n") !=
-      std::string::npos);
+  QVERIFY(launchers[1].text.find("\nName=Weftsmith Help\n") != std::string::npos);
+
+  // Started the way a menu starts them, from destinations whose names hold
+  // the characters that Exec quoting must guard: the program gets the files
+  // dropped on it as separate arguments and runs in the destination; the
+  // browser gets the page's path. (The program's own path holds no "%":
+  // gio looks for the program before it undoes the "%%".)
+  const fs::path odd = root_ / "odd $HOME \"q\" `b` \\ dir";
+  const fs::path percent = root_ / "100% odd";
+  const fs::path fakeBin = root_ / "fake bin";
+  fs::create_directories(odd);
+  fs::create_directories(fakeBin);
+  WriteRecorder(odd / "Weftsmith");
+  WriteRecorder(fakeBin / "xdg-open");
+  const fs::path menu = CreateShortcuts(root_ / "odd menu", "", odd, "<svg/>");
+  QCOMPARE(
+      Launch(menu / "Brindlow Weftsmith.desktop", fakeBin, {"/a b/one.bld", "/two.bld"}).join('\n'),
+      Lines({odd, "/a b/one.bld", "/two.bld"}));
+  QCOMPARE(Launch(menu / "Weftsmith Help.desktop", fakeBin, {}).mid(1).join('\n'),
+           Lines({odd / "Help.htm"}));
+  const fs::path percentMenu = CreateShortcuts(root_ / "odd menu", "100%", percent, "<svg/>");
+  QCOMPARE(Launch(percentMenu / "Weftsmith Online Manual.desktop", fakeBin, {}).mid(1).join('\n'),
+           Lines({percent / "manual" / "htm" / "wshelp.htm"}));
+  QCOMPARE(ReadAll(menu / kIconFileName), std::string("<svg/>"));
 }
 
 void InstallerTest::CheckTreeCopied(const fs::path& destination) {
@@ -348,8 +408,11 @@ void InstallerTest::wizardInstallsIntoBareName() {
   QCOMPARE(ReadAll(destination / "Help.htm"), ReadAll(source_ / "Help.htm"));
   QCOMPARE(ReadAll(destination / "linked.htm"), ReadAll(source_ / "Help.htm"));
 
-  // The three launchers, valid, pointing into the destination.
+  // The three launchers and the icon beside them, valid, pointing into the
+  // destination.
   const fs::path folder = applications_ / "Brindlow Weftsmith";
+  const fs::path icon = folder / kIconFileName;
+  QCOMPARE(ReadAll(icon), ReadAll(source_ / kIconFileName));
   for (const char* name : {"Brindlow Weftsmith.desktop", "Weftsmith Help.desktop",
                            "Weftsmith Online Manual.desktop"}) {
     const fs::path launcher = folder / name;
@@ -358,18 +421,18 @@ void InstallerTest::wizardInstallsIntoBareName() {
     validate.start("desktop-file-validate", {QString::fromStdString(launcher.string())});
     QVERIFY(validate.waitForFinished(30000));
     const QByteArray said = validate.readAllStandardOutput() + validate.readAllStandardError();
-    QVERIFY2(validate.exitCode() == 0 && said.isEmpty(), said.constData());
+    QVERIFY2(
+        validate.exitStatus() == QProcess::NormalExit && validate.exitCode() == 0 && said.isEmpty(),
+        (name + (": " + said)).constData());
+    QVERIFY2(ReadAll(launcher).find("\nIcon=" + icon.string() + "\n") != std::string::npos, name);
   }
   const std::string program = ReadAll(folder / "Brindlow Weftsmith.desktop");
   QVERIFY(program.find("Exec=\"" + (destination / "Weftsmith").string() + "\" %F\n") !=
           std::string::npos);
   QVERIFY(program.find("Path=" + destination.string() + "\n") != std::string::npos);
-  QVERIFY(program.find("Icon=" + (destination / "weftsmith.svg").string() + "\n") !=
-          std::string::npos);
-  QVERIFY(fs::exists(destination / "weftsmith.svg"));
-  QVERIFY(
-      ReadAll(folder / "Weftsmith Help.desktop").find("URL=" + FileUrl(destination / "Help.htm")) !=
-      std::string::npos);
+  const fs::path fakeBin = root_ / "fake bin";
+  QCOMPARE(Launch(folder / "Weftsmith Help.desktop", fakeBin, {}).mid(1).join('\n'),
+           Lines({destination / "Help.htm"}));
 }
 
 void InstallerTest::secondRunReusesChosenFolderAndReplacesLaunchers() {
@@ -392,7 +455,7 @@ void InstallerTest::secondRunReusesChosenFolderAndReplacesLaunchers() {
     w.Click("btnNext");
     QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
     const fs::path launcher = chosen / "Weftsmith Help.desktop";
-    QVERIFY(ReadAll(launcher).find(FileUrl(destination / "Help.htm")) != std::string::npos);
+    QVERIFY(ReadAll(launcher).find((destination / "Help.htm").string()) != std::string::npos);
     // The settings file: copied the first time; the user's edited copy is
     // kept the second time, and the final message says so.
     const QString final = w.prompts.Shown().last();
@@ -411,7 +474,7 @@ void InstallerTest::secondRunReusesChosenFolderAndReplacesLaunchers() {
   QCOMPARE(ReadAll(chosen / "unrelated.desktop"), std::string("kept"));
   int entries = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(chosen)) ++entries;
-  QCOMPARE(entries, 4);
+  QCOMPARE(entries, 5);  // three launchers, the icon and the unrelated file
   QVERIFY(!fs::exists(chosen / "Other Programs"));  // reused, not nested
 }
 
