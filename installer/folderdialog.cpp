@@ -3,8 +3,8 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +39,7 @@ TNewFolder::TNewFolder(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(edit_);
   layout->addLayout(buttons);
+  FitCaption(*this);
 }
 
 TDialog::TDialog(Prompts& prompts, QLineEdit* editFolder, QWidget* parent)
@@ -58,8 +59,18 @@ TDialog::TDialog(Prompts& prompts, QLineEdit* editFolder, QWidget* parent)
   tree_->setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
   tree_->setHeaderHidden(true);
-  connect(tree_, &QTreeView::clicked, this,
-          [this](const QModelIndex& index) { current_ = model_->filePath(index); });
+  tree_->setSortingEnabled(true);
+  tree_->sortByColumn(0, Qt::AscendingOrder);
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& index) {
+            if (index.isValid()) current_ = model_->filePath(index);
+          });
+  // The model reads folders in the background: once the folders on the way
+  // to the current one are read, its row is where it stays, so show it again.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+    if (current_ == loaded || current_.startsWith(loaded.endsWith('/') ? loaded : loaded + '/'))
+      ShowCurrent();
+  });
 
   drives_->setObjectName("Drives");
   drives_->addItems(Drives());
@@ -77,15 +88,22 @@ TDialog::TDialog(Prompts& prompts, QLineEdit* editFolder, QWidget* parent)
   connect(newFolder, &QPushButton::clicked, this, &TDialog::ShowNewFolder);
   connect(newFolder_, &QDialog::accepted, this, &TDialog::CreateNewFolder);
 
-  auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel("Folders:", this), 0, 0);
-  grid->addWidget(tree_, 1, 0, 3, 1);
-  grid->addWidget(new QLabel("Drives:", this), 4, 0);
-  grid->addWidget(drives_, 5, 0);
-  grid->addWidget(ok, 1, 1);
-  grid->addWidget(cancel, 2, 1);
-  grid->addWidget(newFolder, 3, 1, Qt::AlignTop);
+  // The folders take the room; the buttons stand together at the top right.
+  auto* folders = new QVBoxLayout;
+  folders->addWidget(new QLabel("Folders:", this));
+  folders->addWidget(tree_, 1);
+  folders->addWidget(new QLabel("Drives:", this));
+  folders->addWidget(drives_);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  buttons->addWidget(newFolder);
+  buttons->addStretch();
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(folders, 1);
+  layout->addLayout(buttons);
   resize(460, 400);
+  FitCaption(*this);
 }
 
 QStringList TDialog::Drives() const {
@@ -93,18 +111,45 @@ QStringList TDialog::Drives() const {
   const QString home = QDir::homePath();
   if (!roots.contains(home)) roots << home;
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
-    if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+    if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()) &&
+        QFileInfo(volume.rootPath()).isDir())
       roots << volume.rootPath();
   return roots;
+}
+
+int TDialog::DriveOf(const QString& folder) const {
+  int best = 0;
+  for (int i = 0; i < drives_->count(); ++i) {
+    const QString root = drives_->itemText(i);
+    const bool inside = root == "/" || folder == root || folder.startsWith(root + '/');
+    if (inside && root.size() > drives_->itemText(best).size()) best = i;
+  }
+  return best;
+}
+
+void TDialog::OpenAt(const QString& folder) {
+  const QString clean = QDir::cleanPath(folder);
+  const int drive = DriveOf(clean);
+  drives_->setCurrentIndex(drive);
+  tree_->setRootIndex(model_->index(drives_->itemText(drive)));
+  SetCurrentFolder(clean);
+  show();
+  raise();
+  activateWindow();
 }
 
 void TDialog::SetCurrentFolder(const QString& folder) {
   current_ = QDir::cleanPath(folder);
   const QModelIndex index = model_->index(current_);
-  if (index.isValid()) {
-    tree_->setCurrentIndex(index);
-    tree_->scrollTo(index);
-  }
+  if (index.isValid()) tree_->setCurrentIndex(index);
+  ShowCurrent();
+}
+
+void TDialog::ShowCurrent() {
+  const QModelIndex index = model_->index(current_);
+  if (!index.isValid()) return;
+  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) tree_->expand(up);
+  tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TDialog::ChooseDrive(int index) {

@@ -54,6 +54,14 @@ std::string DefaultDestination(const std::string& home) {
   return (fs::path(home.empty() ? "/" : home) / "Weftsmith").lexically_normal().string();
 }
 
+fs::path NearestExistingFolder(const fs::path& folder) {
+  std::error_code ec;
+  fs::path candidate = folder.lexically_normal();
+  while (!fs::is_directory(candidate, ec) && candidate.has_relative_path())
+    candidate = candidate.parent_path();
+  return candidate.empty() ? fs::path("/") : candidate;
+}
+
 bool IsDistributionFolder(const fs::path& folder) {
   std::error_code ec;
   return fs::is_regular_file(folder / kDistributionMarker, ec);

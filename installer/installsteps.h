@@ -32,6 +32,10 @@ fs::path ResolveDestination(const std::string& text, const fs::path& sourceFolde
 // The default destination: the folder "Weftsmith" in the user's home.
 std::string DefaultDestination(const std::string& home);
 
+// The folder itself when it exists, else its nearest existing parent: where
+// the folder picker opens for a destination that is still to be made.
+fs::path NearestExistingFolder(const fs::path& folder);
+
 // The file that marks a distribution folder (the dist target writes it).
 // Setup copies only such a folder: started from anywhere else, such as the
 // build's bin folder with its test programs, it would copy whatever lies there.

@@ -254,8 +254,8 @@ void TWelcome::CancelClick() {
 }
 
 void TWelcome::BrowseClick() {
-  dialog_->SetCurrentFolder(QFileInfo(Destination()).isDir() ? Destination() : QDir::homePath());
-  dialog_->show();
+  dialog_->OpenAt(
+      QString::fromStdString(NearestExistingFolder(Destination().toStdString()).string()));
 }
 
 void TWelcome::InstallFiles() {

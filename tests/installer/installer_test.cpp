@@ -3,6 +3,7 @@
 // folders, with HOME and XDG_DATA_HOME pointed at temporary folders too.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -194,6 +196,12 @@ void InstallerTest::plainSteps() {
   QCOMPARE(names, QStringList({"[content]", "[fragments]", "pages.csv", "[site]", "site.bld",
                                "[templates]"}));
   QCOMPARE(FindProgramsFolder(applications_), std::vector<std::string>{"Other Programs"});
+
+  // The folder picker opens at the nearest folder that exists.
+  QCOMPARE(NearestExistingFolder(root_ / "home"), root_ / "home");
+  QCOMPARE(NearestExistingFolder(root_ / "home" / "not" / "yet"), root_ / "home");
+  QCOMPARE(NearestExistingFolder(source_ / "Help.htm" / "x"), source_);  // a file is no folder
+  QCOMPARE(NearestExistingFolder("/no such folder/x"), fs::path("/"));
 
   // Setup copies only a distribution folder. The build's bin folder, with
   // the test programs, is none; the message sends the user to the dist
@@ -554,39 +562,106 @@ void InstallerTest::destinationRefusals() {
   QVERIFY(w.prompts.Done());
 }
 
+namespace {
+
+// The tree of the folder picker shows folder as its chosen row, opened down to
+// it and scrolled into view.
+bool ShowsFolder(TDialog& dialog, const fs::path& folder) {
+  QTreeView* tree = dialog.FolderTree();
+  const QModelIndex current = tree->currentIndex();
+  if (dialog.CurrentFolder() != QString::fromStdString(folder.string())) return false;
+  if (!current.isValid() || !tree->selectionModel()->isSelected(current)) return false;
+  for (QModelIndex up = current.parent(); up.isValid() && up != tree->rootIndex(); up = up.parent())
+    if (!tree->isExpanded(up)) return false;
+  const QRect row = tree->visualRect(current);
+  return !row.isEmpty() && tree->viewport()->rect().contains(row);
+}
+
+}  // namespace
+
 void InstallerTest::browseAndNewFolder() {
   Wizard w(source_, Environment());
   w.Click("btnNext");
+  // The default destination ~/Weftsmith does not exist yet: the picker opens
+  // at the home folder, its own entry under "Drives:".
+  const fs::path home = root_ / "home";
   w.Click("btnBrowse");
   TDialog* dialog = w.welcome.FolderDialog();
   QVERIFY(dialog->isVisible());
   QCOMPARE(dialog->windowTitle(), QString("Select Folder to Install Weftsmith in"));
   QVERIFY(dialog->Drives().contains("/"));
-  dialog->SetCurrentFolder(QString::fromStdString((root_ / "home").string()));
+  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString(home.string()));
+  QCOMPARE(dialog->findChild<QComboBox*>("Drives")->currentText(),
+           QString::fromStdString(home.string()));
+
+  // The dialogs are wide enough for their captions in a bold title font
+  // beside three title-bar buttons, and the picker's buttons stand together.
+  TNewFolder* prompt = dialog->NewFolderPrompt();
+  for (QWidget* window : {static_cast<QWidget*>(dialog), static_cast<QWidget*>(prompt),
+                          static_cast<QWidget*>(w.welcome.WaitForm())}) {
+    QFont bold = window->font();
+    bold.setBold(true);
+    const int caption = QFontMetrics(bold).horizontalAdvance(window->windowTitle());
+    QVERIFY2(window->width() >= caption + 3 * 24, qPrintable(window->windowTitle()));
+  }
+  auto* ok = dialog->findChild<QPushButton*>("btnOK");
+  auto* cancel = dialog->findChild<QPushButton*>("btnCancel");
+  auto* newFolder = dialog->findChild<QPushButton*>("btnNewFolder");
+  QVERIFY(cancel->y() > ok->y() && cancel->y() - ok->geometry().bottom() < 16);
+  QVERIFY(newFolder->y() > cancel->y() && newFolder->y() - cancel->geometry().bottom() < 16);
+  SaveImage(*dialog, "folder-dialog.png");
 
   // An empty name makes nothing; a name makes the folder and moves there.
-  dialog->findChild<QPushButton*>("btnNewFolder")->click();
-  TNewFolder* prompt = dialog->NewFolderPrompt();
+  newFolder->click();
   QCOMPARE(prompt->windowTitle(), QString("Enter the name of the new folder"));
+  QVERIFY(prompt->height() <= prompt->sizeHint().height() + 1);  // no room to spare
+  SaveImage(*prompt, "new-folder.png");
   prompt->findChild<QPushButton*>("btnNewOK")->click();
-  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString((root_ / "home").string()));
-  dialog->findChild<QPushButton*>("btnNewFolder")->click();
+  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString(home.string()));
+  newFolder->click();
   prompt->NewFEdit()->setText("Picked");
   prompt->findChild<QPushButton*>("btnNewOK")->click();
   QVERIFY(!prompt->isVisible());
-  QVERIFY(fs::is_directory(root_ / "home" / "Picked"));
-  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString((root_ / "home" / "Picked").string()));
+  QVERIFY(fs::is_directory(home / "Picked"));
+  QTRY_VERIFY(ShowsFolder(*dialog, home / "Picked"));
+
+  // The quit question, asked while the picker is the active window, opens
+  // over the picker.
+  dialog->activateWindow();
+  QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(dialog));
+  w.prompts.Expect(Kind::Confirm, kQuit, false);
+  w.background.close();
+  QCOMPARE(w.prompts.Owners().last(), static_cast<QWidget*>(dialog));
 
   // Cancel leaves EditFolder; OK puts the folder there.
-  const QString before = w.Find<QLineEdit>("EditFolder")->text();
-  dialog->findChild<QPushButton*>("btnCancel")->click();
-  QCOMPARE(w.Find<QLineEdit>("EditFolder")->text(), before);
+  auto* editFolder = w.Find<QLineEdit>("EditFolder");
+  const QString before = editFolder->text();
+  cancel->click();
+  QCOMPARE(editFolder->text(), before);
   w.Click("btnBrowse");
-  dialog->SetCurrentFolder(QString::fromStdString((root_ / "home" / "Picked").string()));
-  dialog->findChild<QPushButton*>("btnOK")->click();
+  dialog->SetCurrentFolder(QString::fromStdString((home / "Picked").string()));
+  ok->click();
   QVERIFY(!dialog->isVisible());
-  QCOMPARE(w.Find<QLineEdit>("EditFolder")->text(),
-           QString::fromStdString((root_ / "home" / "Picked").string()));
+  QCOMPARE(editFolder->text(), QString::fromStdString((home / "Picked").string()));
+
+  // The picker opens at what is typed: a folder still to be made inside
+  // Picked opens at Picked; a folder deep outside the home folder opens on
+  // the drive that holds it, the tree opened down to it.
+  editFolder->setText(QString::fromStdString((home / "Picked" / "to be" / "made").string()));
+  w.Click("btnBrowse");
+  QTRY_VERIFY(ShowsFolder(*dialog, home / "Picked"));
+  cancel->click();
+  const fs::path deep = source_ / "examples" / "templates";
+  editFolder->setText(QString::fromStdString(deep.string()));
+  w.Click("btnBrowse");
+  QTRY_VERIFY(ShowsFolder(*dialog, deep));
+  QVERIFY(!dialog->findChild<QComboBox*>("Drives")->currentText().startsWith(
+      QString::fromStdString(home.string())));
+  SaveImage(*dialog, "folder-dialog-deep.png");
+  ok->click();
+  QCOMPARE(editFolder->text(), QString::fromStdString(deep.string()));
+
+  editFolder->setText(QString::fromStdString((home / "Picked").string()));
   w.Click("btnNext");  // exists: straight on
   QCOMPARE(w.welcome.WizardStep(), 3);
   QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
