@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -65,12 +67,17 @@ TDialog::TDialog(Prompts& prompts, QLineEdit* editFolder, QWidget* parent)
           [this](const QModelIndex& index) {
             if (index.isValid()) current_ = model_->filePath(index);
           });
-  // The model reads folders in the background: once the folders on the way
-  // to the current one are read, its row is where it stays, so show it again.
-  connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-    if (current_ == loaded || current_.startsWith(loaded.endsWith('/') ? loaded : loaded + '/'))
-      ShowCurrent();
-  });
+  // The model reads folders in the background and sorts them afterwards, and
+  // either moves the current folder's row: until the user takes the tree in
+  // hand, the current folder is shown again after each.
+  const auto follow = [this] {
+    if (following_) QTimer::singleShot(0, this, &TDialog::ShowCurrent);
+  };
+  connect(model_, &QFileSystemModel::directoryLoaded, this, follow);
+  connect(model_, &QAbstractItemModel::layoutChanged, this, follow);
+  connect(tree_, &QTreeView::pressed, this, [this] { following_ = false; });
+  connect(tree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+          [this] { following_ = false; });
 
   drives_->setObjectName("Drives");
   drives_->addItems(Drives());
@@ -140,6 +147,7 @@ void TDialog::OpenAt(const QString& folder) {
 
 void TDialog::SetCurrentFolder(const QString& folder) {
   current_ = QDir::cleanPath(folder);
+  following_ = true;
   const QModelIndex index = model_->index(current_);
   if (index.isValid()) tree_->setCurrentIndex(index);
   ShowCurrent();

@@ -57,6 +57,8 @@ class TDialog : public QDialog {
   QComboBox* drives_;
   TNewFolder* newFolder_;
   QString current_;
+  // Whether the tree keeps the current folder in view while the model reads.
+  bool following_ = false;
 };
 
 }  // namespace ws::setup

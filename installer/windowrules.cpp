@@ -20,10 +20,14 @@ QWidget* FrontWindow(QWidget* fallback, const QWidget* beneath) {
 }
 
 int CaptionWidth(const QWidget& window) {
-  // Title bars mostly draw their caption in bold.
+  // The caption as shown: Qt adds the application's display name to a title
+  // that differs from it. Title bars mostly draw it in bold.
+  QString caption = window.windowTitle();
+  const QString program = QGuiApplication::applicationDisplayName();
+  if (!program.isEmpty() && caption != program) caption += QString::fromUtf8(" \u2014 ") + program;
   QFont font = window.font();
   font.setBold(true);
-  return QFontMetrics(font).horizontalAdvance(window.windowTitle()) + kTitleBarButtons;
+  return QFontMetrics(font).horizontalAdvance(caption) + kTitleBarButtons;
 }
 
 void FitCaption(QWidget& window) {

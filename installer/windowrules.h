@@ -14,8 +14,9 @@ namespace ws::setup {
 QWidget* FrontWindow(QWidget* fallback, const QWidget* beneath = nullptr);
 
 // Sizes a window to its layout, or keeps the size it was given, and widens it
-// so that the window manager's title bar shows the whole caption beside the
-// frame's buttons. Called once the caption is set.
+// so that the window manager's title bar shows the whole caption (with the
+// program's name that Qt adds) beside the frame's buttons. Called once the
+// caption and the application's display name are set.
 void FitCaption(QWidget& window);
 
 // The width that FitCaption gives a window at least.

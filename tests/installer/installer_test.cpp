@@ -134,6 +134,7 @@ class InstallerTest : public QObject {
 
 void InstallerTest::initTestCase() {
   QVERIFY(temp_.isValid());
+  QGuiApplication::setApplicationDisplayName("Weftsmith Setup");  // as Install names itself
   root_ = temp_.path().toStdString();
   const fs::path dist = WEFTSMITH_DIST_DIR;
   QVERIFY2(fs::exists(dist / "weftsmith-build"), "make the dist target first");
@@ -594,14 +595,16 @@ void InstallerTest::browseAndNewFolder() {
   QCOMPARE(dialog->findChild<QComboBox*>("Drives")->currentText(),
            QString::fromStdString(home.string()));
 
-  // The dialogs are wide enough for their captions in a bold title font
-  // beside three title-bar buttons, and the picker's buttons stand together.
+  // The dialogs are wide enough for their captions as the title bar shows
+  // them (with the program's name), in a bold font beside three title-bar
+  // buttons; and the picker's buttons stand together.
   TNewFolder* prompt = dialog->NewFolderPrompt();
   for (QWidget* window : {static_cast<QWidget*>(dialog), static_cast<QWidget*>(prompt),
                           static_cast<QWidget*>(w.welcome.WaitForm())}) {
     QFont bold = window->font();
     bold.setBold(true);
-    const int caption = QFontMetrics(bold).horizontalAdvance(window->windowTitle());
+    const int caption = QFontMetrics(bold).horizontalAdvance(
+        window->windowTitle() + " - " + QGuiApplication::applicationDisplayName());
     QVERIFY2(window->width() >= caption + 3 * 24, qPrintable(window->windowTitle()));
   }
   auto* ok = dialog->findChild<QPushButton*>("btnOK");
