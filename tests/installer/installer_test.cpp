@@ -48,8 +48,8 @@ const QString kQuit = "The Setup is not finished! Do you really want to Quit? ";
 // to $WS_RECORD; it stands in for xdg-open and for Weftsmith.
 void WriteRecorder(const fs::path& path) {
   WriteFile(path,
-            "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } >\"$WS_RECORD.part\" && "
-            "mv \"$WS_RECORD.part\" \"$WS_RECORD\"\n");
+            "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } >\"$WS_RECORD.new\" && "
+            "mv \"$WS_RECORD.new\" \"$WS_RECORD\"\n");
   fs::permissions(path, fs::perms::owner_all);
 }
 
