@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "prompts.h"
+#include "windowrules.h"
 
 namespace ws::setup {
 
@@ -67,8 +68,10 @@ void TBackground::showEvent(QShowEvent* event) {
 }
 
 void TBackground::closeEvent(QCloseEvent* event) {
+  QWidget* over = wizard_ && wizard_->isVisible() ? wizard_.data() : this;
   if (!setupFinished_ &&
-      !prompts_.Confirm(this, "The Setup is not finished! Do you really want to Quit? ")) {
+      !prompts_.Confirm(FrontWindow(over, this),
+                        "The Setup is not finished! Do you really want to Quit? ")) {
     event->ignore();
     return;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPointer>
 #include <QWidget>
 
 namespace ws::setup {
@@ -17,6 +18,9 @@ class TBackground : public QWidget {
   const QString& SourceFolder() const { return sourceFolder_; }
   bool SetupFinished() const { return setupFinished_; }
   void SetSetupFinished(bool finished) { setupFinished_ = finished; }
+  // The wizard, which stays above the background: the quit question opens
+  // over it when no other window of the setup is active.
+  void SetWizard(QWidget* wizard) { wizard_ = wizard; }
 
   // The colour of band i of count bands: from red 64, green 128, blue 128 at
   // the top to black at the bottom.
@@ -41,6 +45,7 @@ class TBackground : public QWidget {
   QString sourceFolder_;
   bool setupFinished_ = false;
   bool shownOnce_ = false;
+  QPointer<QWidget> wizard_;
 };
 
 }  // namespace ws::setup

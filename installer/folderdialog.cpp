@@ -3,17 +3,20 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include "prompts.h"
+#include "windowrules.h"
 
 namespace ws::setup {
 
@@ -38,6 +41,7 @@ TNewFolder::TNewFolder(QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(edit_);
   layout->addLayout(buttons);
+  FitCaption(*this);
 }
 
 TDialog::TDialog(Prompts& prompts, QLineEdit* editFolder, QWidget* parent)
@@ -57,8 +61,23 @@ TDialog::TDialog(Prompts& prompts, QLineEdit* editFolder, QWidget* parent)
   tree_->setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column) tree_->hideColumn(column);
   tree_->setHeaderHidden(true);
-  connect(tree_, &QTreeView::clicked, this,
-          [this](const QModelIndex& index) { current_ = model_->filePath(index); });
+  tree_->setSortingEnabled(true);
+  tree_->sortByColumn(0, Qt::AscendingOrder);
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& index) {
+            if (index.isValid()) current_ = model_->filePath(index);
+          });
+  // The model reads folders in the background and sorts them afterwards, and
+  // either moves the current folder's row: until the user takes the tree in
+  // hand, the current folder is shown again after each.
+  const auto follow = [this] {
+    if (following_) QTimer::singleShot(0, this, &TDialog::ShowCurrent);
+  };
+  connect(model_, &QFileSystemModel::directoryLoaded, this, follow);
+  connect(model_, &QAbstractItemModel::layoutChanged, this, follow);
+  connect(tree_, &QTreeView::pressed, this, [this] { following_ = false; });
+  connect(tree_->verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+          [this] { following_ = false; });
 
   drives_->setObjectName("Drives");
   drives_->addItems(Drives());
@@ -76,15 +95,22 @@ TDialog::TDialog(Prompts& prompts, QLineEdit* editFolder, QWidget* parent)
   connect(newFolder, &QPushButton::clicked, this, &TDialog::ShowNewFolder);
   connect(newFolder_, &QDialog::accepted, this, &TDialog::CreateNewFolder);
 
-  auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel("Folders:", this), 0, 0);
-  grid->addWidget(tree_, 1, 0, 3, 1);
-  grid->addWidget(new QLabel("Drives:", this), 4, 0);
-  grid->addWidget(drives_, 5, 0);
-  grid->addWidget(ok, 1, 1);
-  grid->addWidget(cancel, 2, 1);
-  grid->addWidget(newFolder, 3, 1, Qt::AlignTop);
+  // The folders take the room; the buttons stand together at the top right.
+  auto* folders = new QVBoxLayout;
+  folders->addWidget(new QLabel("Folders:", this));
+  folders->addWidget(tree_, 1);
+  folders->addWidget(new QLabel("Drives:", this));
+  folders->addWidget(drives_);
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  buttons->addWidget(newFolder);
+  buttons->addStretch();
+  auto* layout = new QHBoxLayout(this);
+  layout->addLayout(folders, 1);
+  layout->addLayout(buttons);
   resize(460, 400);
+  FitCaption(*this);
 }
 
 QStringList TDialog::Drives() const {
@@ -92,18 +118,46 @@ QStringList TDialog::Drives() const {
   const QString home = QDir::homePath();
   if (!roots.contains(home)) roots << home;
   for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
-    if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()))
+    if (volume.isValid() && volume.isReady() && !roots.contains(volume.rootPath()) &&
+        QFileInfo(volume.rootPath()).isDir())
       roots << volume.rootPath();
   return roots;
 }
 
+int TDialog::DriveOf(const QString& folder) const {
+  int best = 0;
+  for (int i = 0; i < drives_->count(); ++i) {
+    const QString root = drives_->itemText(i);
+    const bool inside = root == "/" || folder == root || folder.startsWith(root + '/');
+    if (inside && root.size() > drives_->itemText(best).size()) best = i;
+  }
+  return best;
+}
+
+void TDialog::OpenAt(const QString& folder) {
+  const QString clean = QDir::cleanPath(folder);
+  const int drive = DriveOf(clean);
+  drives_->setCurrentIndex(drive);
+  tree_->setRootIndex(model_->index(drives_->itemText(drive)));
+  SetCurrentFolder(clean);
+  show();
+  raise();
+  activateWindow();
+}
+
 void TDialog::SetCurrentFolder(const QString& folder) {
   current_ = QDir::cleanPath(folder);
+  following_ = true;
   const QModelIndex index = model_->index(current_);
-  if (index.isValid()) {
-    tree_->setCurrentIndex(index);
-    tree_->scrollTo(index);
-  }
+  if (index.isValid()) tree_->setCurrentIndex(index);
+  ShowCurrent();
+}
+
+void TDialog::ShowCurrent() {
+  const QModelIndex index = model_->index(current_);
+  if (!index.isValid()) return;
+  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) tree_->expand(up);
+  tree_->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TDialog::ChooseDrive(int index) {
@@ -122,7 +176,7 @@ void TDialog::CreateNewFolder() {
   if (name.isEmpty()) return;
   const QString folder = QDir(current_.isEmpty() ? QDir::rootPath() : current_).filePath(name);
   if (!QDir().mkdir(folder) && !QFileInfo(folder).isDir()) {
-    prompts_.Error(this, "The folder " + folder + " could not be created.");
+    prompts_.Error(FrontWindow(this), "The folder " + folder + " could not be created.");
     return;
   }
   SetCurrentFolder(folder);

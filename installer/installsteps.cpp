@@ -54,6 +54,32 @@ std::string DefaultDestination(const std::string& home) {
   return (fs::path(home.empty() ? "/" : home) / "Weftsmith").lexically_normal().string();
 }
 
+fs::path NearestExistingFolder(const fs::path& folder) {
+  std::error_code ec;
+  fs::path candidate = folder.lexically_normal();
+  while (!fs::is_directory(candidate, ec) && candidate.has_relative_path())
+    candidate = candidate.parent_path();
+  return candidate.empty() ? fs::path("/") : candidate;
+}
+
+bool IsDistributionFolder(const fs::path& folder) {
+  std::error_code ec;
+  return fs::is_regular_file(folder / kDistributionMarker, ec);
+}
+
+std::string DistributionFolderProblem(const fs::path& folder, const std::string& installerName) {
+  if (IsDistributionFolder(folder)) return "";
+  std::string text = "Setup installs the distribution folder it is started from, and " +
+                     folder.string() + " is none: it lacks the file " + kDistributionMarker + ".\n";
+  const fs::path beside = folder.parent_path() / "dist";
+  if (IsDistributionFolder(beside))
+    return text + "Start " + (beside / installerName).string() + " instead.";
+  return text +
+         "Make one with the build's dist target (cmake --build BUILD --target dist) and "
+         "start " +
+         installerName + " there.";
+}
+
 void EnsureFolder(const fs::path& folder) {
   std::error_code ec;
   if (fs::is_directory(folder, ec)) return;
@@ -92,9 +118,18 @@ void CopyFolderTree(const fs::path& parent, const std::string& name, const fs::p
 InstallReport InstallFiles(const fs::path& source, const fs::path& destination,
                            const std::string& installerName, const StepFunction& step) {
   InstallReport report;
+  std::error_code ec;
   for (const FileEntry& entry : FileList(source)) {
     step();
-    if (entry.name == installerName && !entry.folder) continue;
+    if (!entry.folder && (entry.name == installerName || entry.name == kDistributionMarker))
+      continue;
+    // The user's settings outlive an update; a folder or a dangling link of
+    // that name is no settings file and is replaced.
+    if (!entry.folder && entry.name == kSettingsFileName &&
+        fs::is_regular_file(destination / entry.name, ec)) {
+      report.settingsKept = true;
+      continue;
+    }
     if (entry.folder) {
       step();
       const fs::path from = source / entry.name;

@@ -32,6 +32,23 @@ fs::path ResolveDestination(const std::string& text, const fs::path& sourceFolde
 // The default destination: the folder "Weftsmith" in the user's home.
 std::string DefaultDestination(const std::string& home);
 
+// The folder itself when it exists, else its nearest existing parent: where
+// the folder picker opens for a destination that is still to be made.
+fs::path NearestExistingFolder(const fs::path& folder);
+
+// The file that marks a distribution folder (the dist target writes it).
+// Setup copies only such a folder: started from anywhere else, such as the
+// build's bin folder with its test programs, it would copy whatever lies there.
+inline constexpr const char* kDistributionMarker = "weftsmith.dist";
+// The settings file; the user's edited copy in the destination is kept.
+inline constexpr const char* kSettingsFileName = "prop";
+
+bool IsDistributionFolder(const fs::path& folder);
+// Why Setup will not copy folder, or "" when it is a distribution folder.
+// Names the distribution folder beside it when there is one (a build folder's
+// bin and dist).
+std::string DistributionFolderProblem(const fs::path& folder, const std::string& installerName);
+
 // A folder that could not be made; the installation stops there.
 class FolderNotCreated : public std::runtime_error {
  public:
@@ -49,17 +66,20 @@ void EnsureFolder(const fs::path& folder);
 // read-only or running file is replaced too; the permission bits go along.
 bool CopyOneFile(const fs::path& from, const fs::path& to);
 
-// What the copy could not do: the source paths of files not copied.
+// What the copy could not do: the source paths of files not copied; and
+// whether the destination's own settings file was kept.
 struct InstallReport {
   std::vector<std::string> notCopied;
+  bool settingsKept = false;
 };
 
 // Called once per step of the progress bar.
 using StepFunction = std::function<void()>;
 
-// Copies everything in source into destination, skipping installerName in the
-// top folder only. Throws FolderNotCreated. The destination itself is never
-// copied into itself when it lies inside the source folder.
+// Copies everything in source into destination, skipping installerName and
+// the distribution marker in the top folder only. A settings file already in
+// the destination is kept. Throws FolderNotCreated. The destination itself is
+// never copied into itself when it lies inside the source folder.
 InstallReport InstallFiles(const fs::path& source, const fs::path& destination,
                            const std::string& installerName, const StepFunction& step);
 

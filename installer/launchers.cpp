@@ -79,26 +79,19 @@ std::string QuoteExecArgument(const std::string& argument) {
   return EscapeDesktopString(quoted);
 }
 
-std::string FileUrl(const fs::path& path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string url = "file://";
-  for (unsigned char c : path.string()) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                       c == '/' || c == '-' || c == '.' || c == '_' || c == '~';
-    if (plain) {
-      url += static_cast<char>(c);
-    } else {
-      url += '%';
-      url += kHex[c >> 4];
-      url += kHex[c & 15];
-    }
-  }
-  return url;
-}
-
-std::vector<Launcher> LaunchersFor(const fs::path& destination) {
-  const fs::path program = destination / "Weftsmith";
-  const std::string icon = EscapeDesktopString((destination / kIconFileName).string());
+std::vector<Launcher> LaunchersFor(const fs::path& destination, const fs::path& icon) {
+  const std::string iconPath = EscapeDesktopString(icon.string());
+  // A page of the installation, opened in the desktop's web browser.
+  const auto page = [&](const char* name, const char* comment, const fs::path& file) {
+    return EntryText({{"Type", "Application"},
+                      {"Version", "1.4"},
+                      {"Name", name},
+                      {"Comment", comment},
+                      {"Exec", "xdg-open " + QuoteExecArgument(file.string())},
+                      {"Icon", iconPath},
+                      {"Terminal", "false"},
+                      {"Categories", "Development;WebDevelopment;Documentation;"}});
+  };
   return {
       {std::string(kDefaultProgramFolder) + ".desktop",
        EntryText({{"Type", "Application"},
@@ -106,43 +99,39 @@ std::vector<Launcher> LaunchersFor(const fs::path& destination) {
                   {"Name", kDefaultProgramFolder},
                   {"GenericName", "Web Page Builder"},
                   {"Comment", "Edit build files and build sets of HTML pages from templates"},
-                  {"Exec", QuoteExecArgument(program.string()) + " %F"},
+                  {"Exec", QuoteExecArgument((destination / "Weftsmith").string()) + " %F"},
                   {"Path", EscapeDesktopString(destination.string())},
-                  {"Icon", icon},
+                  {"Icon", iconPath},
                   {"Terminal", "false"},
                   {"Categories", "Development;WebDevelopment;"}})},
-      {"Weftsmith Help.desktop", EntryText({{"Type", "Link"},
-                                            {"Version", "1.4"},
-                                            {"Name", "Weftsmith Help"},
-                                            {"Comment", "Short help for Weftsmith"},
-                                            {"URL", FileUrl(destination / "Help.htm")},
-                                            {"Icon", icon}})},
+      {"Weftsmith Help.desktop",
+       page("Weftsmith Help", "Short help for Weftsmith", destination / "Help.htm")},
       {"Weftsmith Online Manual.desktop",
-       EntryText({{"Type", "Link"},
-                  {"Version", "1.4"},
-                  {"Name", "Weftsmith Online Manual"},
-                  {"Comment", "The Weftsmith manual in your web browser"},
-                  {"URL", FileUrl(destination / "manual" / "htm" / "wshelp.htm")},
-                  {"Icon", icon}})},
+       page("Weftsmith Online Manual", "The Weftsmith manual in your web browser",
+            destination / "manual" / "htm" / "wshelp.htm")},
   };
 }
 
 fs::path CreateShortcuts(const fs::path& programsFolder, const std::string& folderName,
-                         const fs::path& destination) {
+                         const fs::path& destination, const std::string& iconData) {
   const fs::path folder = folderName.empty() ? programsFolder : programsFolder / folderName;
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder)) throw FolderNotCreated(folder, ec.message());
   }
-  for (const Launcher& launcher : LaunchersFor(destination)) {
-    const fs::path path = folder / launcher.fileName;
-    fs::remove(path, ec);  // a launcher of someone else's making is replaced, not written through
+  // A file of someone else's making is replaced, not written through.
+  const auto write = [&](const fs::path& path, const std::string& text, const char* what) {
+    fs::remove(path, ec);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << launcher.text;
+    out << text;
     out.close();
-    if (!out) throw std::runtime_error("The launcher " + path.string() + " could not be written");
-  }
+    if (!out) throw std::runtime_error(std::string(what) + path.string() + " could not be written");
+  };
+  const fs::path icon = folder / kIconFileName;
+  write(icon, iconData, "The icon ");
+  for (const Launcher& launcher : LaunchersFor(destination, icon))
+    write(folder / launcher.fileName, launcher.text, "The launcher ");
   return folder;
 }
 

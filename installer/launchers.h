@@ -1,5 +1,7 @@
-// The desktop's menu entries for an installation: the three launcher files in
-// a program folder under the applications folder of the user's data folder.
+// The desktop's menu entries for an installation: the three launcher files and
+// the program's icon in a program folder under the applications folder of the
+// user's data folder. All three are applications, since some menus leave out
+// links: the help and the manual open with xdg-open.
 #pragma once
 
 #include <filesystem>
@@ -34,19 +36,20 @@ struct Launcher {
 };
 
 // The three launchers for an installation in destination, in the order they
-// are made: the program, the help, the manual.
-std::vector<Launcher> LaunchersFor(const fs::path& destination);
+// are made: the program, the help, the manual. icon is the icon file's path.
+std::vector<Launcher> LaunchersFor(const fs::path& destination, const fs::path& icon);
 
-// Writes the three launchers into programsFolder/folderName, making the
-// folders that are missing; replaces launchers already there. Throws
-// FolderNotCreated, or std::runtime_error naming a file that could not be
-// written. Returns the folder.
+// Writes the three launchers and the icon (iconData, the bytes of
+// kIconFileName) into programsFolder/folderName, making the folders that are
+// missing; replaces files already there. The icon lies beside the launchers,
+// so they show it whatever the installation holds. Throws FolderNotCreated,
+// or std::runtime_error naming a file that could not be written. Returns the
+// folder.
 fs::path CreateShortcuts(const fs::path& programsFolder, const std::string& folderName,
-                         const fs::path& destination);
+                         const fs::path& destination, const std::string& iconData);
 
 // Value escaping of launcher files, exposed for the tests.
 std::string EscapeDesktopString(const std::string& value);
 std::string QuoteExecArgument(const std::string& argument);
-std::string FileUrl(const fs::path& path);
 
 }  // namespace ws::setup

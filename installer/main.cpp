@@ -1,10 +1,12 @@
-// Install: copies the folder it lies in to a folder the user chooses and adds
-// the program, its help and its manual to the desktop's menu.
+// Install: copies the distribution folder it lies in to a folder the user
+// chooses and adds the program, its help and its manual to the desktop's menu.
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
 
 #include "background.h"
+#include "installsteps.h"
 #include "launchers.h"
 #include "prompts.h"
 #include "welcome.h"
@@ -16,6 +18,15 @@ int main(int argc, char** argv) {
 
   ws::setup::MessageBoxPrompts prompts;
   const QFileInfo self(QApplication::applicationFilePath());
+  // Anywhere but in a distribution folder it would copy whatever lies beside
+  // it, such as the build's test programs: it says so and does nothing.
+  const std::string problem = ws::setup::DistributionFolderProblem(
+      self.absolutePath().toStdString(), self.fileName().toStdString());
+  if (!problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    prompts.Error(nullptr, QString::fromStdString(problem));
+    return 2;
+  }
   ws::setup::TBackground background(prompts, self.absolutePath());
   ws::setup::TWelcome welcome(prompts, background, ws::setup::InstallerEnvironment::FromProcess(),
                               self.fileName());

@@ -13,6 +13,9 @@ endforeach()
 file(COPY ${SOURCE}/manual/Help.htm DESTINATION ${DIST})
 file(COPY ${SOURCE}/manual/htm DESTINATION ${DIST}/manual)
 file(COPY ${SOURCE}/data/weftsmith.svg DESTINATION ${DIST})
+# The mark Install looks for before it copies the folder it lies in.
+file(WRITE ${DIST}/weftsmith.dist
+  "A Weftsmith distribution folder: start Install in it to install Weftsmith.\n")
 
 # The example site without pages built in the source tree: the output folder
 # goes along empty.

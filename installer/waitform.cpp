@@ -4,6 +4,8 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "windowrules.h"
+
 namespace ws::setup {
 
 TWaitForm::TWaitForm(QWidget* parent)
@@ -17,6 +19,7 @@ TWaitForm::TWaitForm(QWidget* parent)
   bar_->setMinimumWidth(320);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(bar_);
+  FitCaption(*this);
 }
 
 void TWaitForm::Start() {

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include "installsteps.h"
 #include "prompts.h"
 #include "waitform.h"
+#include "windowrules.h"
 
 namespace ws::setup {
 
@@ -42,6 +44,13 @@ const char* const kPageTexts[5][4] = {
 
 const char* const kCaptions[5] = {"", "Welcome", "Choose Destination Location",
                                   "Select Shortcut Folder", "Ready to Install"};
+
+// The program's icon, carried inside Setup so that the launchers get it
+// whatever the distribution folder holds.
+std::string IconData() {
+  QFile icon(":/weftsmith.svg");
+  return icon.open(QIODevice::ReadOnly) ? icon.readAll().toStdString() : std::string();
+}
 
 // The wizard's picture: a small woven grid, the program's icon.
 QPixmap WovenPicture() {
@@ -162,6 +171,7 @@ TWelcome::TWelcome(Prompts& prompts, TBackground& background,
     folders_->setEnabled(!ticked);
   });
   connect(&background_, &TBackground::quitting, this, &QWidget::close);
+  background_.SetWizard(this);
 
   ShowWizardStep();
 }
@@ -191,6 +201,10 @@ void TWelcome::ShowWizardStep() {
   }
 }
 
+QWidget* TWelcome::Front() {
+  return FrontWindow(this, &background_);
+}
+
 QString TWelcome::Destination() const {
   return QString::fromStdString(ResolveDestination(editFolder_->text().toStdString(),
                                                    background_.SourceFolder().toStdString())
@@ -203,17 +217,17 @@ bool TWelcome::CheckDestination() {
   const fs::path source = background_.SourceFolder().toStdString();
   if (fs::equivalent(folder.toStdString(), source, ec) && !ec) {
     prompts_.Error(
-        this, "Weftsmith cannot be installed into the folder Setup is started from: " + folder);
+        Front(), "Weftsmith cannot be installed into the folder Setup is started from: " + folder);
     return false;
   }
   if (QFileInfo(folder).isDir()) return true;
-  if (!prompts_.Confirm(this,
+  if (!prompts_.Confirm(Front(),
                         "The Folder:  " + folder + "  does not exist! Do you want to Create it? "))
     return false;
   try {
     EnsureFolder(folder.toStdString());
   } catch (const FolderNotCreated& error) {
-    prompts_.Error(this, QString::fromStdString(error.what()));
+    prompts_.Error(Front(), QString::fromStdString(error.what()));
     return false;
   }
   return true;
@@ -240,8 +254,8 @@ void TWelcome::CancelClick() {
 }
 
 void TWelcome::BrowseClick() {
-  dialog_->SetCurrentFolder(QFileInfo(Destination()).isDir() ? Destination() : QDir::homePath());
-  dialog_->show();
+  dialog_->OpenAt(
+      QString::fromStdString(NearestExistingFolder(Destination().toStdString()).string()));
 }
 
 void TWelcome::InstallFiles() {
@@ -256,24 +270,26 @@ void TWelcome::InstallFiles() {
       programsFolder_ = QString::fromStdString(setup::ProgramsFolder(environment_).string());
     if (!checkBox1_->isChecked())
       CreateShortcuts(programsFolder_.toStdString(), edit1_->text().trimmed().toStdString(),
-                      destination);
+                      destination, IconData());
   } catch (const std::exception& error) {
     waitForm_->hide();
-    prompts_.Error(this, QString::fromStdString(error.what()) +
-                             "\nThe installation stopped; you can try again.");
+    prompts_.Error(Front(), QString::fromStdString(error.what()) +
+                                "\nThe installation stopped; you can try again.");
     return;
   }
   waitForm_->Finish();
   waitForm_->hide();
+  const QString kept =
+      report.settingsKept ? QString("\n\nYour settings file prop was kept.") : QString();
   if (report.notCopied.empty()) {
-    prompts_.Inform(this, "Weftsmith was successfuly installed on your computer!");
+    prompts_.Inform(Front(), "Weftsmith was successfuly installed on your computer!" + kept);
   } else {
     QString list;
     for (const std::string& file : report.notCopied) list += "\n" + QString::fromStdString(file);
-    prompts_.Warn(this,
+    prompts_.Warn(Front(),
                   "Weftsmith was installed on your computer, but these files could not be "
                   "copied:" +
-                      list);
+                      list + kept);
   }
   step_ = 5;
   background_.SetSetupFinished(true);

@@ -44,6 +44,8 @@ class TWelcome : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The window the wizard's boxes open over.
+  QWidget* Front();
   bool CheckDestination();
   void InstallFiles();
   QString Destination() const;

@@ -5,7 +5,7 @@ set -euo pipefail
 dist=$1
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-for f in weftsmith-build Install alpha pred rules prop Help.htm weftsmith.svg \
+for f in weftsmith-build Install weftsmith.dist alpha pred rules prop Help.htm weftsmith.svg \
          manual/htm/wshelp.htm manual/htm/messages.htm manual/htm/prefs.htm \
          examples/site.bld examples/pages.csv examples/templates/page.htm; do
   [ -f "$dist/$f" ] || fail "missing $f"

@@ -1,7 +1,9 @@
 // The installer driven through its windows offscreen: a copy of the
 // distribution folder with a few awkward extras is installed into temporary
 // folders, with HOME and XDG_DATA_HOME pointed at temporary folders too.
+#include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +43,42 @@ void WriteFile(const fs::path& path, const std::string& text) {
 }
 
 const QString kQuit = "The Setup is not finished! Do you really want to Quit? ";
+
+// A program that writes its working folder and then its arguments, one a line,
+// to $WS_RECORD; it stands in for xdg-open and for Weftsmith.
+void WriteRecorder(const fs::path& path) {
+  WriteFile(path,
+            "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } >\"$WS_RECORD.new\" && "
+            "mv \"$WS_RECORD.new\" \"$WS_RECORD\"\n");
+  fs::permissions(path, fs::perms::owner_all);
+}
+
+// Starts a launcher as a desktop's menu does (gio parses its Exec line) with
+// the recorders of fakeBin first on PATH; returns the lines recorded.
+QStringList Launch(const fs::path& launcher, const fs::path& fakeBin, const QStringList& files) {
+  const QString record = QString::fromStdString((fakeBin / "record").string());
+  QFile::remove(record);
+  QProcess gio;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("PATH",
+                     QString::fromStdString(fakeBin.string()) + ":" + environment.value("PATH"));
+  environment.insert("WS_RECORD", record);
+  gio.setProcessEnvironment(environment);
+  gio.start("gio", QStringList{"launch", QString::fromStdString(launcher.string())} + files);
+  if (!gio.waitForFinished(30000) || gio.exitCode() != 0)
+    return {"gio launch failed: " + gio.readAllStandardError()};
+  QFile file(record);
+  for (int wait = 0; wait < 100 && !file.exists(); ++wait) QTest::qWait(50);
+  if (!file.open(QIODevice::ReadOnly)) return {"the launcher started nothing"};
+  return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The lines Launch records, one path a line; joined so a failure shows both.
+QString Lines(std::initializer_list<fs::path> paths) {
+  QStringList lines;
+  for (const fs::path& path : paths) lines << QString::fromStdString(path.string());
+  return lines.join('\n');
+}
 
 // One run of the wizard: the background and the wizard over one script.
 struct Wizard {
@@ -95,6 +134,7 @@ class InstallerTest : public QObject {
 
 void InstallerTest::initTestCase() {
   QVERIFY(temp_.isValid());
+  QGuiApplication::setApplicationDisplayName("Weftsmith Setup");  // as Install names itself
   root_ = temp_.path().toStdString();
   const fs::path dist = WEFTSMITH_DIST_DIR;
   QVERIFY2(fs::exists(dist / "weftsmith-build"), "make the dist target first");
@@ -157,26 +197,70 @@ void InstallerTest::plainSteps() {
   QCOMPARE(names, QStringList({"[content]", "[fragments]", "pages.csv", "[site]", "site.bld",
                                "[templates]"}));
   QCOMPARE(FindProgramsFolder(applications_), std::vector<std::string>{"Other Programs"});
+
+  // The folder picker opens at the nearest folder that exists.
+  QCOMPARE(NearestExistingFolder(root_ / "home"), root_ / "home");
+  QCOMPARE(NearestExistingFolder(root_ / "home" / "not" / "yet"), root_ / "home");
+  QCOMPARE(NearestExistingFolder(source_ / "Help.htm" / "x"), source_);  // a file is no folder
+  QCOMPARE(NearestExistingFolder("/no such folder/x"), fs::path("/"));
+
+  // Setup copies only a distribution folder. The build's bin folder, with
+  // the test programs, is none; the message sends the user to the dist
+  // folder beside it, or to the dist target.
+  QVERIFY(IsDistributionFolder(WEFTSMITH_DIST_DIR));
+  QCOMPARE(DistributionFolderProblem(source_, "Install"), std::string());
+  const fs::path dist = WEFTSMITH_DIST_DIR;
+  const fs::path bin = dist.parent_path() / "bin";
+  const std::string fromBin = DistributionFolderProblem(bin, "Install");
+  QVERIFY2(fromBin.find(bin.string() + " is none") != std::string::npos, fromBin.c_str());
+  QVERIFY2(fromBin.find("Start " + (dist / "Install").string() + " instead.") != std::string::npos,
+           fromBin.c_str());
+  const std::string elsewhere = DistributionFolderProblem(root_ / "home", "Install");
+  QVERIFY2(elsewhere.find("--target dist") != std::string::npos, elsewhere.c_str());
 }
 
 void InstallerTest::launcherTexts() {
   QCOMPARE(QuoteExecArgument("/a b/W$x\"y`z\\%"),
            std::string("\"/a b/W\\\\$x\\\\\"y\\\\`z\\\\\\\\%%\""));
   QCOMPARE(EscapeDesktopString("a\\b\nc"), std::string("a\\\\b\\nc"));
-  QCOMPARE(FileUrl("/a b/é#.htm"), std::string("file:///a%20b/%C3%A9%23.htm"));
-  const auto launchers = LaunchersFor("/opt/My Tools/Weftsmith");
+  const auto launchers = LaunchersFor("/opt/My Tools/Weftsmith", "/menu/weftsmith.svg");
   QCOMPARE(launchers.size(), std::size_t(3));
   QCOMPARE(launchers[0].fileName, std::string("Brindlow Weftsmith.desktop"));
   QCOMPARE(launchers[1].fileName, std::string("Weftsmith Help.desktop"));
   QCOMPARE(launchers[2].fileName, std::string("Weftsmith Online Manual.desktop"));
+  // Every launcher is an application (menus list those) with the icon given.
+  for (const Launcher& launcher : launchers) {
+    QVERIFY2(launcher.text.starts_with("[Desktop Entry]\nType=Application\n"),
+             launcher.text.c_str());
+    QVERIFY(launcher.text.find("\nIcon=/menu/weftsmith.svg\n") != std::string::npos);
+  }
   QVERIFY(launchers[0].text.find("\nExec=\"/opt/My Tools/Weftsmith/Weftsmith\" %F\n") !=
           std::string::npos);
   QVERIFY(launchers[0].text.find("\nPath=/opt/My Tools/Weftsmith\n") != std::string::npos);
-  QVERIFY(launchers[1].text.find("\nType=Link\nVersion=1.4\nName=Weftsmith Help\n") !=
-          std::string::npos);
-  QVERIFY(
-      launchers[2].text.find("\nURL=file:///opt/My%20Tools/Weftsmith/manual/htm/wshelp.htm\n") !=
-      std::string::npos);
+  QVERIFY(launchers[1].text.find("\nName=Weftsmith Help\n") != std::string::npos);
+
+  // Started the way a menu starts them, from destinations whose names hold
+  // the characters that Exec quoting must guard: the program gets the files
+  // dropped on it as separate arguments and runs in the destination; the
+  // browser gets the page's path. (The program's own path holds no "%":
+  // gio looks for the program before it undoes the "%%".)
+  const fs::path odd = root_ / "odd $HOME \"q\" `b` \\ dir";
+  const fs::path percent = root_ / "100% odd";
+  const fs::path fakeBin = root_ / "fake bin";
+  fs::create_directories(odd);
+  fs::create_directories(fakeBin);
+  WriteRecorder(odd / "Weftsmith");
+  WriteRecorder(fakeBin / "xdg-open");
+  const fs::path menu = CreateShortcuts(root_ / "odd menu", "", odd, "<svg/>");
+  QCOMPARE(
+      Launch(menu / "Brindlow Weftsmith.desktop", fakeBin, {"/a b/one.bld", "/two.bld"}).join('\n'),
+      Lines({odd, "/a b/one.bld", "/two.bld"}));
+  QCOMPARE(Launch(menu / "Weftsmith Help.desktop", fakeBin, {}).mid(1).join('\n'),
+           Lines({odd / "Help.htm"}));
+  const fs::path percentMenu = CreateShortcuts(root_ / "odd menu", "100%", percent, "<svg/>");
+  QCOMPARE(Launch(percentMenu / "Weftsmith Online Manual.desktop", fakeBin, {}).mid(1).join('\n'),
+           Lines({percent / "manual" / "htm" / "wshelp.htm"}));
+  QCOMPARE(ReadAll(menu / kIconFileName), std::string("<svg/>"));
 }
 
 void InstallerTest::CheckTreeCopied(const fs::path& destination) {
@@ -198,8 +282,8 @@ void InstallerTest::CheckTreeCopied(const fs::path& destination) {
       QVERIFY2(!fs::exists(fs::symlink_status(destination / relative)), relative.c_str());
       continue;
     }
-    if (relative == "Install") {
-      QVERIFY(!fs::exists(destination / "Install"));
+    if (relative == "Install" || relative == kDistributionMarker) {
+      QVERIFY2(!fs::exists(destination / relative), relative.c_str());
       continue;
     }
     if (it->is_directory()) {
@@ -245,11 +329,13 @@ void InstallerTest::wizardInstallsIntoBareName() {
   QVERIFY(w.Find<QWidget>("page3")->isHidden());
   SaveImage(w.welcome, "wizard-page1.png");
 
-  // Cancel asks; Cancel on the question keeps the page.
+  // Cancel asks; Cancel on the question keeps the page. The question opens
+  // over the wizard, which stays above the background.
   w.prompts.Expect(Kind::Confirm, kQuit, false);
   w.Click("btnCancel");
   QCOMPARE(w.welcome.WizardStep(), 1);
   QVERIFY(w.background.isVisible() && w.welcome.isVisible());
+  QCOMPARE(w.prompts.Owners().last(), &w.welcome);
 
   // Page 2.
   w.Click("btnNext");
@@ -317,7 +403,9 @@ void InstallerTest::wizardInstallsIntoBareName() {
   w.Click("btnNext");
   QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
   QVERIFY(w.prompts.Done());
-  QCOMPARE(w.prompts.Shown().last().count('\n'), 1);  // only the one file is named
+  QCOMPARE(w.prompts.Shown().last().count('\n'), 1);    // only the one file is named
+  QVERIFY(!w.prompts.Shown().last().contains("kept"));  // no settings file was there
+  QCOMPARE(w.prompts.Owners().last(), &w.welcome);
   QCOMPARE(w.welcome.WizardStep(), 5);
   QVERIFY(w.background.SetupFinished());
   QVERIFY(!w.background.isVisible() && !w.welcome.isVisible());
@@ -329,8 +417,11 @@ void InstallerTest::wizardInstallsIntoBareName() {
   QCOMPARE(ReadAll(destination / "Help.htm"), ReadAll(source_ / "Help.htm"));
   QCOMPARE(ReadAll(destination / "linked.htm"), ReadAll(source_ / "Help.htm"));
 
-  // The three launchers, valid, pointing into the destination.
+  // The three launchers and the icon beside them, valid, pointing into the
+  // destination.
   const fs::path folder = applications_ / "Brindlow Weftsmith";
+  const fs::path icon = folder / kIconFileName;
+  QCOMPARE(ReadAll(icon), ReadAll(source_ / kIconFileName));
   for (const char* name : {"Brindlow Weftsmith.desktop", "Weftsmith Help.desktop",
                            "Weftsmith Online Manual.desktop"}) {
     const fs::path launcher = folder / name;
@@ -339,18 +430,18 @@ void InstallerTest::wizardInstallsIntoBareName() {
     validate.start("desktop-file-validate", {QString::fromStdString(launcher.string())});
     QVERIFY(validate.waitForFinished(30000));
     const QByteArray said = validate.readAllStandardOutput() + validate.readAllStandardError();
-    QVERIFY2(validate.exitCode() == 0 && said.isEmpty(), said.constData());
+    QVERIFY2(
+        validate.exitStatus() == QProcess::NormalExit && validate.exitCode() == 0 && said.isEmpty(),
+        (name + (": " + said)).constData());
+    QVERIFY2(ReadAll(launcher).find("\nIcon=" + icon.string() + "\n") != std::string::npos, name);
   }
   const std::string program = ReadAll(folder / "Brindlow Weftsmith.desktop");
   QVERIFY(program.find("Exec=\"" + (destination / "Weftsmith").string() + "\" %F\n") !=
           std::string::npos);
   QVERIFY(program.find("Path=" + destination.string() + "\n") != std::string::npos);
-  QVERIFY(program.find("Icon=" + (destination / "weftsmith.svg").string() + "\n") !=
-          std::string::npos);
-  QVERIFY(fs::exists(destination / "weftsmith.svg"));
-  QVERIFY(
-      ReadAll(folder / "Weftsmith Help.desktop").find("URL=" + FileUrl(destination / "Help.htm")) !=
-      std::string::npos);
+  const fs::path fakeBin = root_ / "fake bin";
+  QCOMPARE(Launch(folder / "Weftsmith Help.desktop", fakeBin, {}).mid(1).join('\n'),
+           Lines({destination / "Help.htm"}));
 }
 
 void InstallerTest::secondRunReusesChosenFolderAndReplacesLaunchers() {
@@ -373,13 +464,26 @@ void InstallerTest::secondRunReusesChosenFolderAndReplacesLaunchers() {
     w.Click("btnNext");
     QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
     const fs::path launcher = chosen / "Weftsmith Help.desktop";
-    QVERIFY(ReadAll(launcher).find(FileUrl(destination / "Help.htm")) != std::string::npos);
-    if (run == 1) WriteFile(launcher, "spoilt");
+    QVERIFY(ReadAll(launcher).find((destination / "Help.htm").string()) != std::string::npos);
+    // The settings file: copied the first time; the user's edited copy is
+    // kept the second time, and the final message says so.
+    const QString final = w.prompts.Shown().last();
+    if (run == 1) {
+      QCOMPARE(ReadAll(destination / "prop"), ReadAll(source_ / "prop"));
+      QVERIFY2(!final.contains("prop"), qPrintable(final));
+      WriteFile(launcher, "spoilt");
+      WriteFile(destination / "prop", "the user's settings");
+    } else {
+      QCOMPARE(ReadAll(destination / "prop"), std::string("the user's settings"));
+      QVERIFY2(final.endsWith("broken.htm\n\nYour settings file prop was kept."),
+               qPrintable(final));
+      QCOMPARE(ReadAll(destination / "alpha"), ReadAll(source_ / "alpha"));  // the rest updated
+    }
   }
   QCOMPARE(ReadAll(chosen / "unrelated.desktop"), std::string("kept"));
   int entries = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(chosen)) ++entries;
-  QCOMPARE(entries, 4);
+  QCOMPARE(entries, 5);  // three launchers, the icon and the unrelated file
   QVERIFY(!fs::exists(chosen / "Other Programs"));  // reused, not nested
 }
 
@@ -448,46 +552,119 @@ void InstallerTest::destinationRefusals() {
   QVERIFY(!w.background.SetupFinished());
   QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
 
-  // Closing the background by other means asks as well; OK ends the setup.
+  // Closing the background by other means asks as well, over the wizard
+  // even while the background is the active window; OK ends the setup.
+  w.background.activateWindow();
+  QTRY_COMPARE(QApplication::activeWindow(), &w.background);
   w.prompts.Expect(Kind::Confirm, kQuit, true);
   QVERIFY(w.background.close());
+  QCOMPARE(w.prompts.Owners().last(), &w.welcome);
   QVERIFY(!w.welcome.isVisible());
   QVERIFY(w.prompts.Done());
 }
 
+namespace {
+
+// The tree of the folder picker shows folder as its chosen row, opened down to
+// it and scrolled into view.
+bool ShowsFolder(TDialog& dialog, const fs::path& folder) {
+  QTreeView* tree = dialog.FolderTree();
+  const QModelIndex current = tree->currentIndex();
+  if (dialog.CurrentFolder() != QString::fromStdString(folder.string())) return false;
+  if (!current.isValid() || !tree->selectionModel()->isSelected(current)) return false;
+  for (QModelIndex up = current.parent(); up.isValid() && up != tree->rootIndex(); up = up.parent())
+    if (!tree->isExpanded(up)) return false;
+  const QRect row = tree->visualRect(current);
+  return !row.isEmpty() && tree->viewport()->rect().contains(row);
+}
+
+}  // namespace
+
 void InstallerTest::browseAndNewFolder() {
   Wizard w(source_, Environment());
   w.Click("btnNext");
+  // The default destination ~/Weftsmith does not exist yet: the picker opens
+  // at the home folder, its own entry under "Drives:".
+  const fs::path home = root_ / "home";
   w.Click("btnBrowse");
   TDialog* dialog = w.welcome.FolderDialog();
   QVERIFY(dialog->isVisible());
   QCOMPARE(dialog->windowTitle(), QString("Select Folder to Install Weftsmith in"));
   QVERIFY(dialog->Drives().contains("/"));
-  dialog->SetCurrentFolder(QString::fromStdString((root_ / "home").string()));
+  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString(home.string()));
+  QCOMPARE(dialog->findChild<QComboBox*>("Drives")->currentText(),
+           QString::fromStdString(home.string()));
+
+  // The dialogs are wide enough for their captions as the title bar shows
+  // them (with the program's name), in a bold font beside three title-bar
+  // buttons; and the picker's buttons stand together.
+  TNewFolder* prompt = dialog->NewFolderPrompt();
+  for (QWidget* window : {static_cast<QWidget*>(dialog), static_cast<QWidget*>(prompt),
+                          static_cast<QWidget*>(w.welcome.WaitForm())}) {
+    QFont bold = window->font();
+    bold.setBold(true);
+    const int caption = QFontMetrics(bold).horizontalAdvance(
+        window->windowTitle() + " - " + QGuiApplication::applicationDisplayName());
+    QVERIFY2(window->width() >= caption + 3 * 24, qPrintable(window->windowTitle()));
+  }
+  auto* ok = dialog->findChild<QPushButton*>("btnOK");
+  auto* cancel = dialog->findChild<QPushButton*>("btnCancel");
+  auto* newFolder = dialog->findChild<QPushButton*>("btnNewFolder");
+  QVERIFY(cancel->y() > ok->y() && cancel->y() - ok->geometry().bottom() < 16);
+  QVERIFY(newFolder->y() > cancel->y() && newFolder->y() - cancel->geometry().bottom() < 16);
+  SaveImage(*dialog, "folder-dialog.png");
 
   // An empty name makes nothing; a name makes the folder and moves there.
-  dialog->findChild<QPushButton*>("btnNewFolder")->click();
-  TNewFolder* prompt = dialog->NewFolderPrompt();
+  newFolder->click();
   QCOMPARE(prompt->windowTitle(), QString("Enter the name of the new folder"));
+  QVERIFY(prompt->height() <= prompt->sizeHint().height() + 1);  // no room to spare
+  SaveImage(*prompt, "new-folder.png");
   prompt->findChild<QPushButton*>("btnNewOK")->click();
-  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString((root_ / "home").string()));
-  dialog->findChild<QPushButton*>("btnNewFolder")->click();
+  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString(home.string()));
+  newFolder->click();
   prompt->NewFEdit()->setText("Picked");
   prompt->findChild<QPushButton*>("btnNewOK")->click();
   QVERIFY(!prompt->isVisible());
-  QVERIFY(fs::is_directory(root_ / "home" / "Picked"));
-  QCOMPARE(dialog->CurrentFolder(), QString::fromStdString((root_ / "home" / "Picked").string()));
+  QVERIFY(fs::is_directory(home / "Picked"));
+  QTRY_VERIFY(ShowsFolder(*dialog, home / "Picked"));
+
+  // The quit question, asked while the picker is the active window, opens
+  // over the picker.
+  dialog->activateWindow();
+  QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(dialog));
+  w.prompts.Expect(Kind::Confirm, kQuit, false);
+  w.background.close();
+  QCOMPARE(w.prompts.Owners().last(), static_cast<QWidget*>(dialog));
 
   // Cancel leaves EditFolder; OK puts the folder there.
-  const QString before = w.Find<QLineEdit>("EditFolder")->text();
-  dialog->findChild<QPushButton*>("btnCancel")->click();
-  QCOMPARE(w.Find<QLineEdit>("EditFolder")->text(), before);
+  auto* editFolder = w.Find<QLineEdit>("EditFolder");
+  const QString before = editFolder->text();
+  cancel->click();
+  QCOMPARE(editFolder->text(), before);
   w.Click("btnBrowse");
-  dialog->SetCurrentFolder(QString::fromStdString((root_ / "home" / "Picked").string()));
-  dialog->findChild<QPushButton*>("btnOK")->click();
+  dialog->SetCurrentFolder(QString::fromStdString((home / "Picked").string()));
+  ok->click();
   QVERIFY(!dialog->isVisible());
-  QCOMPARE(w.Find<QLineEdit>("EditFolder")->text(),
-           QString::fromStdString((root_ / "home" / "Picked").string()));
+  QCOMPARE(editFolder->text(), QString::fromStdString((home / "Picked").string()));
+
+  // The picker opens at what is typed: a folder still to be made inside
+  // Picked opens at Picked; a folder deep outside the home folder opens on
+  // the drive that holds it, the tree opened down to it.
+  editFolder->setText(QString::fromStdString((home / "Picked" / "to be" / "made").string()));
+  w.Click("btnBrowse");
+  QTRY_VERIFY(ShowsFolder(*dialog, home / "Picked"));
+  cancel->click();
+  const fs::path deep = source_ / "examples" / "templates";
+  editFolder->setText(QString::fromStdString(deep.string()));
+  w.Click("btnBrowse");
+  QTRY_VERIFY(ShowsFolder(*dialog, deep));
+  QVERIFY(!dialog->findChild<QComboBox*>("Drives")->currentText().startsWith(
+      QString::fromStdString(home.string())));
+  SaveImage(*dialog, "folder-dialog-deep.png");
+  ok->click();
+  QCOMPARE(editFolder->text(), QString::fromStdString(deep.string()));
+
+  editFolder->setText(QString::fromStdString((home / "Picked").string()));
   w.Click("btnNext");  // exists: straight on
   QCOMPARE(w.welcome.WizardStep(), 3);
   QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));

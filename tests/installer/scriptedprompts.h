@@ -6,6 +6,8 @@
 #include <QList>
 #include <QStringList>
 
+class QWidget;
+
 #include "prompts.h"
 
 namespace ws::setup {
@@ -25,15 +27,20 @@ class ScriptedPrompts : public Prompts {
   bool Done() const { return script_.isEmpty(); }
   const QStringList& Unexpected() const { return unexpected_; }
   const QStringList& Shown() const { return shown_; }
+  // The window each shown prompt was to open over, in the order of Shown().
+  const QList<QWidget*>& Owners() const { return owners_; }
 
-  bool Confirm(QWidget*, const QString& text) override { return Answer(Kind::Confirm, text); }
-  void Inform(QWidget*, const QString& text) override { Answer(Kind::Inform, text); }
-  void Warn(QWidget*, const QString& text) override { Answer(Kind::Warn, text); }
-  void Error(QWidget*, const QString& text) override { Answer(Kind::Error, text); }
+  bool Confirm(QWidget* owner, const QString& text) override {
+    return Answer(owner, Kind::Confirm, text);
+  }
+  void Inform(QWidget* owner, const QString& text) override { Answer(owner, Kind::Inform, text); }
+  void Warn(QWidget* owner, const QString& text) override { Answer(owner, Kind::Warn, text); }
+  void Error(QWidget* owner, const QString& text) override { Answer(owner, Kind::Error, text); }
 
  private:
-  bool Answer(Kind kind, const QString& text) {
+  bool Answer(QWidget* owner, Kind kind, const QString& text) {
     shown_.append(text);
+    owners_.append(owner);
     if (script_.isEmpty() || script_.front().kind != kind || !text.contains(script_.front().text)) {
       unexpected_.append(text);
       return false;
@@ -44,6 +51,7 @@ class ScriptedPrompts : public Prompts {
   QList<Expected> script_;
   QStringList unexpected_;
   QStringList shown_;
+  QList<QWidget*> owners_;
 };
 
 }  // namespace ws::setup

@@ -7,8 +7,8 @@
 #    example site with the grammar tables and settings of share/weftsmith;
 #    Weftsmith starts offscreen on a build file, reads its default settings
 #    from share/weftsmith, stays up and writes nothing into the tree.
-# 3. The launcher passes desktop-file-validate and names the installed
-#    program and icon; the MIME type loads with update-mime-database.
+# 3. The launcher passes desktop-file-validate without a word and names the
+#    installed program and icon; the MIME type loads with update-mime-database.
 set -euo pipefail
 root=$(cd "$1" && pwd)
 usr=$root/usr
@@ -118,11 +118,22 @@ fi
   fail "written into the installed tree: $(find "$root" -newer "$stamp" ! -type d)"
 
 # ---- 3. launcher and MIME type ----
+# Every launcher of the tree passes desktop-file-validate without a word.
+launchers=$(find "$root" -name '*.desktop')
+[ "$launchers" = "$usr/share/applications/weftsmith.desktop" ] || fail "launchers: $launchers"
 launcher=$usr/share/applications/weftsmith.desktop
-desktop-file-validate "$launcher" || fail "desktop-file-validate"
+said=$(desktop-file-validate "$launcher" 2>&1) || fail "desktop-file-validate: $said"
+[ -z "$said" ] || fail "desktop-file-validate said: $said"
+grep -qx "Type=Application" "$launcher" || fail "the launcher is no application"
 grep -qx "Exec=Weftsmith %F" "$launcher" || fail "Exec is not the installed Weftsmith"
+# The menu shows the program's icon: Icon= is a theme name (no path, no
+# extension) and the hicolor theme holds the program's SVG under that name.
 icon=$(sed -n 's/^Icon=//p' "$launcher")
-[ -f "$usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no icon $icon.svg"
+[[ "$icon" =~ ^[a-z-]+$ ]] || fail "Icon=$icon is no icon name"
+svg=$usr/share/icons/hicolor/scalable/apps/$icon.svg
+[ -f "$svg" ] || fail "no icon $icon.svg"
+cmp -s "$svg" "$(dirname "$0")/../../data/weftsmith.svg" || fail "$icon.svg is not the program's icon"
+xmllint --noout "$svg" || fail "$icon.svg is no XML"
 type=$(sed -n 's/^MimeType=\(.*\);$/\1/p' "$launcher")
 [ "$type" = text/x-weftsmith-build ] || fail "MimeType=$type"
 
