@@ -65,11 +65,6 @@ class DocumentTest : public QObject {
     return frame.ActiveDocument();
   }
 
-  void WaitForBuild(TFrameForm& frame) {
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.Busy(), 20000);
-    QCoreApplication::processEvents();
-  }
-
  private slots:
   void init() {
     seams.Reset();

@@ -63,11 +63,6 @@ class NewUserTest : public QObject {
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
   }
 
-  void WaitForBuild(TFrameForm& frame) {
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.Busy(), 20000);
-    QCoreApplication::processEvents();
-  }
-
   void newPagesKeysAndTitles() {
     TFrameForm frame(seams, {program, {}});
     ShowFrame(frame);

@@ -61,11 +61,6 @@ class RunCycleTest : public QObject {
   QString program;
   HeldClock clock;
 
-  void WaitForBuild(TFrameForm& frame) {
-    QTRY_VERIFY_WITH_TIMEOUT(!frame.Busy(), 20000);
-    QCoreApplication::processEvents();
-  }
-
  private slots:
   void init() {
     seams.Reset();

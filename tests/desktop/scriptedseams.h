@@ -217,6 +217,12 @@ inline void Trigger(QAction* action) {
   action->trigger();
 }
 
+// Waits until the run or check of the frame has ended and its end is shown.
+inline void WaitForBuild(TFrameForm& frame) {
+  QTRY_VERIFY_WITH_TIMEOUT(!frame.Busy(), 20000);
+  QCoreApplication::processEvents();
+}
+
 // Waits for the frame's queued start-up work and shows it active.
 inline void ShowFrame(TFrameForm& frame) {
   frame.showMaximized();
