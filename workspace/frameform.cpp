@@ -459,8 +459,10 @@ void TFrameForm::AskToStopRun() {
   }
   WaitForm_->raise();
   if (seams_.AskYesNo(this, "Confirm", "A build is running. Stop it and exit?")) {
-    // The usual save questions come when the run has ended.
+    // The usual save questions come when the run has ended; the progress
+    // window goes now, before the stop's message.
     exitAfterRun_ = true;
+    WaitForm_->hide();
     host_->RequestStop();
   }
 }

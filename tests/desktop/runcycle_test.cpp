@@ -155,11 +155,19 @@ class RunCycleTest : public QObject {
     seams.ExpectQuestion("A build is running. Stop it and exit?", true);
     Trigger(ActionNamed(*made, "mnuFileExit"));
     QVERIFY(frame.isVisible() && frame.Busy());
+    // The stop's message comes with the progress window gone and the title
+    // without " - running".
+    bool windowsGone = false;
+    seams.onMessage = [&](const QString&, const QString&) {
+      windowsGone = !frame.waitForm()->isVisible() && !frame.windowTitle().contains("running");
+    };
     seams.ExpectMessage(BoxKind::Warning, "Warning", "Build stopped");
     seams.ExpectSaveQuestion("Save changes to Untitled?", SaveAnswer::No);
     clock.released = true;
     WaitForBuild(frame);
     QTRY_VERIFY(!frame.isVisible());
+    QVERIFY(windowsGone);
+    seams.onMessage = nullptr;
   }
 
   void frameDestroyedWhileTheWorkerWaitsForABox() {
