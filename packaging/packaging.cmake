@@ -61,8 +61,15 @@ set(man_pages ${PROJECT_SOURCE_DIR}/cli/weftsmith-build.1)
 if(TARGET Weftsmith)
   list(APPEND man_pages ${PROJECT_SOURCE_DIR}/packaging/Weftsmith.1)
 endif()
+# The man pages carry the project's one version number.
+set(configured_pages)
+foreach(source ${man_pages})
+  get_filename_component(name ${source} NAME)
+  configure_file(${source} ${packaging_dir}/man/${name} @ONLY)
+  list(APPEND configured_pages ${packaging_dir}/man/${name})
+endforeach()
 set(compressed)
-foreach(source ${man_pages} ${packaging_dir}/changelog)
+foreach(source ${configured_pages} ${packaging_dir}/changelog)
   get_filename_component(name ${source} NAME)
   add_custom_command(OUTPUT ${packaging_dir}/${name}.gz
     COMMAND gzip -9n -c ${source} > ${packaging_dir}/${name}.gz

@@ -51,6 +51,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
 
   // The folder of the running executable with a trailing "/".
   static QString ExecutableFolder();
+  // Where the toolbar's pictures come from when the desktop names no theme.
   static void UseIconTheme();
 
   // The frame's own state, for the tests.

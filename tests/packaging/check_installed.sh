@@ -34,6 +34,15 @@ for f in bin/Weftsmith bin/weftsmith-build \
   [ -f "$usr/$f" ] || fail "missing usr/$f"
 done
 for p in Weftsmith weftsmith-build; do [ -x "$usr/bin/$p" ] || fail "$p is not executable"; done
+# One version number: the CLI's, the man pages' and the about box's.
+version=$("$usr/bin/weftsmith-build" --version | sed -n 's/^weftsmith-build //p')
+[ -n "$version" ] || fail "no version from weftsmith-build --version"
+for page in weftsmith-build Weftsmith; do
+  heading=$(zcat "$usr/share/man/man1/$page.1.gz" | sed -n 1p)
+  [[ $heading == *"\"Weftsmith $version\""* ]] ||
+    fail "the man page $page names another version than $version: $heading"
+done
+grep -aqF "Version: $version" "$usr/bin/Weftsmith" || fail "the about box names another version"
 [ -d "$data/examples/site" ] || fail "missing the example's output folder"
 [ -z "$(ls -A "$data/examples/site")" ] || fail "pages in the example's output folder"
 [ -z "$(find "$root" -name Install)" ] || fail "Install is installed"
