@@ -24,11 +24,12 @@ void TMainForm::InsertCommand(int start, const QString& prefix, const QString& c
                               const QString& word, int stringLength) {
   Apply(InsertCommandText(*Editor_->document(), start, prefix, command, word, stringLength,
                           surroundings_.settings()));
-  surroundings_.EndSaveQuestionSuppression();
 }
 
-// An edit of the Commands menu is done: its undo record, the caret.
+// An edit of the Commands menu is done: its undo record, the caret. Like a
+// key, it ends the command-line file's freedom from the save question.
 void TMainForm::Apply(const Insertion& done) {
+  surroundings_.EndSaveQuestionSuppression();
   RecordUndo(done.undo);
   QTextCursor cursor = Editor_->textCursor();
   cursor.setPosition(done.caret);
