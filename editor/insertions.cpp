@@ -31,6 +31,14 @@ int Size(const QString& text) {
   return static_cast<int>(text.size());
 }
 
+// An insertion from start to the cursor, which stays after it.
+Insertion Inserted(int start, const QTextCursor& cursor) {
+  Insertion done;
+  done.undo = Entry(UndoKind::Insert, start, cursor.position());
+  done.caret = cursor.position();
+  return done;
+}
+
 }  // namespace
 
 Insertion InsertCommandText(QTextDocument& document, int start, const QString& prefix,
@@ -43,10 +51,7 @@ Insertion InsertCommandText(QTextDocument& document, int start, const QString& p
   ColourInsertedCommand(document, cursor.position(), word, stringLength, CrLfLength(command),
                         settings);
   cursor.endEditBlock();
-  Insertion done;
-  done.undo = Entry(UndoKind::Insert, start, cursor.position());
-  done.caret = cursor.position();
-  return done;
+  return Inserted(start, cursor);
 }
 
 Insertion InsertTagLines(QTextDocument& document, int at, const QStringList& names,
@@ -55,17 +60,15 @@ Insertion InsertTagLines(QTextDocument& document, int at, const QStringList& nam
   cursor.setPosition(at);
   cursor.beginEditBlock();
   for (const QString& name : names) {
-    const bool blank = CaretLineIsBlank(document.toPlainText(), cursor.position());
+    // Only the cursor's line up to it counts: no copy of the whole text per name.
+    const bool blank = CaretLineIsBlank(cursor.block().text(), cursor.positionInBlock());
     const QString command = "tag \"" + name + "\" \"\"";
     cursor.insertText((blank ? QString() : "\n" + indent) + command, PlainFormat(settings));
     ColourInsertedCommand(document, cursor.position(), "tag", Size(name), CrLfLength(command),
                           settings);
   }
   cursor.endEditBlock();
-  Insertion done;
-  done.undo = Entry(UndoKind::Insert, at, cursor.position());
-  done.caret = cursor.position();
-  return done;
+  return Inserted(at, cursor);
 }
 
 std::optional<Insertion> NestTagCommand(QTextDocument& document, int caret,

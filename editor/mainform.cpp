@@ -35,14 +35,10 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
   Editor_->moveCursor(QTextCursor::Start);
 
   Editor_->SetCommandKeyTest([this](const QKeySequence& key) {
-    for (QAction* a : actions_)
-      if (!a->shortcut().isEmpty() && a->shortcut() == key) return true;
-    return surroundings_.OwnsKey(key);
+    return CommandOfKey(key).has_value() || surroundings_.OwnsKey(key);
   });
   Editor_->SetCommandKeyHandler([this](const QKeySequence& key) {
-    for (int i = 0; i < kCommandCount; ++i)
-      if (!actions_[i]->shortcut().isEmpty() && actions_[i]->shortcut() == key)
-        return Run(static_cast<Command>(i));
+    if (const auto command = CommandOfKey(key)) Run(*command);
   });
   Editor_->SetKeyPressHandler([this](QKeyEvent* e) { return EditorKeyDown(e); });
   Editor_->SetAfterKeyEdit([this] { ColourAfterKey(); });
@@ -63,6 +59,13 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
 }
 
 TMainForm::~TMainForm() = default;
+
+std::optional<Command> TMainForm::CommandOfKey(const QKeySequence& key) const {
+  for (int i = 0; i < kCommandCount; ++i)
+    if (!actions_[i]->shortcut().isEmpty() && actions_[i]->shortcut() == key)
+      return static_cast<Command>(i);
+  return std::nullopt;
+}
 
 bool TMainForm::HasSelection() const {
   return Editor_->textCursor().hasSelection();

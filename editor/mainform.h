@@ -12,6 +12,7 @@
 #include <QTextDocument>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 #include "buildeditor.h"
 #include "undorecord.h"
@@ -171,6 +172,8 @@ class TMainForm : public QWidget {
 
   void CreateMenus();
   void Run(Command command);
+  // The window's command whose key this is.
+  std::optional<Command> CommandOfKey(const QKeySequence& key) const;
   void InsertFileCommand(const QString& word, const QString& title, int filterIndex);
   QString NextIndentLevel();
   void InsertCommand(int start, const QString& prefix, const QString& command, const QString& word,
