@@ -1,4 +1,4 @@
-// The help window of the real dialogs: where it opens and at what size, Back
+// The help window of the real dialogs: where it opens, Back
 // and Home, Escape, and a topic's heading at the top of the view, also for a
 // topic at the end of a page.
 #include <QAbstractTextDocumentLayout>
@@ -94,15 +94,6 @@ class HelpTest : public QObject {
     QCOMPARE(help->pos(), place);
     QCOMPARE(bar->value(), AnchorTop(*browser, "Last"));
 
-    // A size given by the user is kept, centred over the frame; the topic
-    // is at the top of the smaller view.
-    help->resize(500, 360);
-    QTest::keyClick(back, Qt::Key_Escape);
-    QVERIFY(!help->isVisible());
-    seams.ShowHelp(&frame, file, "Last");
-    QCOMPARE(help->size(), QSize(500, 360));
-    QVERIFY(Distance(help->frameGeometry().center(), frame.frameGeometry().center()) <= 2);
-    QCOMPARE(bar->value(), AnchorTop(*browser, "Last"));
     // Without a topic: the top of the file.
     seams.ShowHelp(&frame, file);
     QCOMPARE(bar->value(), 0);

@@ -124,6 +124,19 @@ above() {
   [ -n "$a" ] && [ -n "$b" ] && [ "$a" -gt "$b" ]
 }
 
+# ends_with PID STATUS WHAT: the program ends with STATUS, having written
+# nothing into the home folder.
+ends_with() {
+  local status
+  poll 100 ended "$1" || fail "$3: did not end"
+  set +e
+  wait "$1"
+  status=$?
+  set -e
+  [ "$status" -eq "$2" ] || fail "$3: ended with status $status"
+  [ -z "$(ls -A "$HOME")" ] || fail "$3: wrote into the home folder: $(ls -A "$HOME")"
+}
+
 # ---- 1. started from the build's bin folder ----
 QT_QPA_PLATFORM=xcb "$bin/Install" >"$work/bin-install.log" 2>&1 &
 setup=$!
@@ -131,14 +144,8 @@ started+=($setup)
 poll 200 found "Weftsmith Setup" || fail "no box from $bin/Install"
 box=$window
 click_until "$box" 1 gone "$box" || fail "the box from $bin/Install stayed after OK"
-poll 100 ended $setup || fail "$bin/Install did not end after OK"
-set +e
-wait $setup
-status=$?
-set -e
-[ $status -eq 2 ] || fail "$bin/Install ended with status $status"
+ends_with $setup 2 "$bin/Install after OK"
 grep -q "is none: it lacks the file" "$work/bin-install.log" || fail "no reason given on stderr"
-[ -z "$(ls -A "$HOME")" ] || fail "$bin/Install wrote into the home folder: $(ls -A "$HOME")"
 
 # ---- 2. started from the distribution folder ----
 QT_QPA_PLATFORM=xcb "$dist/Install" >"$work/install.log" 2>&1 &
@@ -172,11 +179,5 @@ stacking | grep -qx "$wizard" || fail "the wizard went away on Cancel"
 
 ask
 click_until "$question" 2 gone "$question" || fail "the quit question stayed after a click on OK"
-poll 100 ended $setup || fail "Install did not end after OK on the quit question"
-set +e
-wait $setup
-status=$?
-set -e
-[ $status -eq 0 ] || fail "Install ended with status $status"
-[ -z "$(ls -A "$HOME")" ] || fail "Install wrote into the home folder: $(ls -A "$HOME")"
+ends_with $setup 0 "Install after OK on the quit question"
 echo "stacking_test: ok"
