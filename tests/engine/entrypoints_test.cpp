@@ -162,29 +162,6 @@ TEST_F(EntryPoints, AStopFromAnotherThreadEndsTheRunWithThePagesWrittenIntact) {
   EXPECT_EQ(Page(2000), Expected(2000));
 }
 
-TEST_F(EntryPoints, AStopAskedForAfterPrepareCallHoldsForTheCallThatFollows) {
-  dir.Write("pages.csv", Records(50));
-  // A request before the preparation is forgotten; one after it stops the
-  // run before its first page, though the call began after it.
-  engine.RequestStop();
-  engine.PrepareCall();
-  EXPECT_FALSE(engine.StopRequested());
-  engine.RequestStop();
-  EXPECT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Stopped);
-  EXPECT_EQ(host.Texts(), std::vector<std::string>{"Build stopped"});
-  EXPECT_EQ(host.pagesWritten, 0);
-
-  // The preparation served one call: an unprepared call forgets a request
-  // made before it, as does a prepared one made before the preparation.
-  host.Clear();
-  engine.RequestStop();
-  EXPECT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Completed);
-  engine.RequestStop();
-  engine.PrepareCall();
-  EXPECT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Completed);
-  EXPECT_EQ(host.pagesWritten, 100);
-}
-
 TEST_F(EntryPoints, AnythingThrownInsideEndsTheRunCleanly) {
   dir.Write("pages.csv", Records(3));
   host.onPage = [](int page) {

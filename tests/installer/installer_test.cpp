@@ -253,8 +253,6 @@ void InstallerTest::launcherTexts() {
   QCOMPARE(
       Launch(menu / "Brindlow Weftsmith.desktop", fakeBin, {"/a b/one.bld", "/two.bld"}).join('\n'),
       Lines({odd, "/a b/one.bld", "/two.bld"}));
-  QCOMPARE(Launch(menu / "Weftsmith Help.desktop", fakeBin, {}).mid(1).join('\n'),
-           Lines({odd / "Help.htm"}));
   const fs::path percentMenu = CreateShortcuts(root_ / "odd menu", "100%", percent, "<svg/>");
   QCOMPARE(Launch(percentMenu / "Weftsmith Online Manual.desktop", fakeBin, {}).mid(1).join('\n'),
            Lines({percent / "manual" / "htm" / "wshelp.htm"}));
