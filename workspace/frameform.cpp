@@ -18,6 +18,7 @@
 #include <QToolBar>
 
 #include "colouring.h"
+#include "desktopstate.h"
 #include "fileio.h"
 #include "mainform.h"
 #include "paths.h"
@@ -70,7 +71,10 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
           (options.programFolder.isEmpty() ? ExecutableFolder() : options.programFolder)
               .toStdString())),
       programFolder_(QString::fromStdString(dataFolder_.path)),
-      arguments_(std::move(options.arguments)) {
+      arguments_(std::move(options.arguments)),
+      state_(std::make_unique<QSettings>(
+          options.statePath.isEmpty() ? DefaultDesktopStatePath() : options.statePath,
+          QSettings::IniFormat)) {
   setObjectName("FrameForm");
   setWindowTitle(kFrameTitle);
   // The program's icon on the frame and on every window and dialog of it.
@@ -482,6 +486,7 @@ void TFrameForm::closeEvent(QCloseEvent* event) {
     }
   }
   SavePreferences();
+  state_->sync();
   event->accept();
 }
 

@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QPageLayout>
 #include <QPointer>
+#include <QSettings>
 #include <QTextDocument>
 #include <functional>
 #include <memory>
@@ -40,6 +41,8 @@ struct FrameOptions {
   QString programFolder;
   // The program's arguments after its name.
   QStringList arguments;
+  // The desktop program's own state file; empty: DefaultDesktopStatePath().
+  QString statePath;
 };
 
 class TFrameForm : public QMainWindow, public WindowSurroundings {
@@ -65,6 +68,8 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   const QString& ProgramFolder() const { return programFolder_; }
   const DataFolder& dataFolder() const { return dataFolder_; }
   SettingsStore& prefs() { return prefs_; }
+  // The desktop program's own state between starts (desktopstate.h).
+  QSettings& state() { return *state_; }
   QTextDocument& Memo1() { return Memo1_; }
   Seams& seams() { return seams_; }
   DesktopHost& host() { return *host_; }
@@ -166,6 +171,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QString programFolder_;  // dataFolder_.path
   QStringList arguments_;
   SettingsStore prefs_;
+  std::unique_ptr<QSettings> state_;
   UndoRecord undo_;
   QTextDocument Memo1_;
   QPageLayout pageLayout_;
@@ -195,9 +201,9 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QPointer<TMainForm> activeDocument_;
   QPointer<TMainForm> buildDocument_;  // the document of the run, check or reformat
   QPointer<TMainForm> tagAsker_;       // the window whose command showed the tag dialog
-  QString runCaption_;          // the caption of the run's document
-  int messagesOpen_ = 0;        // message boxes shown at this moment
-  bool progressShown_ = false;  // the progress window was shown; the next activation skips
+  QString runCaption_;                 // the caption of the run's document
+  int messagesOpen_ = 0;               // message boxes shown at this moment
+  bool progressShown_ = false;         // the progress window was shown; the next activation skips
   bool toolbarHidden_ = false;
   bool statusBarHidden_ = false;
   bool openUsed_ = false;
