@@ -24,6 +24,7 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(Editor_);
   CreateMenus();
+  CreateFindBar();
 
   // Creating a window.
   setWindowTitle("Untitled");
@@ -102,13 +103,15 @@ void TMainForm::SetFileName(const QString& fileName) {
 bool TMainForm::LoadBuildFile(const QString& fileName) {
   // The file is read first: a file that cannot be read leaves the window as it was.
   RichText text;
+  bool plainText = false;
   try {
-    text = ReadBuildFile(fileName.toStdString());
+    text = ReadBuildFile(fileName.toStdString(), &plainText);
   } catch (const FileError& error) {
     surroundings_.ShowMessage(BoxKind::Error, QString::fromStdString(error.what()));
     return false;
   }
   SetFileName(fileName);
+  plainTextFile_ = plainText;
   {
     ScopedFlag loading(flags_.LoadingFile);
     QTextDocument& memo = surroundings_.WorkBuffer();
@@ -120,6 +123,7 @@ bool TMainForm::LoadBuildFile(const QString& fileName) {
     Editor_->document()->setModified(false);
   }
   openFolder_ = QFileInfo(fileName).absolutePath();
+  emit FileUsed(fileName);
   return true;
 }
 
@@ -132,12 +136,17 @@ void TMainForm::LoadFromCommandLine(const QStringList& arguments) {
 
 bool TMainForm::WriteTo(const QString& fileName) {
   try {
-    WriteBuildFile(fileName.toStdString(), *Editor_->document(), surroundings_.settings());
+    // A file read as plain text stays plain text when the user asked for it.
+    if (plainTextFile_ && surroundings_.KeepPlainText())
+      WritePlainBuildFile(fileName.toStdString(), *Editor_->document());
+    else
+      WriteBuildFile(fileName.toStdString(), *Editor_->document(), surroundings_.settings());
   } catch (const FileError& error) {
     surroundings_.ShowMessage(BoxKind::Error, QString::fromStdString(error.what()));
     return false;
   }
   Editor_->document()->setModified(false);
+  emit FileUsed(fileName);
   return true;
 }
 

@@ -21,6 +21,7 @@ class QCloseEvent;
 
 namespace ws::desktop {
 
+class TFindBar;
 class WindowSurroundings;
 struct Insertion;
 
@@ -41,6 +42,11 @@ enum class Command {
   EditDelete,
   EditSelectAll,
   EditPreferences,
+  EditFind,
+  EditFindNext,
+  EditFindPrevious,
+  EditReplace,
+  EditGoToLine,
   BuildReformat,
   BuildCheck,
   BuildRun,
@@ -67,6 +73,7 @@ class TMainForm : public QWidget {
   ~TMainForm() override;
 
   Editor* editor() const { return Editor_; }
+  TFindBar* findBar() const { return FindBar_; }
   const QString& fileName() const { return fileName_; }
   QString caption() const { return windowTitle(); }
   // The menus the frame shows while this window is active, in order.
@@ -109,6 +116,11 @@ class TMainForm : public QWidget {
   void mnuEditDeleteClick();
   void mnuEditSelectAllClick();
   void mnuEditPreferencesClick();
+  void mnuEditFindClick();
+  void mnuEditFindNextClick();
+  void mnuEditFindPreviousClick();
+  void mnuEditReplaceClick();
+  void mnuEditGoToLineClick();
   void mnuBuildReformatClick();
   void mnuBuildCheckClick();
   void mnuBuildRunClick();
@@ -141,6 +153,8 @@ class TMainForm : public QWidget {
   void ExitRequested();
   // The window accepted its close and goes.
   void Closing();
+  // A build file was read into the window or its text written to one.
+  void FileUsed(const QString& fileName);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -179,6 +193,12 @@ class TMainForm : public QWidget {
   void InsertCommand(int start, const QString& prefix, const QString& command, const QString& word,
                      int stringLength);
   void Apply(const Insertion& done);
+  // Find and replace through the find bar; the outcome shows in the status line.
+  void CreateFindBar();
+  void FindFromBar(bool backward);
+  void ReplaceFromBar();
+  void ReplaceAllFromBar();
+  void ShowStatus(const QString& text);
   void PerformPendingInsertion();
   void InsertAllTags(const QStringList& names);
   void EditorChange(int position, int removed, int added);
@@ -208,6 +228,7 @@ class TMainForm : public QWidget {
   WindowSurroundings& surroundings_;
   UndoRecord& undo_;
   Editor* Editor_ = nullptr;
+  TFindBar* FindBar_ = nullptr;
   QMenu* PopupMenu_ = nullptr;
   QList<QMenu*> menus_;
   std::array<QAction*, kCommandCount> actions_{};
@@ -219,6 +240,7 @@ class TMainForm : public QWidget {
   bool buildRunning_ = false;
   bool typingOverSelection_ = false;  // the key being handled replaces a selection
   bool pasting_ = false;              // the Paste command is putting text in
+  bool plainTextFile_ = false;        // the file was read as plain text, not RTF
 };
 
 }  // namespace ws::desktop

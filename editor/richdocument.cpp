@@ -76,9 +76,11 @@ CharFormat EngineFormat(const QTextCharFormat& format, const QFont& editorFont) 
 
 }  // namespace
 
-RichText ReadBuildFile(const std::string& path) {
+RichText ReadBuildFile(const std::string& path, bool* plainText) {
+  const std::string bytes = ReadTextFile(path);
+  if (plainText) *plainText = !IsRtf(bytes);
   RichBuffer buffer;
-  buffer.Load(path);
+  buffer.SetContent(bytes);
   return RichText{buffer.Lines(), buffer.Runs()};
 }
 
@@ -138,6 +140,18 @@ void WriteBuildFile(const std::string& path, const QTextDocument& document,
   // place when the system lacks it.
   const QFont font = EditorFont(settings);
   WriteFileAtomically(path, WriteRtf(text, settings.EditorFontName, font.pointSize()));
+}
+
+void WritePlainBuildFile(const std::string& path, const QTextDocument& document) {
+  std::string bytes;
+  const std::vector<std::string> lines = DocumentLines(document);
+  // An empty text is an empty file, not one empty line.
+  if (lines.size() > 1 || !lines.front().empty())
+    for (const std::string& line : lines) {
+      bytes += line;
+      bytes += "\r\n";
+    }
+  WriteFileAtomically(path, bytes);
 }
 
 }  // namespace ws::desktop

@@ -43,6 +43,8 @@ class WindowSurroundings {
   // The hidden buffer in which whole texts are coloured before they are
   // moved into a window.
   virtual QTextDocument& WorkBuffer() = 0;
+  // Whether a build file read as plain text is saved as plain text (else as RTF).
+  virtual bool KeepPlainText() const = 0;
   virtual UndoRecord& undoRecord() = 0;
 
   // Closing a changed window asks nothing while the file named on the command

@@ -102,6 +102,7 @@ void TMainForm::ReplayUndo(UndoEntry record) {
       case UndoKind::DeNest:
       case UndoKind::Cut:
       case UndoKind::Clear:
+      case UndoKind::Replace:
         // What was put in goes (nothing for Cut and Clear), what was removed
         // comes back with its formats.
         replace(record.text);

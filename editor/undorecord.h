@@ -11,17 +11,29 @@
 namespace ws::desktop {
 
 // What the last action was.
-enum class UndoKind { None, Native, Insert, Nest, DeNest, Cut, Paste, Clear, DeleteKey, Backspace };
+enum class UndoKind {
+  None,
+  Native,
+  Insert,
+  Nest,
+  DeNest,
+  Cut,
+  Paste,
+  Clear,
+  DeleteKey,
+  Backspace,
+  Replace
+};
 
 // The last action. Positions are Qt positions in the window's document.
 struct UndoEntry {
   UndoKind kind = UndoKind::None;
   QPointer<QObject> window;  // the document window it was made in
   int start = 0;             // where the action took place
-  int end = 0;               // after the text it put in (Insert, Nest, DeNest, Paste)
+  int end = 0;               // after the text it put in (Insert, Nest, DeNest, Paste, Replace)
   // What the action removed, with its formats: the value Nest took away,
   // the block of De-Nest, the text of Clear and Cut, the selection a Paste
-  // replaced.
+  // replaced, the lines a Replace changed.
   QTextDocumentFragment text;
   // The run of characters consecutive presses of Delete or Backspace
   // removed, in reading order.

@@ -92,6 +92,7 @@ bool ChangesTextOrBuilds(Command command) {
     case Command::EditCut:
     case Command::EditPaste:
     case Command::EditDelete:
+    case Command::EditReplace:
     case Command::BuildReformat:
     case Command::BuildCheck:
     case Command::BuildRun:
@@ -133,6 +134,9 @@ void TFrameForm::CreateMenus() {
     a->setCheckable(true);
     a->setChecked(true);
   }
+  connect(fileMenu_, &QMenu::aboutToShow, this, [this] {
+    recent_.FillMenu(*fileMenu_, [this](const QString& file) { OpenRecent(file); });
+  });
   // "&Window" also lists the open documents.
   connect(windowMenu_, &QMenu::aboutToShow, this, &TFrameForm::FillWindowMenu);
   MergeMenus(nullptr);

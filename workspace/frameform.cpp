@@ -30,6 +30,7 @@ namespace {
 
 const char* const kFrameTitle = "Weftsmith";
 const char* const kIdleHint = "For Help, press F1";
+const char* const kKeepPlainTextKey = "Files/KeepPlainText";
 
 QString CaptionOf(BoxKind kind) {
   switch (kind) {
@@ -74,7 +75,8 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
       arguments_(std::move(options.arguments)),
       state_(std::make_unique<QSettings>(
           options.statePath.isEmpty() ? DefaultDesktopStatePath() : options.statePath,
-          QSettings::IniFormat)) {
+          QSettings::IniFormat)),
+      recent_(*state_) {
   setObjectName("FrameForm");
   setWindowTitle(kFrameTitle);
   // The program's icon on the frame and on every window and dialog of it.
@@ -94,6 +96,12 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
   // progress window.
   LoadPreferences();
   Preferences_ = new TPreferences(this, prefs_);
+  keepPlainText_ = state_->value(kKeepPlainTextKey, false).toBool();
+  Preferences_->chkKeepPlainText->setChecked(keepPlainText_);
+  connect(Preferences_->chkKeepPlainText, &QCheckBox::toggled, this, [this](bool on) {
+    keepPlainText_ = on;
+    state_->setValue(kKeepPlainTextKey, on);
+  });
   // Dialogs that stay in front come back only while no message box is open.
   const auto noMessageOpen = [this] { return messagesOpen_ == 0; };
   Preferences_->mayComeForward = noMessageOpen;
@@ -233,6 +241,12 @@ TMainForm* TFrameForm::CreateDocument() {
           [this, document] { CloseDocument(*document); });
   connect(document, &TMainForm::ExitRequested, this, &TFrameForm::Exit);
   connect(document, &TMainForm::Closing, this, &TFrameForm::DocumentClosing);
+  connect(document, &TMainForm::FileUsed, this, [this](const QString& file) { recent_.Add(file); });
+  // The recent files end the window's File menu as they end the frame's.
+  QMenu* fileMenu = document->menus().front();
+  connect(fileMenu, &QMenu::aboutToShow, this, [this, fileMenu] {
+    recent_.FillMenu(*fileMenu, [this](const QString& file) { OpenRecent(file); });
+  });
   connect(document, &QWidget::windowTitleChanged, this, &TFrameForm::UpdateTitle);
   QMdiSubWindow* window = mdiArea_->addSubWindow(document);
   window->setWindowIcon(
@@ -264,6 +278,17 @@ void TFrameForm::OpenCommandLineFiles(TMainForm& first) {
   }
   first.LoadFromCommandLine({files.takeFirst()});
   for (const QString& file : files) OpenInNewDocument(file);
+}
+
+void TFrameForm::OpenRecent(const QString& fileName) {
+  if (!QFileInfo(fileName).isFile()) {
+    recent_.Remove(fileName);
+    ShowMessage(BoxKind::Warning,
+                QString("%1 no longer exists. It was removed from the recent files.")
+                    .arg(QDir::toNativeSeparators(fileName)));
+    return;
+  }
+  OpenInNewDocument(fileName);
 }
 
 void TFrameForm::OpenInNewDocument(const QString& fileName) {

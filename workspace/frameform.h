@@ -25,6 +25,7 @@
 #include "desktophost.h"
 #include "mainform.h"
 #include "preferences.h"
+#include "recentfiles.h"
 #include "seams.h"
 #include "settings.h"
 #include "surroundings.h"
@@ -35,6 +36,10 @@
 namespace ws::desktop {
 
 struct FrameOptions {
+  FrameOptions() = default;
+  FrameOptions(QString folder, QStringList args, QString state = {})
+      : programFolder(std::move(folder)), arguments(std::move(args)), statePath(std::move(state)) {}
+
   // The program's folder; empty: the folder of the running executable. The
   // grammar tables, the settings file and the help file are looked for in
   // its data folder (DataFolderFor): beside it, or in ../share/weftsmith.
@@ -100,6 +105,10 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   // The document windows.
   TMainForm* CreateDocument();
   void OpenInNewDocument(const QString& fileName);
+  // A recent file's item: opens it, or drops it from the list with a message
+  // when it is gone.
+  void OpenRecent(const QString& fileName);
+  RecentFiles& recentFiles() { return recent_; }
   // Closes the window (it may ask to save); false when it stays open.
   bool CloseDocument(TMainForm& document);
   TMainForm* ActiveDocument() const;
@@ -127,6 +136,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   // Whether a key sequence belongs to one of the frame's commands.
   bool OwnsKey(const QKeySequence& key) const override;
   QTextDocument& WorkBuffer() override { return Memo1_; }
+  bool KeepPlainText() const override { return keepPlainText_; }
   UndoRecord& undoRecord() override { return undo_; }
   void EndSaveQuestionSuppression() override { suppressSaveQuestion_ = false; }
   void StartRun(TMainForm& document, const QString& folder) override;
@@ -172,6 +182,8 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QStringList arguments_;
   SettingsStore prefs_;
   std::unique_ptr<QSettings> state_;
+  RecentFiles recent_;
+  bool keepPlainText_ = false;
   UndoRecord undo_;
   QTextDocument Memo1_;
   QPageLayout pageLayout_;

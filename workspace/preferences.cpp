@@ -202,6 +202,11 @@ QWidget* TPreferences::MakeGeneralPage() {
 
   mnuEditUse = NamedCheckBox("mnuEditUse", "Use relative filenames", page);
   chkFieldName = NamedCheckBox("chkFieldName", "Treat first record as field names", page);
+  chkKeepPlainText =
+      NamedCheckBox("chkKeepPlainText", "Keep plain-text build files as plain text", page);
+  chkKeepPlainText->setToolTip(
+      "A build file that was read as plain text is saved as plain text with CR LF line ends; "
+      "otherwise every build file is saved as RTF.");
   Indent = new QComboBox(page);
   Indent->setObjectName("Indent");
   Indent->addItems({"1 space", "2 spaces", "3 spaces", "1 tab", "2 tabs"});
@@ -218,6 +223,7 @@ QWidget* TPreferences::MakeGeneralPage() {
   layout->addWidget(wideGroup);
   layout->addWidget(mnuEditUse);
   layout->addWidget(chkFieldName);
+  layout->addWidget(chkKeepPlainText);
   layout->addLayout(indentRow);
   layout->addStretch(1);
   layout->addWidget(BitBtn3, 0, Qt::AlignRight);
@@ -470,6 +476,7 @@ void TPreferences::RestoreGeneral() {
   const Settings d = Settings::Defaults();
   mnuEditUse->setChecked(true);
   chkFieldName->setChecked(true);
+  chkKeepPlainText->setChecked(false);
   Indent->setCurrentIndex(kTwoSpaces);
   SetDelimiterEdits(d);
 }

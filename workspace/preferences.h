@@ -101,6 +101,9 @@ class TPreferences : public QDialog {
   QLineEdit* txtEndTwo = nullptr;
   QCheckBox* mnuEditUse = nullptr;
   QCheckBox* chkFieldName = nullptr;
+  // The desktop program's own switch, kept in its state file by the frame;
+  // in effect at once like the two above.
+  QCheckBox* chkKeepPlainText = nullptr;
   QComboBox* Indent = nullptr;
   QPushButton* BitBtn3 = nullptr;
   // Font

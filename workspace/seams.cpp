@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -263,6 +264,13 @@ void HelpWindow::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+int DialogSeams::AskLineNumber(QWidget* parent, int current, int last) {
+  bool ok = false;
+  const int line = QInputDialog::getInt(parent, "Go to Line", QString("Line (1-%1):").arg(last),
+                                        current, 1, last, 1, &ok);
+  return ok ? line : 0;
 }
 
 void DialogSeams::ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) {

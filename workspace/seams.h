@@ -54,6 +54,7 @@ class DialogSeams : public Seams {
   bool SetUpPage(QWidget* parent, QPageLayout& layout) override;
   bool Print(QWidget* parent, QTextDocument& document, const QString& title,
              const QPageLayout& layout) override;
+  int AskLineNumber(QWidget* parent, int current, int last) override;
   using Seams::ShowHelp;
   // The help window, made at the first request.
   void ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) override;

@@ -53,7 +53,13 @@ const QStringList kDocumentEdit = {"&Undo|Ctrl+Z|Reverses the last action",
                                    "Clear|Ctrl+Del|Erases the selection",
                                    "-",
                                    "Select &All|Ctrl+A|Selects all text",
-                                   "Preferences...||Preferences..."};
+                                   "Preferences...||Preferences...",
+                                   "-",
+                                   "&Find...|Ctrl+F|Finds text in the active build file",
+                                   "Find &Next|Ctrl+G|Finds the next match",
+                                   "Find Pre&vious|Ctrl+Shift+G|Finds the previous match",
+                                   "R&eplace...|Ctrl+H|Replaces text in the active build file",
+                                   "&Go to Line...|Ctrl+L|Moves the caret to a line"};
 const QStringList kDocumentBuild = {"Reformat Text|F2|Re-indent the text of the current window.",
                                     "Check Syntax |Ctrl+K|Check this document for mistakes.", "-",
                                     "Run This Script|F9|Run this build file"};

@@ -20,7 +20,17 @@
 namespace ws::desktop::testing {
 
 struct Expected {
-  enum class Kind { Message, SaveQuestion, OpenFile, SaveFile, PageSetup, Print, Help, Question };
+  enum class Kind {
+    Message,
+    SaveQuestion,
+    OpenFile,
+    SaveFile,
+    PageSetup,
+    Print,
+    Help,
+    Question,
+    LineNumber
+  };
   Kind kind = Kind::Message;
   BoxKind box = BoxKind::Plain;
   QString caption;  // Message: expected caption ("" = any); file dialogs: expected title
@@ -79,6 +89,13 @@ class ScriptedSeams : public Seams {
     script_.push_back(e);
   }
   // The help file, and the anchor of its topic ("" for the start).
+  // The Go to Line box, answered with a line (0: cancelled).
+  void ExpectLineNumber(int answer) {
+    Expected e;
+    e.kind = Expected::Kind::LineNumber;
+    e.text = QString::number(answer);
+    script_.push_back(e);
+  }
   void ExpectHelp(QString file, QString anchor = {}) {
     Expected e;
     e.kind = Expected::Kind::Help;
@@ -104,6 +121,7 @@ class ScriptedSeams : public Seams {
   QString lastCaption;
   QString lastPrintTitle, lastPrintText, lastHelpFile, lastHelpAnchor, lastOpenFolder;
   FileDialogRequest lastOpenRequest;
+  std::pair<int, int> lastLineRange;  // the Go to Line box's proposed line and last line
   int messagesShown = 0;
 
   void ShowMessage(QWidget*, BoxKind kind, const QString& caption, const QString& text) override {
@@ -147,6 +165,11 @@ class ScriptedSeams : public Seams {
     return true;
   }
   using Seams::ShowHelp;
+  int AskLineNumber(QWidget*, int current, int last) override {
+    lastLineRange = {current, last};
+    const Expected* e = Next(Expected::Kind::LineNumber, "line number");
+    return e ? e->text.toInt() : 0;
+  }
   void ShowHelp(QWidget*, const QString& helpFile, const QString& anchor) override {
     if (const Expected* e = Next(Expected::Kind::Help, "help " + helpFile + "#" + anchor)) {
       lastHelpFile = helpFile;
@@ -158,8 +181,9 @@ class ScriptedSeams : public Seams {
 
  private:
   static QString Describe(const Expected& e) {
-    static const char* const names[] = {"message",    "save question", "open dialog", "save dialog",
-                                        "page setup", "print",         "help",        "question"};
+    static const char* const names[] = {"message",     "save question", "open dialog",
+                                        "save dialog", "page setup",    "print",
+                                        "help",        "question",      "line number"};
     return QString(names[static_cast<int>(e.kind)]) + " " + e.caption + " " + e.text;
   }
   const Expected* Next(Expected::Kind kind, const QString& what) {
