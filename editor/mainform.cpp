@@ -135,9 +135,11 @@ void TMainForm::LoadFromCommandLine(const QStringList& arguments) {
 }
 
 bool TMainForm::WriteTo(const QString& fileName) {
+  // A file read as plain text stays plain text when the user asked for it;
+  // what was written is what the file is from then on.
+  const bool plain = plainTextFile_ && surroundings_.KeepPlainText();
   try {
-    // A file read as plain text stays plain text when the user asked for it.
-    if (plainTextFile_ && surroundings_.KeepPlainText())
+    if (plain)
       WritePlainBuildFile(fileName.toStdString(), *Editor_->document());
     else
       WriteBuildFile(fileName.toStdString(), *Editor_->document(), surroundings_.settings());
@@ -145,6 +147,7 @@ bool TMainForm::WriteTo(const QString& fileName) {
     surroundings_.ShowMessage(BoxKind::Error, QString::fromStdString(error.what()));
     return false;
   }
+  plainTextFile_ = plain;
   Editor_->document()->setModified(false);
   emit FileUsed(fileName);
   return true;

@@ -88,7 +88,6 @@ class ScriptedSeams : public Seams {
     e.confirm = confirm;
     script_.push_back(e);
   }
-  // The help file, and the anchor of its topic ("" for the start).
   // The Go to Line box, answered with a line (0: cancelled).
   void ExpectLineNumber(int answer) {
     Expected e;
@@ -96,6 +95,7 @@ class ScriptedSeams : public Seams {
     e.text = QString::number(answer);
     script_.push_back(e);
   }
+  // The help file, and the anchor of its topic ("" for the start).
   void ExpectHelp(QString file, QString anchor = {}) {
     Expected e;
     e.kind = Expected::Kind::Help;
