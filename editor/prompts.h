@@ -50,11 +50,11 @@ class Seams {
   // Prints the document with the title; false when the user cancelled.
   virtual bool Print(QWidget* parent, QTextDocument& document, const QString& title,
                      const QPageLayout& layout) = 0;
-  // Shows the help file in the help window, at the named anchor when one is
-  // given (a topic of the help file is an anchor in it).
   // The "Go to Line" box: a line from 1 to last, proposing current; 0 when
   // cancelled.
   virtual int AskLineNumber(QWidget* parent, int current, int last) = 0;
+  // Shows the help file in the help window, at the named anchor when one is
+  // given (a topic of the help file is an anchor in it).
   virtual void ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) = 0;
   void ShowHelp(QWidget* parent, const QString& helpFile) { ShowHelp(parent, helpFile, {}); }
 };
