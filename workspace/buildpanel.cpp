@@ -98,7 +98,7 @@ BuildPanel::BuildPanel(QWidget* parent) : QDockWidget("Build", parent) {
   list_->setColumnWidth(FileColumn, 320);
   list_->setColumnWidth(LineColumn, 50);
 
-  openInBrowser_ = new QAction("Open in browser", this);
+  openInBrowser_ = new QAction(QIcon::fromTheme("internet-web-browser"), "Open in browser", this);
   openInBrowser_->setObjectName("actOpenInBrowser");
   openInBrowser_->setStatusTip("Opens the selected page in the web browser.");
   goToLine_ = new QAction("Go to line", this);
@@ -110,6 +110,7 @@ BuildPanel::BuildPanel(QWidget* parent) : QDockWidget("Build", parent) {
   auto* openButton = new QToolButton;
   openButton->setObjectName("OpenInBrowserButton");
   openButton->setDefaultAction(openInBrowser_);
+  openButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   auto* buttons = new QHBoxLayout;
   buttons->setContentsMargins(4, 2, 4, 0);
   buttons->addWidget(openButton);
@@ -250,6 +251,8 @@ const char* const kBuildPanelKey = "View/BuildPanel";
 void TFrameForm::CreateBuildPanel() {
   buildPanel_ = new BuildPanel(this);
   addDockWidget(Qt::BottomDockWidgetArea, buildPanel_);
+  // A few rows high: the documents keep most of the room.
+  resizeDocks({buildPanel_}, {160}, Qt::Vertical);
   buildPanelAction_ = action("mnuViewBuildPanel");
   buildPanelAction_->setCheckable(true);
   if (!state_->value(kBuildPanelKey, true).toBool()) buildPanel_->hide();
