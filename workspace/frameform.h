@@ -36,6 +36,12 @@
 namespace ws::desktop {
 
 struct FrameOptions {
+  // Made from the leading fields only, as the tests do, without a warning
+  // about the others.
+  FrameOptions(QString program = {}, QStringList args = {}, QString state = {})
+      : programFolder(std::move(program)),
+        arguments(std::move(args)),
+        statePath(std::move(state)) {}
   // The program's folder; empty: the folder of the running executable. The
   // grammar tables, the settings file and the help file are looked for in
   // its data folder (DataFolderFor): beside it, or in ../share/weftsmith.
