@@ -94,15 +94,21 @@ class BuildPanelTest : public QObject {
     Trigger(item);
     QVERIFY(panel.isVisible() && item->isChecked());
 
-    // The first run writes both pages new; the second, after a change of
-    // one included file and with a third page, tells each page's state.
+    // The first run writes both pages new; its time leaves out the second
+    // the user took to read its box. The second run, after a change of one
+    // included file and with a third page, tells each page's state.
     seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
+    seams.onMessage = [](const QString&, const QString&) { QTest::qWait(1000); };
     Trigger(frame.action("tbRun"));
     WaitForBuild(frame);
+    seams.onMessage = nullptr;
     QCOMPARE(NewestRecord(panel),
              QStringList({"Page|" + site + "same.htm||new", "Page|" + site + "changed.htm||new",
                           "Information|site.bld||Build file complete",
                           "Completed|||2 pages: 2 new \u2014 T"}));
+    QVERIFY(NewestRow(panel, 3)
+                ->text(BuildPanel::TextColumn)
+                .contains(QRegularExpression(" 0\\.\\d s$")));
     WriteFile(site + "two.txt", "two, changed");
     doc->editor()->append("new \"fresh.htm\"\ninclude \"one.txt\"\nend");
     seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
