@@ -1,5 +1,5 @@
 // What a document window and the frame ask the user through: message boxes,
-// the save question, file dialogs, printing and help. The program answers
+// the save question, file dialogs, printing, help and the web browser. The program answers
 // with real dialogs (DialogSeams); the tests put a scripted version in its
 // place, so no test ever waits for a real dialog.
 #pragma once
@@ -57,6 +57,9 @@ class Seams {
   // given (a topic of the help file is an anchor in it).
   virtual void ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) = 0;
   void ShowHelp(QWidget* parent, const QString& helpFile) { ShowHelp(parent, helpFile, {}); }
+  // Opens a file (a page a run wrote, by its full path) in the desktop's
+  // web browser; false when the desktop could not, which the caller says.
+  virtual bool OpenInBrowser(QWidget* parent, const QString& path) = 0;
 };
 
 }  // namespace ws::desktop

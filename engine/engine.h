@@ -36,7 +36,8 @@ struct EngineConfig {
   std::string ProgramFolder;
   // The preferences; each call works on a copy taken when it starts.
   SettingsStore prefs;
-  // Whether pages are always written, only when changed, or never.
+  // Whether pages are always written (compared first or not), only when
+  // changed, or never.
   WriteMode writeMode = WriteMode::Always;
   // Called on the writer's thread before each page is written (tests use it
   // to slow or stall the disk).

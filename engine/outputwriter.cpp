@@ -50,6 +50,17 @@ PageState WritePage(const std::string& path, std::string_view bytes, WriteMode m
     WriteFileAtomically(path, bytes);
     return PageState::Written;
   }
+  if (mode == WriteMode::AlwaysCompared) {
+    // A page that cannot be compared goes the way of Always, with the same
+    // failure if it cannot be written either.
+    PageState state = PageState::Written;
+    try {
+      state = Compare(path, bytes);
+    } catch (const FileError&) {
+    }
+    WriteFileAtomically(path, bytes);
+    return state;
+  }
   const PageState state = Compare(path, bytes);
   if (mode == WriteMode::OnlyChanged && state != PageState::Unchanged)
     WriteFileAtomically(path, bytes);

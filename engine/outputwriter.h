@@ -31,7 +31,11 @@ namespace ws {
 
 // How pages are put on disk: always written, written only when their bytes
 // differ from the file there, or never (a dry run that only compares).
-enum class WriteMode { Always, OnlyChanged, DryRun };
+// AlwaysCompared writes every page as Always does, but compares it with the
+// file there first, so that its state tells New, Changed or Unchanged; a file
+// that cannot be compared (unreadable, no plain file) is written as Always
+// writes it and told as Written.
+enum class WriteMode { Always, AlwaysCompared, OnlyChanged, DryRun };
 
 class OutputWriter {
  public:

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QScopeGuard>
 #include <QThread>
 #include <QtGlobal>
 #include <chrono>
@@ -104,9 +105,15 @@ class DesktopHost::EngineHost : public Host {
     // "Build stopped", or a failure that came first): the progress window and
     // the title go before the box, not after the user has closed it.
     if (owner_.engine_->StopRequested()) EndWindows();
-    owner_.ShowMessageFromEngine(ToBoxKind(message.kind), message.text);
+    owner_.ShowMessageFromEngine(ToBoxKind(message.kind), message.text, message.file, message.line);
   }
   void PlaceCaret(int line) override { owner_.PostCaretLine(line); }
+
+  void OutputWritten(std::string_view path, PageState state) override {
+    owner_.Post([owner = &owner_,
+                 page = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size())),
+                 state] { emit owner->PageWritten(page, state); });
+  }
 
   // The engine sets the title to what this returns + " - running" during a
   // run and back afterwards.
@@ -189,6 +196,9 @@ DesktopHost::DesktopHost(std::string programFolder, QObject* parent)
       host_(std::make_unique<EngineHost>(*this)),
       engine_(std::make_unique<Engine>(*host_)) {
   engine_->config.ProgramFolder = programFolder_;
+  // Every page is written, as ever; comparing first tells the build panel
+  // which pages are new, changed or unchanged.
+  engine_->config.writeMode = WriteMode::AlwaysCompared;
 }
 
 DesktopHost::~DesktopHost() {
@@ -244,6 +254,8 @@ void DesktopHost::Work(BuildKind kind, BuildDocument document) {
   // whatever is thrown around that (the line checker, the final report, this
   // host's own code) ends up here rather than ending the program.
   BuildOutcome outcome = BuildOutcome::Stopped;
+  const auto start = std::chrono::steady_clock::now();
+  boxWait_ = {};
   try {
     if (workerHook_) workerHook_();
     if (kind == BuildKind::Run)
@@ -255,9 +267,12 @@ void DesktopHost::Work(BuildKind kind, BuildDocument document) {
   } catch (...) {
     EndOnFailure(std::current_exception());
   }
-  Post([this, kind, outcome] {
+  const auto time = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now() - start - boxWait_);
+  Post([this, kind, outcome, time] {
     if (worker_.joinable()) worker_.join();
     busy_ = false;
+    buildTime_ = time;
     emit Finished(kind, outcome);
   });
 }
@@ -305,7 +320,8 @@ void DesktopHost::PostCaretLine(int line) {
   Post([this, line] { emit CaretLineRequested(line); });
 }
 
-void DesktopHost::ShowMessageFromEngine(BoxKind kind, std::string_view text) {
+void DesktopHost::ShowMessageFromEngine(BoxKind kind, std::string_view text, std::string_view file,
+                                        int line) {
   const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   if (QThread::currentThread() == thread()) {
     CallMessageHandler(kind, message);
@@ -317,13 +333,20 @@ void DesktopHost::ShowMessageFromEngine(BoxKind kind, std::string_view text) {
   // is never shown (the host went first) breaks it, which ends the wait too.
   auto shown = std::make_shared<std::promise<void>>();
   std::future<void> closed = shown->get_future();
-  Post([this, kind, message, shown] {
+  BuildMessage reported{kind, message,
+                        QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())), line};
+  Post([this, reported = std::move(reported), shown] {
     struct Fulfil {
       std::promise<void>& promise;
       ~Fulfil() { promise.set_value(); }
     } fulfil{*shown};
-    CallMessageHandler(kind, message);
+    emit MessageReported(reported);
+    CallMessageHandler(reported.kind, reported.text);
   });
+  const auto waitStart = std::chrono::steady_clock::now();
+  // The time the user takes to read the box is no part of the run's time.
+  const auto countWait =
+      qScopeGuard([&] { boxWait_ += std::chrono::steady_clock::now() - waitStart; });
   while (closed.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
     if (shuttingDown_) return;
 }

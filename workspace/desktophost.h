@@ -2,7 +2,8 @@
 // the engine's run, check and reformat entry points. The rest of the desktop
 // sees a Qt-shaped interface: a document goes in as its lines (a value, taken
 // once), and what the engine wants shown comes back as signals on the
-// user-interface thread: message boxes, the line to put the caret on, the
+// user-interface thread: message boxes (and each message with the file and
+// line it concerns), the pages written, the line to put the caret on, the
 // progress window and its text, the " - running" title, the end of a run.
 //
 // Runs and checks go on a worker thread. The engine calls its host on that
@@ -19,6 +20,7 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -27,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "host.h"
 #include "seams.h"
 #include "settings.h"
 
@@ -41,6 +44,16 @@ struct BuildDocument {
   std::vector<std::string> lines;  // UTF-8, one a line
   std::string folder;              // its folder with a trailing "/"; "" for "Untitled"
   std::string name;                // its caption, shown in the progress window
+};
+
+// A message of a run or check and where it points: file is "" for the
+// document being run and the path of a nested build file otherwise; line is
+// 0-based, -1 when the message concerns no line.
+struct BuildMessage {
+  BoxKind kind = BoxKind::Plain;
+  QString text;
+  QString file;
+  int line = -1;
 };
 
 enum class BuildKind { Run, Check };
@@ -74,6 +87,10 @@ class DesktopHost : public QObject {
   std::optional<std::vector<std::string>> Reformat(BuildDocument document,
                                                    const SettingsStore& settings);
 
+  // How long the last run or check took, without the time its message boxes
+  // waited for the user; set before its Finished.
+  std::chrono::milliseconds BuildTime() const { return buildTime_; }
+
   // The progress window's "Stop" button. Thread-safe.
   void RequestStop();
 
@@ -87,6 +104,10 @@ class DesktopHost : public QObject {
   void Started(ws::desktop::BuildKind kind);
   // The engine put the caret on this 0-based line of the document.
   void CaretLineRequested(int line);
+  // Each message of a run or check, just before its box is shown.
+  void MessageReported(const ws::desktop::BuildMessage& message);
+  // Each page a run wrote, and how it compared with the file it replaced.
+  void PageWritten(const QString& path, ws::PageState state);
   // Show the progress window now with this text; close it.
   void ProgressRequested(const QString& text);
   void ProgressClosed();
@@ -102,8 +123,9 @@ class DesktopHost : public QObject {
   // Ends the run on the worker after something was thrown outside the part
   // of the call that the engine guards itself.
   void EndOnFailure(std::exception_ptr error) noexcept;
-  // Called by the engine (any thread).
-  void ShowMessageFromEngine(BoxKind kind, std::string_view text);
+  // Called by the engine (any thread); file and line as in BuildMessage.
+  void ShowMessageFromEngine(BoxKind kind, std::string_view text, std::string_view file = {},
+                             int line = -1);
   // Shows a box on the user-interface thread; whatever the handler throws
   // stops here.
   void CallMessageHandler(BoxKind kind, const QString& text);
@@ -118,7 +140,10 @@ class DesktopHost : public QObject {
   std::unique_ptr<ws::Engine> engine_;
   std::function<void()> workerHook_;
   std::thread worker_;
-  bool busy_ = false;  // user-interface thread only
+  bool busy_ = false;                       // user-interface thread only
+  std::chrono::milliseconds buildTime_{0};  // user-interface thread only
+  // The time the call in progress waited for message boxes; worker only.
+  std::chrono::steady_clock::duration boxWait_{};
   std::atomic<bool> shuttingDown_{false};
 };
 

@@ -39,6 +39,8 @@ const FrameMenuItem kFrameMenuItems[] = {
      &TFrameForm::ToggleToolbar},
     {1, "mnuViewStatusBar", "Status bar", "", "Shows or hides the status bar.", false,
      &TFrameForm::ToggleStatusBar},
+    {1, "mnuViewBuildPanel", "Build Panel", "", "Shows or hides the build panel.", false,
+     &TFrameForm::ToggleBuildPanel},
     {2, "Tile1", "&Tile", "", "Arranges windows in non-overlapped tiles.", false,
      &TFrameForm::Tile},
     {2, "Cascade1", "&Cascade", "", "Arranges windows in an overlapped fashion.", false,

@@ -125,12 +125,15 @@ TFrameForm::TFrameForm(Seams& seams, FrameOptions options)
   TagForm_->viewForm()->mayComeForward = noMessageOpen;
   connect(WaitForm_, &TWaitForm::StopRequested, host_.get(), &DesktopHost::RequestStop);
   ConnectHost();
+  CreateBuildPanel();
   UpdateActions();
 }
 
 TFrameForm::~TFrameForm() {
   // The document windows go first: they use the frame's state while closing.
   disconnect(mdiArea_, nullptr, this, nullptr);
+  // The panel hidden on the way out must not write to the state, gone by then.
+  disconnect(buildPanel_, nullptr, this, nullptr);
   qDeleteAll(mdiArea_->subWindowList());
 }
 

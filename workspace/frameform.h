@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "aboutbox.h"
+#include "buildpanel.h"
 #include "datafolder.h"
 #include "desktophost.h"
 #include "mainform.h"
@@ -83,6 +84,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   TTagForm* tagForm() const { return TagForm_; }
   TPreferences* preferences() const { return Preferences_; }
   TWaitForm* waitForm() const { return WaitForm_; }
+  BuildPanel* buildPanel() const { return buildPanel_; }
 
   // The frame's own menu items and tool buttons by name (mnuNew, Tile1,
   // tbSave, ...), for the tests; the program itself uses typed members.
@@ -101,6 +103,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   void ToggleStatusBar();
   void Tile();
   void Cascade();
+  void ToggleBuildPanel();
 
   // The document windows.
   TMainForm* CreateDocument();
@@ -175,6 +178,12 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   // Exit or the close box while a run goes: whether to stop it and exit.
   void AskToStopRun();
   BuildDocument DocumentForEngine(TMainForm& document, const QString& folder) const;
+  // The build panel (buildpanel.cpp): made, its item kept ticked and its
+  // state kept; a message's line shown, a page opened in the web browser.
+  void CreateBuildPanel();
+  void BuildPanelShownOrHidden();
+  void ShowMessageLine(TMainForm* document, const QString& file, int line);
+  void OpenPageInBrowser(const QString& path);
 
   Seams& seams_;
   DataFolder dataFolder_;
@@ -209,6 +218,8 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   TTagForm* TagForm_ = nullptr;
   TPreferences* Preferences_ = nullptr;
   TWaitForm* WaitForm_ = nullptr;
+  BuildPanel* buildPanel_ = nullptr;
+  QAction* buildPanelAction_ = nullptr;
 
   QPointer<TMainForm> activeDocument_;
   QPointer<TMainForm> buildDocument_;  // the document of the run, check or reformat

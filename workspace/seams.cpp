@@ -1,5 +1,6 @@
 #include "seams.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -276,6 +277,10 @@ int DialogSeams::AskLineNumber(QWidget* parent, int current, int last) {
 void DialogSeams::ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) {
   if (!help_) help_ = new HelpWindow(parent);
   help_->Show(parent, helpFile, anchor);
+}
+
+bool DialogSeams::OpenInBrowser(QWidget*, const QString& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace ws::desktop

@@ -58,6 +58,8 @@ class DialogSeams : public Seams {
   using Seams::ShowHelp;
   // The help window, made at the first request.
   void ShowHelp(QWidget* parent, const QString& helpFile, const QString& anchor) override;
+  // Through the desktop's default handler of web pages (QDesktopServices).
+  bool OpenInBrowser(QWidget* parent, const QString& path) override;
 
  private:
   // Made on first use as a window of the frame that asked; gone with it.

@@ -113,6 +113,8 @@ class ScriptedSeams : public Seams {
   void Reset() {
     script_.clear();
     failures.clear();
+    browserPaths.clear();
+    browserOpens = true;
   }
 
   QStringList failures;
@@ -120,6 +122,9 @@ class ScriptedSeams : public Seams {
   std::function<void(const QString& caption, const QString& text)> onMessage;
   QString lastCaption;
   QString lastPrintTitle, lastPrintText, lastHelpFile, lastHelpAnchor, lastOpenFolder;
+  // The files asked to be shown in the web browser, and whether that works.
+  QStringList browserPaths;
+  bool browserOpens = true;
   FileDialogRequest lastOpenRequest;
   std::pair<int, int> lastLineRange;  // the Go to Line box's proposed line and last line
   int messagesShown = 0;
@@ -177,6 +182,10 @@ class ScriptedSeams : public Seams {
       if (e->text != helpFile) failures << "help file " + helpFile + " vs " + e->text;
       if (e->caption != anchor) failures << "help anchor " + anchor + " vs " + e->caption;
     }
+  }
+  bool OpenInBrowser(QWidget*, const QString& path) override {
+    browserPaths << path;
+    return browserOpens;
   }
 
  private:

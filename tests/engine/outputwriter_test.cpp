@@ -3,6 +3,7 @@
 #include "outputwriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -44,6 +45,40 @@ TEST(OutputWriter, WritesInOrderAndDropsEverythingAfterAFailure) {
   report = writer.Collect(true);
   EXPECT_EQ(report.written, std::vector<std::string>{dir.File("f.htm")});
   EXPECT_FALSE(report.failure);
+}
+
+// AlwaysCompared writes every page exactly as Always does (a file replaced
+// by a fresh one, the same failure for what is in the way) and tells how each
+// page compared with the file it replaced.
+TEST(OutputWriter, AlwaysComparedWritesEveryPageAndTellsItsState) {
+  TempFolder dir;
+  dir.Write("same.htm", "\r\nsame\r\n");
+  dir.Write("other.htm", "old");
+  std::filesystem::create_directory(dir.File("folder.htm"));
+  const auto inode = [&](const char* name) {
+    struct stat st {};
+    ::stat(dir.File(name).c_str(), &st);
+    return st.st_ino;
+  };
+  const auto sameBefore = inode("same.htm");
+  OutputWriter writer;
+  writer.SetMode(WriteMode::AlwaysCompared);
+  for (const char* name : {"same.htm", "other.htm", "new.htm"}) {
+    const std::string text = std::string(name).substr(0, std::string(name).find('.'));
+    writer.Submit(dir.File(name), {"", text});
+  }
+  writer.Submit(dir.File("folder.htm"), {"x"});
+  const OutputWriter::Report report = writer.Collect(true);
+  EXPECT_EQ(report.written, (std::vector<std::string>{dir.File("same.htm"), dir.File("other.htm"),
+                                                      dir.File("new.htm")}));
+  EXPECT_EQ(report.states,
+            (std::vector<PageState>{PageState::Unchanged, PageState::Changed, PageState::New}));
+  EXPECT_NE(inode("same.htm"), sameBefore);  // written all the same
+  EXPECT_EQ(ReadFileBytes(dir.File("other.htm")), "\r\nother\r\n");
+  EXPECT_EQ(ReadFileBytes(dir.File("new.htm")), "\r\nnew\r\n");
+  ASSERT_TRUE(report.failure);
+  EXPECT_STREQ(report.failure->error.what(),
+               ("Cannot create file " + dir.File("folder.htm")).c_str());
 }
 
 // A gate that threads wait at until another thread opens it. A wait gives up
