@@ -15,12 +15,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDirIterator>
+#include <QDockWidget>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTreeWidget>
 #include <QtTest>
 #include <atomic>
 #include <cstdio>
@@ -67,6 +69,9 @@ class MonkeySeams : public Seams {
   }
   int AskLineNumber(QWidget*, int, int last) override { return Pick(rng_, last + 2) - 1; }
   void ShowHelp(QWidget*, const QString&, const QString&) override {}
+  bool OpenInBrowser(QWidget*, const QString& path) override {
+    return path.startsWith(site_) && Chance(rng_, 80);
+  }
 
  private:
   QString AnyFile() {
@@ -212,13 +217,16 @@ class MonkeyTest : public QObject {
       for (QWidget* w : QApplication::topLevelWidgets())
         if (w != &frame && w->isVisible()) dialogs << w;
       if (doc && doc->findBar()->isVisible()) dialogs << doc->findBar();
+      if (auto* panel = frame.findChild<QDockWidget*>("BuildPanel"); panel && panel->isVisible())
+        dialogs << panel;
       if (dialogs.isEmpty()) return;
       QWidget* dialog = dialogs[Pick(rng, dialogs.size())];
       QList<QWidget*> controls;
       for (QWidget* w : dialog->findChildren<QWidget*>())
         if (w->isVisible() && w->isEnabled() &&
             (qobject_cast<QAbstractButton*>(w) || qobject_cast<QListWidget*>(w) ||
-             qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w)))
+             qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w) ||
+             qobject_cast<QTreeWidget*>(w)))
           controls << w;
       if (controls.isEmpty()) return;
       QWidget* control = controls[Pick(rng, controls.size())];
@@ -230,6 +238,15 @@ class MonkeyTest : public QObject {
         if (list->count()) list->setCurrentRow(Pick(rng, list->count()));
       } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
         if (combo->count()) combo->setCurrentIndex(Pick(rng, combo->count()));
+      } else if (auto* tree = qobject_cast<QTreeWidget*>(control)) {
+        // A row chosen and activated, as a click or Return does.
+        QList<QTreeWidgetItem*> items;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) items << *it;
+        if (!items.isEmpty()) {
+          QTreeWidgetItem* item = items[Pick(rng, items.size())];
+          tree->setCurrentItem(item);
+          emit tree->itemActivated(item, 0);
+        }
       } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         QTest::keyClicks(edit, kWords[Pick(rng, std::size(kWords))]);
       }
