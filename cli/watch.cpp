@@ -178,9 +178,9 @@ int WatchAndBuild(const std::string& buildFile, ConsoleHost& host, ws::Engine& e
       pollfd fds[2] = {{signals.fd(), POLLIN, 0}, {watch.fd(), POLLIN, 0}};
       const int ready = ::poll(fds, 2, changed ? kQuietMs : -1);
       if (ready < 0) {
-        // EINTR comes from a stop and continue (SIGTSTP, SIGCONT); any
-        // other failure (too few descriptors allowed, no kernel memory)
-        // would fail again at once, so it ends the watch.
+        // EINTR only comes from a signal with a handler of its own; any
+        // other failure (more descriptors polled than the process may have,
+        // no kernel memory) would come again at once, so it ends the watch.
         if (errno == EINTR) continue;
         return Fail("cannot wait for changes", Failure("poll", errno));
       }
