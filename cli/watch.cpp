@@ -87,17 +87,27 @@ class SignalWatch {
       failure_ = "a thread: " + error.code().message();
       return ws::RunOutcome::Stopped;
     }
-    const ws::RunOutcome outcome = build();
+    ws::RunOutcome outcome;
+    try {
+      outcome = build();
+    } catch (...) {
+      EndWait(waiter);
+      throw;
+    }
+    EndWait(waiter);
+    return outcome;
+  }
+
+ private:
+  void EndWait(std::thread& waiter) {
     // Only a full counter refuses the write, and a full counter wakes the thread too.
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t woken = ::write(wakeFd_, &one, sizeof one);
     waiter.join();
     std::uint64_t count;
     [[maybe_unused]] const ssize_t reset = ::read(wakeFd_, &count, sizeof count);
-    return outcome;
   }
 
- private:
   // The waiting thread: ends at a signal (asking the engine to stop), at the
   // wake of the build's end, or when poll fails (stopping the build too, since
   // no signal could stop it any more).
