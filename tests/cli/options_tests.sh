@@ -122,12 +122,12 @@ long="$work/long"
 mkdir -p "$long/parts1" "$long/parts2" "$long/out"
 seq 1 100000 | awk 'BEGIN { printf "Name,V\r\n" } { printf "out/p%d.htm,v%d\r\n", $1, $1 }' \
   >"$long/big.csv"
-crlf 'Name,Part' 'out/first.htm,parts1/inc.htm' >"$long/first.csv"
+crlf 'Name,Include' 'out/first.htm,parts1/inc.htm' >"$long/first.csv"
 printf 'INC1' >"$long/parts1/inc.htm"
 printf 'INC2' >"$long/parts2/inc.htm"
 printf 'LATE1' >"$long/late.htm"
 printf '<p>%%%%v%%%%</p></html>' >"$long/tpl.htm"
-crlf 'repeat f "first.csv"' '  new f:"Name"' '    include f:"Part"' '  end' 'end' \
+crlf 'repeat f "first.csv"' '  new f:"Name"' '    include f:"Include"' '  end' 'end' \
   'repeat r "big.csv"' '  set x r:"V"' 'end' 'new "out/last.htm"' '  include "late.htm"' 'end' \
   >"$long/site.bld"
 longlog="$work/long.log"
@@ -144,7 +144,7 @@ page() {  # page FILE TEXT: the page holds the one line TEXT (after the blank fi
 }
 check "the first build watches a folder before it reads there" waitfor 60 watched "$long/parts1"
 printf 'INC1 saved' >"$long/parts1/inc.htm"
-crlf 'Name,Part' 'out/first.htm,parts2/inc.htm' >"$long/first.csv"
+crlf 'Name,Include' 'out/first.htm,parts2/inc.htm' >"$long/first.csv"
 check "the files were saved during the first build" test "$(lines)" -eq 0
 check "a save during the first build is built" waitfor 60 watched "$long/parts2"
 printf 'LATE2' >"$long/late.htm"  # read at the end of the build
