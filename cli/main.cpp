@@ -156,7 +156,7 @@ int main(int argc, char** argv) {
         engine, {source.Lines(), ws::FolderOf(absolute), std::string(ws::FileNameOf(absolute))});
   };
 
-  if (o.watch) return cli::WatchAndBuild(absolute, host, build);
+  if (o.watch) return cli::WatchAndBuild(absolute, host, engine, build);
   if (o.reformat) {
     ws::RichBuffer source;
     try {

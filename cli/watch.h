@@ -1,5 +1,5 @@
 // "--watch": build, then build again whenever the build file or a file the
-// last build read changes, until SIGINT or SIGTERM.
+// last build read changes after the build read it, until SIGINT or SIGTERM.
 #pragma once
 
 #include <functional>
@@ -8,12 +8,18 @@
 #include "consolehost.h"
 #include "entrypoints.h"
 
+namespace ws {
+class Engine;
+}
+
 namespace cli {
 
-// Runs build (which runs the build file once and returns its outcome) until
-// a signal ends the watch; one line on standard error per build. Returns the
-// exit status (0 when a signal ended it, 2 when the watch cannot be set up).
-int WatchAndBuild(const std::string& buildFile, ConsoleHost& host,
+// Runs build (which runs the build file once on engine and returns its
+// outcome) until a signal ends the watch; one line on standard error per
+// build. A signal during a build stops it at its next instruction. Returns
+// the exit status: 0 when a signal ended it, 2 when the watch cannot be set
+// up or waiting for changes fails. Call before any other thread starts.
+int WatchAndBuild(const std::string& buildFile, ConsoleHost& host, ws::Engine& engine,
                   const std::function<ws::RunOutcome()>& build);
 
 }  // namespace cli

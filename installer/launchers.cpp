@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
 
 #include "installsteps.h"
@@ -112,8 +113,30 @@ std::vector<Launcher> LaunchersFor(const fs::path& destination, const fs::path& 
   };
 }
 
+std::string ProgramFolderProblem(const fs::path& programsFolder, const std::string& folderName) {
+  const auto problem = [&] {
+    return "The program folder  " + folderName + "  is not a folder in " + programsFolder.string() +
+           ". Type the name of one folder there, without \"/\" and other than \".\" or \"..\".";
+  };
+  if (folderName == "." || folderName == ".." ||
+      folderName.find_first_of(std::string_view("/\0", 2)) != std::string::npos)
+    return problem();
+  if (folderName.empty()) return {};
+  // A link already there would be followed by the writes: it must lead inside.
+  std::error_code ec;
+  const fs::path candidate = programsFolder / folderName;
+  if (!fs::is_symlink(candidate, ec)) return {};
+  const fs::path target = fs::weakly_canonical(candidate, ec);
+  if (ec) return problem();
+  const fs::path inside = target.lexically_relative(fs::weakly_canonical(programsFolder, ec));
+  if (ec || inside.empty() || *inside.begin() == "..") return problem();
+  return {};
+}
+
 fs::path CreateShortcuts(const fs::path& programsFolder, const std::string& folderName,
                          const fs::path& destination, const std::string& iconData) {
+  if (std::string problem = ProgramFolderProblem(programsFolder, folderName); !problem.empty())
+    throw std::runtime_error(problem);
   const fs::path folder = folderName.empty() ? programsFolder : programsFolder / folderName;
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {

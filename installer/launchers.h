@@ -39,12 +39,19 @@ struct Launcher {
 // are made: the program, the help, the manual. icon is the icon file's path.
 std::vector<Launcher> LaunchersFor(const fs::path& destination, const fs::path& icon);
 
+// Why folderName cannot be the program folder in programsFolder, or "" when
+// it can: the launchers go into one folder directly inside programsFolder
+// (or into programsFolder itself for an empty name), so the name holds no
+// "/" and is not "." or "..", and a link of that name must lead to a folder
+// inside programsFolder.
+std::string ProgramFolderProblem(const fs::path& programsFolder, const std::string& folderName);
+
 // Writes the three launchers and the icon (iconData, the bytes of
 // kIconFileName) into programsFolder/folderName, making the folders that are
 // missing; replaces files already there. The icon lies beside the launchers,
 // so they show it whatever the installation holds. Throws FolderNotCreated,
-// or std::runtime_error naming a file that could not be written. Returns the
-// folder.
+// or std::runtime_error naming a file that could not be written or giving
+// the ProgramFolderProblem. Returns the folder.
 fs::path CreateShortcuts(const fs::path& programsFolder, const std::string& folderName,
                          const fs::path& destination, const std::string& iconData);
 

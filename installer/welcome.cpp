@@ -233,12 +233,22 @@ bool TWelcome::CheckDestination() {
   return true;
 }
 
+bool TWelcome::CheckProgramFolder() {
+  if (checkBox1_->isChecked()) return true;
+  const std::string problem =
+      ProgramFolderProblem(programsFolder_.toStdString(), edit1_->text().trimmed().toStdString());
+  if (problem.empty()) return true;
+  prompts_.Error(Front(), QString::fromStdString(problem));
+  return false;
+}
+
 void TWelcome::NextClick() {
   if (step_ == 4) {
     InstallFiles();
     return;
   }
   if (step_ == 2 && !CheckDestination()) return;
+  if (step_ == 3 && !CheckProgramFolder()) return;
   ++step_;
   ShowWizardStep();
 }

@@ -1,5 +1,6 @@
 // TWelcome: the four-page wizard. Next on page 2 checks the destination, on
-// page 4 installs; Cancel closes the background, which asks first.
+// page 3 the program folder for the launchers, on page 4 installs; Cancel
+// closes the background, which asks first.
 #pragma once
 
 #include <QWidget>
@@ -47,6 +48,8 @@ class TWelcome : public QWidget {
   // The window the wizard's boxes open over.
   QWidget* Front();
   bool CheckDestination();
+  // The launcher folder typed on page 3 lies inside the applications folder.
+  bool CheckProgramFolder();
   void InstallFiles();
   QString Destination() const;
 

@@ -23,6 +23,15 @@ run() {  # run ARGS... : status in $status, output in $work/out and $work/err
   status=$?
 }
 crlf() { printf '%s\r\n' "$@"; }
+waitfor() {  # waitfor SECONDS COMMAND... : true once COMMAND succeeds within SECONDS
+  local tries=$(($1 * 50))
+  shift
+  while ! "$@"; do
+    tries=$((tries - 1))
+    [ "$tries" -gt 0 ] || return 1
+    sleep 0.02
+  done
+}
 # Prints the closing count and fails when any check failed.
 finish() {
   echo "$passed passed, $failed failed"

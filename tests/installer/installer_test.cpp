@@ -117,6 +117,7 @@ class InstallerTest : public QObject {
   void secondRunReusesChosenFolderAndReplacesLaunchers();
   void noShortcutsWhenTicked();
   void destinationRefusals();
+  void programFolderRefusals();
   void browseAndNewFolder();
   void installedProgramsWork();
 
@@ -557,6 +558,58 @@ void InstallerTest::destinationRefusals() {
   QCOMPARE(w.prompts.Owners().last(), &w.welcome);
   QVERIFY(!w.welcome.isVisible());
   QVERIFY(w.prompts.Done());
+}
+
+void InstallerTest::programFolderRefusals() {
+  const fs::path outside = root_ / "outside";
+  fs::create_directory(outside);
+  fs::create_directory_symlink(outside, applications_ / "Escape");
+  fs::create_directory_symlink("Other Programs", applications_ / "Inner");
+  Wizard w(source_, Environment());
+  w.Click("btnNext");
+  w.Find<QLineEdit>("EditFolder")->setText(QString::fromStdString(root_.string()));
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 3);
+
+  // Each name that would put the launchers outside the applications folder
+  // is refused with a message over the wizard, which stays on page 3.
+  auto* name = w.Find<QLineEdit>("Edit1");
+  const QString absolute = QString::fromStdString((outside / "abs").string());
+  for (const QString& typed :
+       {QString(".."), QString(" . "), QString("../Escaped"), absolute, QString("a/b"),
+        QString("Escape"), QString("x") + QChar(0) + "/.."}) {
+    name->setText(typed);
+    w.prompts.Expect(Kind::Error, "The program folder  " + typed.trimmed() +
+                                      "  is not a folder in " +
+                                      QString::fromStdString(applications_.string()) + ". ");
+    w.Click("btnNext");
+    QCOMPARE(w.welcome.WizardStep(), 3);
+    QCOMPARE(w.prompts.Owners().last(), &w.welcome);
+  }
+  QVERIFY2(w.prompts.Unexpected().isEmpty(), qPrintable(w.prompts.Unexpected().join(" | ")));
+
+  // No shortcuts: the name does not matter. A link that stays inside, and a
+  // new name, are taken.
+  w.Find<QCheckBox>("CheckBox1")->setChecked(true);
+  w.Click("btnNext");
+  QCOMPARE(w.welcome.WizardStep(), 4);
+  w.Click("btnBack");
+  w.Find<QCheckBox>("CheckBox1")->setChecked(false);
+  for (const char* typed : {"Inner", "Mine"}) {
+    name->setText(typed);
+    w.Click("btnNext");
+    QCOMPARE(w.welcome.WizardStep(), 4);
+    w.Click("btnBack");
+  }
+  QVERIFY(w.prompts.Done());
+
+  // Writing the launchers refuses a link leading out too, and nothing was made outside.
+  QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                           CreateShortcuts(applications_, "Escape", root_ / "x", "<svg/>"));
+  QVERIFY(fs::is_empty(outside));
+  QVERIFY(!fs::exists(applications_.parent_path() / "Escaped"));
+  fs::remove(applications_ / "Escape");
+  fs::remove(applications_ / "Inner");
 }
 
 namespace {
