@@ -64,10 +64,15 @@ std::optional<FileWatcher::Version> FileWatcher::Watch(const std::string& path) 
   if (linkWd < 0) return std::nullopt;
   for (int w : {wd, linkWd}) {
     std::vector<std::string>& files = filesOfWatch_[w];
-    if (std::find(files.begin(), files.end(), path) == files.end()) files.push_back(path);
+    if (std::find(files.begin(), files.end(), path) == files.end()) {
+      files.push_back(path);
+      ++watchesOf_[path];
+    }
   }
   // Any event from here on gives the path a new version.
-  return versions_.try_emplace(path, 0).first->second;
+  // A file watched again after it was forgotten gets a version no cache
+  // holds from before.
+  return versions_.try_emplace(path, ++clock_).first->second;
 }
 
 bool FileWatcher::Changed(const std::string& path, Version since) {
@@ -95,7 +100,17 @@ void FileWatcher::Note(const Event& event) {
   auto files = filesOfWatch_.find(event.wd);
   if (files == filesOfWatch_.end()) return;
   for (const std::string& file : files->second) versions_[file] = ++clock_;
-  if (event.mask & IN_IGNORED) filesOfWatch_.erase(files);
+  if (!(event.mask & IN_IGNORED)) return;
+  // The kernel dropped the watch (the file was deleted): a file that no
+  // other watch covers is no longer watched, and counts as changed.
+  const std::vector<std::string> dropped = std::move(files->second);
+  filesOfWatch_.erase(files);
+  for (const std::string& file : dropped) {
+    auto count = watchesOf_.find(file);
+    if (count == watchesOf_.end() || --count->second > 0) continue;
+    watchesOf_.erase(count);
+    if (versions_.erase(file) != 0) ++forgotten_;
+  }
 }
 
 void FileWatcher::MarkAll() {

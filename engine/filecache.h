@@ -60,6 +60,12 @@ class FileWatcher {
   std::optional<Version> Watch(const std::string& path);
   // Whether path may have changed since Watch(path) returned since.
   bool Changed(const std::string& path, Version since);
+  // Whether path is watched now; a file that was deleted (or whose file
+  // system went) is not, and its caches may forget it.
+  bool Watching(const std::string& path) const { return versions_.count(path) != 0; }
+  // Counts the files that stopped being watched, so that a cache knows when
+  // to look for entries to forget.
+  std::uint64_t Forgotten() const { return forgotten_; }
 
   // Runs the watch thread from construction to destruction; construct one at
   // the start of each run, on the thread that runs it. Scopes may nest (a
@@ -101,7 +107,9 @@ class FileWatcher {
   int fd_ = -1;
   std::unordered_map<int, std::vector<std::string>> filesOfWatch_;
   std::unordered_map<std::string, Version> versions_;
+  std::unordered_map<std::string, int> watchesOf_;  // the watches that list a path
   Version clock_ = 0;
+  std::uint64_t forgotten_ = 0;
 
   // The run's side of the watch thread.
   int scopes_ = 0;
@@ -143,6 +151,7 @@ class FileCache {
     std::optional<FileWatcher::Version> version = watcher_.Watch(path);
     FileStamp stamp = version ? FileStamp{} : StampOf(path);
     T value = parse(ReadTextFile(path));
+    ForgetGoneFiles();
     Entry& entry = entries_[path];
     entry.version = version;
     entry.stamp = stamp;
@@ -152,6 +161,7 @@ class FileCache {
 
   // Forgets what is kept for path: the next Get reads it again.
   void Invalidate(const std::string& path) { entries_.erase(path); }
+  std::size_t size() const { return entries_.size(); }
 
  private:
   struct Entry {
@@ -159,9 +169,21 @@ class FileCache {
     FileStamp stamp;
     T value;
   };
+  // A program that runs for days reads files that are deleted later (pages
+  // of old sites, renamed templates): their contents go once the watcher
+  // has stopped watching them, so the cache holds only files that exist.
+  void ForgetGoneFiles() {
+    if (watcher_.Forgotten() == forgottenSeen_) return;
+    forgottenSeen_ = watcher_.Forgotten();
+    std::erase_if(entries_, [this](const auto& entry) {
+      return entry.second.version && !watcher_.Watching(entry.first);
+    });
+  }
+
   std::unique_ptr<FileWatcher> own_;
   FileWatcher& watcher_;
   std::unordered_map<std::string, Entry> entries_;
+  std::uint64_t forgottenSeen_ = 0;
 };
 
 }  // namespace ws

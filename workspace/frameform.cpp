@@ -252,8 +252,10 @@ TMainForm* TFrameForm::CreateDocument() {
   });
   connect(document, &QWidget::windowTitleChanged, this, &TFrameForm::UpdateTitle);
   QMdiSubWindow* window = mdiArea_->addSubWindow(document);
-  window->setWindowIcon(
-      QIcon::fromTheme("text-x-generic", style()->standardIcon(QStyle::SP_FileIcon)));
+  // One icon for every document window, so that its pictures are made once.
+  if (documentIcon_.isNull())
+    documentIcon_ = QIcon::fromTheme("text-x-generic", style()->standardIcon(QStyle::SP_FileIcon));
+  window->setWindowIcon(documentIcon_);
   window->showMaximized();
   // A window made while a run goes takes no edits either until it ends.
   UpdateActions();

@@ -212,6 +212,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QAction* statusBarAction_ = nullptr;
   QAction* tileAction_ = nullptr;
   QAction* cascadeAction_ = nullptr;
+  QIcon documentIcon_;
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
   TAboutBox* AboutBox_ = nullptr;

@@ -78,6 +78,36 @@ TEST(FileCache, CachesSharingAWatcherEachSeeTheChange) {
   EXPECT_EQ(includes.reads + data.reads, 4);
 }
 
+// A program left running reads files that are deleted later: their contents
+// go from the caches, and a file made again under the same name is read
+// afresh by every cache, never served from before.
+TEST(FileCache, DeletedFilesAreForgottenAndReadAfreshWhenTheyComeBack) {
+  TempFolder dir;
+  FileWatcher watcher;
+  CountingCache includes(watcher);
+  CountingCache data(watcher);
+  const std::string kept = dir.Write("kept.htm", "kept");
+  std::vector<std::string> gone;
+  for (int i = 0; i < 20; ++i) {
+    gone.push_back(dir.Write("old" + std::to_string(i) + ".htm", "old"));
+    EXPECT_EQ(includes.Get(gone.back()), "old");
+  }
+  EXPECT_EQ(data.Get(gone[0]), "old");
+  EXPECT_EQ(includes.Get(kept), "kept");
+  EXPECT_EQ(includes.cache.size(), 21u);
+  for (const std::string& path : gone) std::filesystem::remove(path);
+  // The next file read makes room.
+  EXPECT_EQ(includes.Get(dir.Write("new.htm", "new")), "new");
+  EXPECT_EQ(includes.cache.size(), 2u);
+  EXPECT_FALSE(watcher.Watching(gone[0]));
+  EXPECT_TRUE(watcher.Watching(kept));
+
+  dir.Write("old0.htm", "again");
+  EXPECT_EQ(data.Get(gone[0]), "again");
+  EXPECT_EQ(includes.Get(gone[0]), "again");
+  EXPECT_EQ(includes.Get(kept), "kept");
+}
+
 TEST(FileCache, DuringARunAChangeIsSeenOnceTheWatchThreadReadIt) {
   TempFolder dir;
   std::string path = dir.Write("part.htm", "one");
