@@ -31,7 +31,10 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
   // by the preferences dialog's last Apply.
   const QFont baseFont = surroundings_.BaseFont();
   Editor_->document()->setDefaultFont(baseFont);
-  Editor_->setCurrentFont(baseFont);
+  QTextCharFormat typed;
+  typed.setFont(baseFont);
+  Editor_->mergeCurrentCharFormat(typed);
+  Editor_->SetLineNumbersShown(surroundings_.LineNumbersShown());
   Editor_->moveCursor(QTextCursor::Start);
 
   Editor_->SetCommandKeyTest([this](const QKeySequence& key) {
@@ -49,10 +52,10 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
   });
   connect(Editor_->document(), &QTextDocument::contentsChange, this, &TMainForm::EditorChange);
   connect(Editor_->document(), &QTextDocument::modificationChanged, this, &TMainForm::StateChanged);
-  connect(Editor_, &QTextEdit::selectionChanged, this, [this] {
+  connect(Editor_, &QPlainTextEdit::selectionChanged, this, [this] {
     if (!flags_.LineColouring) emit StateChanged();
   });
-  connect(Editor_, &QTextEdit::cursorPositionChanged, this, &TMainForm::UpdateCursorPos);
+  connect(Editor_, &QPlainTextEdit::cursorPositionChanged, this, &TMainForm::UpdateCursorPos);
   Editor_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Editor_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu_->popup(Editor_->mapToGlobal(at)); });
@@ -273,11 +276,9 @@ void TMainForm::RecolourFromMemo(const QString& text, bool setModified) {
   QTextDocument& memo = surroundings_.WorkBuffer();
   memo.clear();
   memo.setPlainText(text);
-  {
-    ScopedFlag colouring(flags_.WholeTextColouring);
-    ColourWholeText(memo, surroundings_.settings());
-    TransferStyledText(true);
-  }
+  ScopedFlag colouring(flags_.WholeTextColouring);
+  ColourWholeText(memo, surroundings_.settings());
+  TransferStyledText(true);
   SetCaretCrLf(caret);
   Editor_->document()->setModified(setModified || modified);
   DeleteEmptyLastLines();
@@ -319,7 +320,9 @@ void TMainForm::UpdateCursorPos() {
 void TMainForm::mnuBuildReformatClick() {
   if (Editor_->document()->isEmpty()) return;
   const auto lines = surroundings_.Reformat(*this);
-  if (lines) RecolourFromMemo(lines->join('\n'), true);
+  if (!lines) return;
+  Editor_->ClearErrorMark();
+  RecolourFromMemo(lines->join('\n'), true);
 }
 
 void TMainForm::mnuBuildCheckClick() {

@@ -31,6 +31,8 @@ class WindowSurroundings {
   virtual const PreferenceControls& controls() const = 0;
   // The settings' face and size with the style applied last in the preferences.
   virtual QFont BaseFont() const = 0;
+  // Whether the windows show line numbers beside the text (View, Line Numbers).
+  virtual bool LineNumbersShown() const = 0;
 
   virtual Seams& prompts() = 0;
   // A message box of the kind, captioned as the kind says.

@@ -139,6 +139,8 @@ void TMainForm::ColourAfterKey() {
 void TMainForm::EditorChange(int position, int removed, int added) {
   Q_UNUSED(removed);
   if (flags_.LineColouring) return;  // our own format changes
+  // Any edit ends the mark of a failed check or run; recolouring is no edit.
+  if (!flags_.WholeTextColouring) Editor_->ClearErrorMark();
   // The new line of a Return and its indentation are not coloured.
   if (flags_.PendingAutoIndent) {
     flags_.PendingAutoIndent = false;

@@ -16,6 +16,8 @@ namespace ws::desktop {
 namespace {
 
 const char* const kIdleHint = "For Help, press F1";
+// Whether the document windows show line numbers, in the frame's state file.
+const char* const kLineNumbersKey = "View/LineNumbers";
 
 // The frame's menus: the menu bar while no document window is active.
 struct FrameMenuItem {
@@ -39,6 +41,8 @@ const FrameMenuItem kFrameMenuItems[] = {
      &TFrameForm::ToggleToolbar},
     {1, "mnuViewStatusBar", "Status bar", "", "Shows or hides the status bar.", false,
      &TFrameForm::ToggleStatusBar},
+    {1, "mnuViewLineNumbers", "Line Numbers", "", "Shows or hides line numbers beside the text.",
+     false, &TFrameForm::ToggleLineNumbers},
     {2, "Tile1", "&Tile", "", "Arranges windows in non-overlapped tiles.", false,
      &TFrameForm::Tile},
     {2, "Cascade1", "&Cascade", "", "Arranges windows in an overlapped fashion.", false,
@@ -128,11 +132,13 @@ void TFrameForm::CreateMenus() {
     if (a->objectName() == "mnuViewStatusBar") statusBarAction_ = a;
     if (a->objectName() == "Tile1") tileAction_ = a;
     if (a->objectName() == "Cascade1") cascadeAction_ = a;
+    if (a->objectName() == "mnuViewLineNumbers") lineNumbersAction_ = a;
   }
-  for (QAction* a : {toolbarAction_, statusBarAction_}) {
+  for (QAction* a : {toolbarAction_, statusBarAction_, lineNumbersAction_}) {
     a->setCheckable(true);
     a->setChecked(true);
   }
+  lineNumbersAction_->setChecked(state_->value(kLineNumbersKey, true).toBool());
   // "&Window" also lists the open documents.
   connect(windowMenu_, &QMenu::aboutToShow, this, &TFrameForm::FillWindowMenu);
   MergeMenus(nullptr);
@@ -293,6 +299,17 @@ void TFrameForm::FillWindowMenu() {
       if (w) mdiArea_->setActiveSubWindow(w);
     });
   }
+}
+
+bool TFrameForm::LineNumbersShown() const {
+  return lineNumbersAction_->isChecked();
+}
+
+// The action is checkable: its check mark has changed when this runs.
+void TFrameForm::ToggleLineNumbers() {
+  const bool shown = lineNumbersAction_->isChecked();
+  state_->setValue(kLineNumbersKey, shown);
+  for (TMainForm* document : Documents()) document->editor()->SetLineNumbersShown(shown);
 }
 
 bool TFrameForm::OwnsKey(const QKeySequence& key) const {

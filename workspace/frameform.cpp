@@ -142,8 +142,18 @@ void TFrameForm::ConnectHost() {
   connect(host_.get(), &DesktopHost::ProgressClosed, WaitForm_, &QWidget::hide);
   connect(host_.get(), &DesktopHost::CaretLineRequested, this, [this](int line) {
     if (buildDocument_) buildDocument_->PlaceCaretOnLine(line);
+    // Reformat Text puts the caret on bad lines too; only a run or check marks.
+    if (Busy()) failedLine_ = line;
   });
+  connect(host_.get(), &DesktopHost::Started, this, [this] { failedLine_ = -1; });
   connect(host_.get(), &DesktopHost::Finished, this, &TFrameForm::RunFinished);
+  // After the window's activation has recoloured it: the line of a failure
+  // keeps its mark until the text is edited; a good end clears an old mark.
+  connect(host_.get(), &DesktopHost::Finished, this, [this](BuildKind, BuildOutcome outcome) {
+    if (buildDocument_)
+      buildDocument_->editor()->MarkErrorLine(outcome == BuildOutcome::Completed ? -1
+                                                                                 : failedLine_);
+  });
 }
 
 void TFrameForm::RunFinished() {

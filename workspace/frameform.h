@@ -94,6 +94,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   void About();
   void ToggleToolbar();
   void ToggleStatusBar();
+  void ToggleLineNumbers();
   void Tile();
   void Cascade();
 
@@ -119,6 +120,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   const Settings& settings() const override { return prefs_.settings; }
   const PreferenceControls& controls() const override { return prefs_.controls; }
   QFont BaseFont() const override;
+  bool LineNumbersShown() const override;
   Seams& prompts() override { return seams_; }
   // A message box of the kind, captioned as the kind says (a plain box with
   // the application title).
@@ -191,6 +193,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QAction* statusBarAction_ = nullptr;
   QAction* tileAction_ = nullptr;
   QAction* cascadeAction_ = nullptr;
+  QAction* lineNumbersAction_ = nullptr;
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
   TAboutBox* AboutBox_ = nullptr;
@@ -203,6 +206,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QPointer<TMainForm> tagAsker_;       // the window whose command showed the tag dialog
   QString runCaption_;                 // the caption of the run's document
   int messagesOpen_ = 0;               // message boxes shown at this moment
+  int failedLine_ = -1;                // where the run or check going put the caret
   bool progressShown_ = false;         // the progress window was shown; the next activation skips
   bool toolbarHidden_ = false;
   bool statusBarHidden_ = false;
