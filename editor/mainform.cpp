@@ -114,11 +114,11 @@ bool TMainForm::LoadBuildFile(const QString& fileName) {
   SetFileName(fileName);
   {
     ScopedFlag loading(flags_.LoadingFile);
-    QTextDocument& memo = surroundings_.WorkBuffer();
-    memo.clear();
-    FillDocument(memo, text);
-    if (!memo.isEmpty()) ColourWholeText(memo, surroundings_.settings());
-    TransferStyledText(true);
+    // The file's own formats give way to the colouring: only its lines count.
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(text.lines.size()));
+    for (const std::string& line : text.lines) lines << QString::fromStdString(line);
+    TransferStyledText(lines, true);
     Editor_->moveCursor(QTextCursor::Start);
     Editor_->document()->setModified(false);
   }
@@ -249,14 +249,12 @@ void TMainForm::mnuEditPreferencesClick() {
   surroundings_.ShowPreferences();
 }
 
-// ---- whole-text colouring through the work buffer ----
+// ---- whole-text colouring ----
 
-void TMainForm::TransferStyledText(bool replaceWhole) {
-  QTextDocument& memo = surroundings_.WorkBuffer();
-  const QTextDocumentFragment fragment(&memo);
-  memo.clear();
+void TMainForm::TransferStyledText(const QStringList& lines, bool replaceWhole) {
   QTextDocument* target = Editor_->document();
-  // One edit block; the control's own undo does not keep whole texts.
+  // One edit block, the text going in coloured; the control's own undo does
+  // not keep whole texts.
   target->setUndoRedoEnabled(false);
   QTextCursor cursor = Editor_->textCursor();
   cursor.beginEditBlock();
@@ -265,7 +263,9 @@ void TMainForm::TransferStyledText(bool replaceWhole) {
     cursor.removeSelectedText();
   }
   target->setDefaultFont(EditorFont(surroundings_.settings()));
-  cursor.insertFragment(fragment);
+  // An empty text leaves the formats of the empty line as they are.
+  if (lines.size() > 1 || !lines.value(0).isEmpty())
+    InsertColouredLines(cursor, lines, surroundings_.settings());
   cursor.endEditBlock();
   target->setUndoRedoEnabled(true);
 }
@@ -273,12 +273,8 @@ void TMainForm::TransferStyledText(bool replaceWhole) {
 void TMainForm::RecolourFromMemo(const QString& text, bool setModified) {
   const int caret = CaretCrLf();
   const bool modified = IsModified();
-  QTextDocument& memo = surroundings_.WorkBuffer();
-  memo.clear();
-  memo.setPlainText(text);
   ScopedFlag colouring(flags_.WholeTextColouring);
-  ColourWholeText(memo, surroundings_.settings());
-  TransferStyledText(true);
+  TransferStyledText(text.split('\n'), true);
   SetCaretCrLf(caret);
   Editor_->document()->setModified(setModified || modified);
   DeleteEmptyLastLines();
