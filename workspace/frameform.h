@@ -2,9 +2,9 @@
 // document windows (TMainForm), for which it is the WindowSurroundings; it
 // carries the menus, the toolbar and the status bar, derives every action's
 // enabled state in one place (UpdateActions), forwards toolbar commands to
-// the active document window, owns the work buffer Memo1, the one undo
-// record, the preferences in effect and their dialog, the engine's desktop
-// host, and writes the settings file when it closes.
+// the active document window, owns the one undo record, the preferences in
+// effect and their dialog, the engine's desktop host, and writes the settings
+// file when it closes.
 #pragma once
 
 #include <QLabel>
@@ -70,7 +70,6 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   SettingsStore& prefs() { return prefs_; }
   // The desktop program's own state between starts (desktopstate.h).
   QSettings& state() { return *state_; }
-  QTextDocument& Memo1() { return Memo1_; }
   Seams& seams() { return seams_; }
   DesktopHost& host() { return *host_; }
   QMdiArea* mdiArea() const { return mdiArea_; }
@@ -128,7 +127,6 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QPageLayout& pageLayout() override { return pageLayout_; }
   // Whether a key sequence belongs to one of the frame's commands.
   bool OwnsKey(const QKeySequence& key) const override;
-  QTextDocument& WorkBuffer() override { return Memo1_; }
   UndoRecord& undoRecord() override { return undo_; }
   void EndSaveQuestionSuppression() override { suppressSaveQuestion_ = false; }
   void StartRun(TMainForm& document, const QString& folder) override;
@@ -175,7 +173,6 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   SettingsStore prefs_;
   std::unique_ptr<QSettings> state_;
   UndoRecord undo_;
-  QTextDocument Memo1_;
   QPageLayout pageLayout_;
   std::unique_ptr<DesktopHost> host_;
 
