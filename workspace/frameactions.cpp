@@ -313,9 +313,14 @@ void TFrameForm::ToggleLineNumbers() {
 }
 
 bool TFrameForm::OwnsKey(const QKeySequence& key) const {
-  for (const FrameMenuItem& item : kFrameMenuItems)
-    if (*item.key && QKeySequence(item.key) == key) return true;
-  return false;
+  // Read once: every key typed into a window asks.
+  static const QList<QKeySequence> keys = [] {
+    QList<QKeySequence> read;
+    for (const FrameMenuItem& item : kFrameMenuItems)
+      if (*item.key) read << QKeySequence(item.key);
+    return read;
+  }();
+  return keys.contains(key);
 }
 
 }  // namespace ws::desktop
