@@ -45,8 +45,11 @@ int LineNumbers::NeededWidth() const {
 }
 
 void LineNumbers::UpdateWidth() {
-  font_ = editor_.document()->defaultFont();
-  setFont(font_);
+  const QFont font = editor_.document()->defaultFont();
+  if (font != font_) {
+    font_ = font;
+    setFont(font_);
+  }
   const int width = shown_ ? NeededWidth() : 0;
   if (width != width_) {
     width_ = width;
@@ -62,16 +65,17 @@ void LineNumbers::FitBesideText() {
 }
 
 // The text area repaints a stretch or scrolls: the gutter does the same with
-// its own stretch. A new font of the text (a file loaded, the preferences
-// applied) repaints the whole area, and the width follows it then.
+// its own stretch. A whole text put in (a file loaded, a recolouring with the
+// font of the preferences) repaints the whole area once it is in, and the
+// width follows the text's font then; a count of lines seen in the middle of
+// such a change is put right there too.
 void LineNumbers::FollowTextArea(const QRect& rect, int dy) {
   if (!shown_) return;
   if (dy != 0)
     scroll(0, dy);
   else
     update(0, rect.y(), width(), rect.height());
-  if (rect.contains(editor_.viewport()->rect()) && editor_.document()->defaultFont() != font_)
-    UpdateWidth();
+  if (rect.contains(editor_.viewport()->rect())) UpdateWidth();
 }
 
 void LineNumbers::paintEvent(QPaintEvent* event) {

@@ -262,7 +262,10 @@ void TMainForm::TransferStyledText(const QStringList& lines, bool replaceWhole) 
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
   }
-  target->setDefaultFont(EditorFont(surroundings_.settings()));
+  // Setting the default font lays the text out at once, in the middle of
+  // this change: only a new one is set.
+  const QFont font = EditorFont(surroundings_.settings());
+  if (target->defaultFont() != font) target->setDefaultFont(font);
   // An empty text leaves the formats of the empty line as they are.
   if (lines.size() > 1 || !lines.value(0).isEmpty())
     InsertColouredLines(cursor, lines, surroundings_.settings());

@@ -62,8 +62,18 @@ class GutterTest : public QObject {
     editor->setPlainText(Lines(10));
     const int ten = gutter->width();
     editor->setPlainText(Lines(100));
-    QVERIFY(0 < nine && nine < ten && ten < gutter->width());
-    QCOMPARE(gutter->width() - ten, ten - nine);
+    const int hundred = gutter->width();
+    QVERIFY(0 < nine && nine < ten && ten < hundred);
+    QCOMPARE(hundred - ten, ten - nine);
+    // A font put in effect (at the window's next activation) is measured anew.
+    int& size = frame->prefs().settings.EditorFontSize;
+    const int shown = size;
+    size = 30;
+    doc->FormActivate();
+    QVERIFY(gutter->width() > hundred + 2 * (hundred - ten));
+    size = shown;
+    doc->FormActivate();
+    QCOMPARE(gutter->width(), hundred);
     QCOMPARE(editor->viewport()->x(), gutter->geometry().right() + 1);
 
     // The numbers painted are those of the lines in view, scrolled or not.
