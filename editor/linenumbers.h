@@ -25,8 +25,6 @@ class LineNumbers : public QWidget {
   void SetErrorLine(int line);
   int ErrorLine() const { return errorLine_; }
 
-  // The width the gutter needs for the editor's line count and font.
-  int NeededWidth() const;
   // Puts the gutter at the left of the text area and gives it room there.
   void FitBesideText();
   // The first and last 1-based numbers of the last paint (0, 0 before any).
@@ -38,6 +36,8 @@ class LineNumbers : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // The width the gutter needs for the editor's line count and font.
+  int NeededWidth() const;
   void UpdateWidth();
   void FollowTextArea(const QRect& rect, int dy);
 
