@@ -21,7 +21,10 @@ const QColor kNumber(0x80, 0x80, 0x80);
 LineNumbers::LineNumbers(Editor& editor) : QWidget(&editor), editor_(editor) {
   setObjectName("LineNumbers");
   setAttribute(Qt::WA_OpaquePaintEvent);
-  connect(&editor, &QPlainTextEdit::blockCountChanged, this, &LineNumbers::UpdateWidth);
+  connect(&editor, &QPlainTextEdit::blockCountChanged, this, [this] {
+    UpdateWidth();
+    update();
+  });
   connect(&editor, &QPlainTextEdit::updateRequest, this, &LineNumbers::FollowTextArea);
   UpdateWidth();
 }
@@ -64,18 +67,22 @@ void LineNumbers::FitBesideText() {
   setVisible(shown_);
 }
 
-// The text area repaints a stretch or scrolls: the gutter does the same with
-// its own stretch. A whole text put in (a file loaded, a recolouring with the
-// font of the preferences) repaints the whole area once it is in, and the
-// width follows the text's font then; a count of lines seen in the middle of
-// such a change is put right there too.
+// The text area scrolls: so does the gutter. The numbers in view change
+// otherwise only when lines come or go (blockCountChanged) or lines move or
+// change height, and then the text area repaints as a whole; a stretch of
+// it repainted for a typed key, a selection or the blinking caret leaves the
+// gutter as it is. A whole text put in (a file loaded, a recolouring with
+// the font of the preferences) repaints the whole area once it is in: the
+// width follows the text's font then, and a count of lines seen in the
+// middle of such a change is put right.
 void LineNumbers::FollowTextArea(const QRect& rect, int dy) {
   if (!shown_) return;
-  if (dy != 0)
+  if (dy != 0) {
     scroll(0, dy);
-  else
-    update(0, rect.y(), width(), rect.height());
-  if (rect.contains(editor_.viewport()->rect())) UpdateWidth();
+  } else if (rect.contains(editor_.viewport()->rect())) {
+    update();
+    UpdateWidth();
+  }
 }
 
 void LineNumbers::paintEvent(QPaintEvent* event) {

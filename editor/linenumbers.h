@@ -1,8 +1,9 @@
 // The gutter beside a document window's text: the 1-based number of every
 // line in view, and the mark of the line a failed check or run stopped at.
-// It paints only the stretch the text area repaints or scrolls, measures its
-// width when the number of lines changes or the whole text area repaints (a
-// typed key does neither), and never makes the text lay out again.
+// It repaints when the numbers in view change (lines scrolled, added,
+// removed or moved) and for its mark, never for a key typed within a line;
+// it measures its width when the number of lines changes or the whole text
+// area repaints, and never makes the text lay out again.
 #pragma once
 
 #include <QFont>

@@ -86,6 +86,13 @@ class GutterTest : public QObject {
     gutter->grab();
     QCOMPARE(gutter->PaintedNumbers().first, 41);
     QCOMPARE(editor->cursorForPosition({0, 0}).blockNumber(), 40);
+    // A line added at the end of a short text gets its number painted.
+    editor->setPlainText(Lines(3));
+    QTRY_COMPARE(gutter->PaintedNumbers(), std::pair(1, 3));
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor, "end");
+    QTRY_COMPARE(gutter->PaintedNumbers(), std::pair(1, 4));
 
     // A failed check marks the line of its message; moving the caret,
     // another window's activation and this one's (which recolour the whole
