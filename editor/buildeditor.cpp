@@ -4,15 +4,21 @@
 #include <QMimeData>
 #include <QTextBlock>
 
+#include "linenumbers.h"
+
 namespace ws::desktop {
 
-Editor::Editor(QWidget* parent) : QTextEdit(parent) {
+Editor::Editor(QWidget* parent) : QPlainTextEdit(parent) {
   setFrameShape(QFrame::NoFrame);
-  setLineWrapMode(QTextEdit::NoWrap);
+  setLineWrapMode(QPlainTextEdit::NoWrap);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setTabChangesFocus(false);
-  setAcceptRichText(false);
+  // Build files read left to right: no line's direction is guessed from its
+  // characters (a scan of every line at each layout otherwise).
+  QTextOption option = document()->defaultTextOption();
+  option.setTextDirection(Qt::LeftToRight);
+  document()->setDefaultTextOption(option);
   // The configured colours were chosen for dark text on a light ground: the
   // text area keeps that ground and plain-text colour whatever the desktop's
   // theme (on a dark one, blue reserved words would be hard to read).
@@ -20,6 +26,28 @@ Editor::Editor(QWidget* parent) : QTextEdit(parent) {
   light.setColor(QPalette::Base, Qt::white);
   light.setColor(QPalette::Text, Qt::black);
   setPalette(light);
+  lineNumbers_ = new LineNumbers(*this);
+}
+
+void Editor::SetLineNumbersShown(bool shown) {
+  lineNumbers_->SetShown(shown);
+}
+
+bool Editor::LineNumbersShown() const {
+  return lineNumbers_->Shown();
+}
+
+void Editor::MarkErrorLine(int line) {
+  lineNumbers_->SetErrorLine(line);
+}
+
+int Editor::ErrorLine() const {
+  return lineNumbers_->ErrorLine();
+}
+
+void Editor::resizeEvent(QResizeEvent* event) {
+  QPlainTextEdit::resizeEvent(event);
+  lineNumbers_->FitBesideText();
 }
 
 void Editor::SetCommandKeyTest(std::function<bool(const QKeySequence&)> test) {
@@ -43,7 +71,7 @@ void Editor::SetKeyPressHandler(std::function<bool(QKeyEvent*)> handler) {
 }
 
 bool Editor::event(QEvent* event) {
-  // QTextEdit claims Ctrl+Ins, Ctrl+A, Ctrl+Z, Ctrl+X, Ctrl+C, Ctrl+V and more
+  // The control claims Ctrl+Ins, Ctrl+A, Ctrl+Z, Ctrl+X, Ctrl+C, Ctrl+V and more
   // for itself; those of a window command are handed back to the shortcut.
   if (event->type() == QEvent::ShortcutOverride && isCommandKey_) {
     auto* key = static_cast<QKeyEvent*>(event);
@@ -52,7 +80,7 @@ bool Editor::event(QEvent* event) {
       return true;
     }
   }
-  return QTextEdit::event(event);
+  return QPlainTextEdit::event(event);
 }
 
 void Editor::keyPressEvent(QKeyEvent* event) {
@@ -74,7 +102,7 @@ void Editor::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (isReadOnly()) {
-    QTextEdit::keyPressEvent(event);
+    QPlainTextEdit::keyPressEvent(event);
     return;
   }
   if (keyPressHandler_ && keyPressHandler_(event)) {
@@ -91,7 +119,7 @@ void Editor::keyPressEvent(QKeyEvent* event) {
     NewLine();
     event->accept();
   } else {
-    QTextEdit::keyPressEvent(event);
+    QPlainTextEdit::keyPressEvent(event);
   }
   const bool edits = newLine || !event->text().isEmpty() || event->key() == Qt::Key_Delete ||
                      event->key() == Qt::Key_Backspace;

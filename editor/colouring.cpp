@@ -4,6 +4,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -143,6 +144,16 @@ bool Paint(QTextDocument& document, const QTextBlock& block, qsizetype from, qsi
   return !changes.empty();
 }
 
+// The format every character of the whole-text pass starts from.
+QTextCharFormat WholeTextBase(const Settings& settings) {
+  QTextCharFormat base;
+  const QFont font = EditorFont(settings);
+  base.setFontFamilies(QStringList{font.family()});
+  base.setFontStyleHint(QFont::TypeWriter);
+  base.setFontPointSize(font.pointSizeF());
+  return ElementFormat::Plain().AppliedTo(base);
+}
+
 QTextCharFormat FormatAt(const QTextBlock& block, qsizetype index) {
   const int position = block.position() + static_cast<int>(index);
   for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
@@ -155,50 +166,111 @@ QTextCharFormat FormatAt(const QTextBlock& block, qsizetype index) {
 
 }  // namespace
 
-void ColourWholeText(QTextDocument& document, const Settings& settings) {
-  const ElementFormat plain = ElementFormat::Plain();
+namespace {
+
+// The characters at which a document starts a new block when text is
+// inserted (a CR LF pair is one).
+bool BreaksBlock(QChar c) {
+  return c == '\n' || c == '\r' || c == QChar::ParagraphSeparator || c == QChar(0xfdd0) ||
+         c == QChar(0xfdd1);
+}
+
+// The lines as the document will hold them.
+QStringList DocumentLines(const QStringList& lines) {
+  const auto breaks = [](const QString& line) {
+    return std::any_of(line.begin(), line.end(), BreaksBlock);
+  };
+  if (std::none_of(lines.begin(), lines.end(), breaks)) return lines;
+  QStringList split;
+  for (const QString& line : lines) {
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+      if (!BreaksBlock(line[i])) continue;
+      split << line.mid(start, i - start);
+      if (line[i] == '\r' && i + 1 < line.size() && line[i + 1] == '\n') ++i;
+      start = i + 1;
+    }
+    split << line.mid(start);
+  }
+  return split;
+}
+
+}  // namespace
+
+void InsertColouredLines(QTextCursor& cursor, const QStringList& text, const Settings& settings) {
   const ElementFormat string = ElementFormat::String(settings);
   const ElementFormat reserved = ElementFormat::Reserved(settings);
   const ElementFormat comment = ElementFormat::Comment(settings);
+  const QTextCharFormat base = WholeTextBase(settings);
+  // One format object per element: the document finds each one's index from
+  // its kept hash.
+  const std::array<const ElementFormat*, 3> elements = {&string, &reserved, &comment};
+  const std::array<QTextCharFormat, 4> formats = {
+      base, string.AppliedTo(base), reserved.AppliedTo(base), comment.AppliedTo(base)};
+  const QStringList lines = DocumentLines(text);
+  std::vector<unsigned char> shown;  // per character: the index of its format
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (i > 0) cursor.insertBlock(QTextBlockFormat(), base);
+    const QString& line = lines[i];
+    if (line.isEmpty()) continue;
+    QString copy = line;
+    shown.assign(static_cast<std::size_t>(line.size()), 0);
+    // In the order of the pass: a later stretch (the comment) wins.
+    for (const Stretch& s : ScanLine(copy, string, reserved, comment)) {
+      const auto index = static_cast<unsigned char>(
+          1 + (std::find(elements.begin(), elements.end(), s.element) - elements.begin()));
+      std::fill(shown.begin() + s.from, shown.begin() + std::min(s.to, line.size()), index);
+    }
+    for (qsizetype k = 0; k < line.size();) {
+      qsizetype end = k + 1;
+      while (end < line.size() && shown[end] == shown[k]) ++end;
+      cursor.insertText(line.mid(k, end - k), formats[shown[k]]);
+      k = end;
+    }
+  }
+}
 
-  QTextCharFormat base;
-  const QFont font = EditorFont(settings);
-  base.setFontFamilies(QStringList{font.family()});
-  base.setFontStyleHint(QFont::TypeWriter);
-  base.setFontPointSize(font.pointSizeF());
-  base = plain.AppliedTo(base);
-  document.setDefaultFont(font);
-
+void ColourWholeText(QTextDocument& document, const Settings& settings) {
+  QStringList lines;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    lines << block.text();
+  const bool undo = document.isUndoRedoEnabled();
+  document.setUndoRedoEnabled(false);
+  document.setDefaultFont(EditorFont(settings));
   QTextCursor cursor(&document);
   cursor.beginEditBlock();
   cursor.select(QTextCursor::Document);
-  cursor.setCharFormat(base);
-  // The formats of the elements on the base: merging a few properties is the
-  // cheapest change per stretch.
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    QString copy = block.text();
-    if (copy.isEmpty()) continue;
-    for (const Stretch& s : ScanLine(copy, string, reserved, comment)) {
-      cursor.setPosition(block.position() + static_cast<int>(s.from));
-      cursor.setPosition(block.position() + static_cast<int>(s.to), QTextCursor::KeepAnchor);
-      cursor.setCharFormat(s.element->AppliedTo(base));
-    }
-  }
+  cursor.removeSelectedText();
+  InsertColouredLines(cursor, lines, settings);
   cursor.endEditBlock();
+  document.setUndoRedoEnabled(undo);
   document.setModified(false);
 }
 
-bool ColourCaretLine(QTextDocument& document, int position, const Settings& settings) {
-  const ElementFormat plain = ElementFormat::Plain();
-  const ElementFormat string = ElementFormat::String(settings);
-  const ElementFormat reserved = ElementFormat::Reserved(settings);
-  const ElementFormat comment = ElementFormat::Comment(settings);
+namespace {
 
-  const QTextBlock block = document.findBlock(position);
-  if (!block.isValid()) return false;
+// The elements of the caret-line pass.
+struct LineElements {
+  explicit LineElements(const Settings& s)
+      : string(ElementFormat::String(s)),
+        reserved(ElementFormat::Reserved(s)),
+        comment(ElementFormat::Comment(s)) {}
+  ElementFormat plain = ElementFormat::Plain();
+  ElementFormat string, reserved, comment;
+};
+
+// One paint of the caret-line pass: [from, to) of the line in the element.
+struct Step {
+  qsizetype from, to;
+  const ElementFormat* element;
+};
+
+// The paints of the caret-line pass over the block, in the order they are
+// made: the comment may paint over strings painted before it.
+std::vector<Step> CaretLineSteps(const QTextBlock& block, const LineElements& e) {
+  std::vector<Step> steps;
   QString copy = block.text();
   const qsizetype lineEnd = copy.size();
-  bool changed = false;
   // The characters a string, the comment or a reserved word has taken.
   std::vector<bool> taken(static_cast<std::size_t>(lineEnd), false);
   const auto take = [&](qsizetype from, qsizetype to) {
@@ -213,14 +285,14 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
     copy[open] = ' ';
     const qsizetype close = copy.indexOf('"', open + 1);
     if (close >= 0) {
-      changed |= Paint(document, block, open, close + 1, string);
+      steps.push_back({open, close + 1, &e.string});
       take(open, close + 1);
       continue;
     }
     // A quote without partner: its string runs to the line's end. Only the
     // characters that do not show the string yet are changed, which covers
     // the caret's character and a tail that lost its colour alike.
-    changed |= Paint(document, block, open, lineEnd, string);
+    steps.push_back({open, lineEnd, &e.string});
     take(open, lineEnd);
     break;
   }
@@ -232,16 +304,17 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
   // The comment, before the reserved words: words inside it stay in its colour.
   const qsizetype dashes = copy.indexOf(kComment);
   if (dashes >= 0) {
-    changed |= Paint(document, block, dashes, lineEnd, comment);
+    steps.push_back({dashes, lineEnd, &e.comment});
     take(dashes, lineEnd);
   }
 
-  // Reserved words.
+  // Reserved words; a word whose first character shows the colour is left
+  // as it is. (No earlier paint reaches a word: it was free until now.)
   for (const QString& word : KeywordList) {
     for (qsizetype at = copy.indexOf(word); at >= 0; at = copy.indexOf(word, at + word.size())) {
       if (!IsWholeWord(wordEdges, at, word.size())) continue;
-      if (!reserved.ShownBy(FormatAt(block, at)))
-        changed |= Paint(document, block, at, at + word.size(), reserved);
+      if (!e.reserved.ShownBy(FormatAt(block, at)))
+        steps.push_back({at, at + word.size(), &e.reserved});
       take(at, at + word.size());
       Blank(wordEdges, at, at + word.size());
     }
@@ -258,10 +331,42 @@ bool ColourCaretLine(QTextDocument& document, int position, const Settings& sett
     }
     qsizetype end = k;
     while (end < lineEnd && free(end)) ++end;
-    changed |= Paint(document, block, k, end, plain);
+    steps.push_back({k, end, &e.plain});
     k = end;
   }
+  return steps;
+}
+
+}  // namespace
+
+bool ColourCaretLine(QTextDocument& document, int position, const Settings& settings) {
+  const QTextBlock block = document.findBlock(position);
+  if (!block.isValid()) return false;
+  const LineElements elements(settings);
+  bool changed = false;
+  for (const Step& step : CaretLineSteps(block, elements))
+    changed |= Paint(document, block, step.from, step.to, *step.element);
   return changed;
+}
+
+// The pass played on the characters' looks instead of the document: a
+// character painted once shows that element from then on, whatever else its
+// format holds (an element sets all four properties it is seen by).
+bool CaretLineNeedsColour(const QTextDocument& document, int position, const Settings& settings) {
+  const QTextBlock block = document.findBlock(position);
+  if (!block.isValid()) return false;
+  const LineElements elements(settings);
+  std::vector<const ElementFormat*> painted(static_cast<std::size_t>(block.length()), nullptr);
+  for (const Step& step : CaretLineSteps(block, elements)) {
+    for (qsizetype k = step.from; k < step.to; ++k) {
+      const ElementFormat* before = painted[static_cast<std::size_t>(k)];
+      const bool shown = before ? step.element->ShownBy(before->AppliedTo({}))
+                                : step.element->ShownBy(FormatAt(block, k));
+      if (!shown) return true;
+      painted[static_cast<std::size_t>(k)] = step.element;
+    }
+  }
+  return false;
 }
 
 bool ColourInsertedCommand(QTextDocument& document, int caret, const QString& word, int n, int m,

@@ -6,11 +6,13 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
 #include <QTextCharFormat>
 #include <array>
 
 #include "settings.h"
 
+class QTextCursor;
 class QTextDocument;
 
 namespace ws::desktop {
@@ -52,14 +54,23 @@ struct ElementFormat {
 // The format inserted command text starts with: plain, in the editor font.
 QTextCharFormat PlainFormat(const Settings& settings);
 
-// Colours the whole document: first every character gets the plain format
-// in the editor font, then each line its strings, reserved words and comment.
-// Leaves the document unmodified.
+// Inserts the lines at the cursor, each after a new block but the first,
+// coloured by the whole-text rules: every character plain in the editor font
+// but the strings, reserved words and the comment of its line. Each stretch
+// goes in once with its final format (no format is set twice or merged);
+// line breaks take the plain format. Call it inside an edit block.
+void InsertColouredLines(QTextCursor& cursor, const QStringList& lines, const Settings& settings);
+
+// Colours the whole document by those rules: its text is put back coloured,
+// as one change that the document's own undo does not keep. Leaves the
+// document unmodified.
 void ColourWholeText(QTextDocument& document, const Settings& settings);
 
 // Recolours the line that holds the Qt position after an edit, setting only
 // formats that differ. Returns whether any format was changed.
 bool ColourCaretLine(QTextDocument& document, int position, const Settings& settings);
+// Whether ColourCaretLine would change a format there; changes nothing.
+bool CaretLineNeedsColour(const QTextDocument& document, int position, const Settings& settings);
 
 // Colours a command that was just inserted and ends at the Qt position caret:
 // m is its length and n the length of its string, both counting a line break

@@ -32,7 +32,10 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
   // by the preferences dialog's last Apply.
   const QFont baseFont = surroundings_.BaseFont();
   Editor_->document()->setDefaultFont(baseFont);
-  Editor_->setCurrentFont(baseFont);
+  QTextCharFormat typed;
+  typed.setFont(baseFont);
+  Editor_->mergeCurrentCharFormat(typed);
+  Editor_->SetLineNumbersShown(surroundings_.LineNumbersShown());
   Editor_->moveCursor(QTextCursor::Start);
 
   Editor_->SetCommandKeyTest([this](const QKeySequence& key) {
@@ -50,10 +53,10 @@ TMainForm::TMainForm(WindowSurroundings& surroundings)
   });
   connect(Editor_->document(), &QTextDocument::contentsChange, this, &TMainForm::EditorChange);
   connect(Editor_->document(), &QTextDocument::modificationChanged, this, &TMainForm::StateChanged);
-  connect(Editor_, &QTextEdit::selectionChanged, this, [this] {
+  connect(Editor_, &QPlainTextEdit::selectionChanged, this, [this] {
     if (!flags_.LineColouring) emit StateChanged();
   });
-  connect(Editor_, &QTextEdit::cursorPositionChanged, this, &TMainForm::UpdateCursorPos);
+  connect(Editor_, &QPlainTextEdit::cursorPositionChanged, this, &TMainForm::UpdateCursorPos);
   Editor_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(Editor_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu_->popup(Editor_->mapToGlobal(at)); });
@@ -114,11 +117,11 @@ bool TMainForm::LoadBuildFile(const QString& fileName) {
   plainTextFile_ = plainText;
   {
     ScopedFlag loading(flags_.LoadingFile);
-    QTextDocument& memo = surroundings_.WorkBuffer();
-    memo.clear();
-    FillDocument(memo, text);
-    if (!memo.isEmpty()) ColourWholeText(memo, surroundings_.settings());
-    TransferStyledText(true);
+    // The file's own formats give way to the colouring: only its lines count.
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(text.lines.size()));
+    for (const std::string& line : text.lines) lines << QString::fromStdString(line);
+    TransferStyledText(lines, true);
     Editor_->moveCursor(QTextCursor::Start);
     Editor_->document()->setModified(false);
   }
@@ -258,14 +261,12 @@ void TMainForm::mnuEditPreferencesClick() {
   surroundings_.ShowPreferences();
 }
 
-// ---- whole-text colouring through the work buffer ----
+// ---- whole-text colouring ----
 
-void TMainForm::TransferStyledText(bool replaceWhole) {
-  QTextDocument& memo = surroundings_.WorkBuffer();
-  const QTextDocumentFragment fragment(&memo);
-  memo.clear();
+void TMainForm::TransferStyledText(const QStringList& lines, bool replaceWhole) {
   QTextDocument* target = Editor_->document();
-  // One edit block; the control's own undo does not keep whole texts.
+  // One edit block, the text going in coloured; the control's own undo does
+  // not keep whole texts.
   target->setUndoRedoEnabled(false);
   QTextCursor cursor = Editor_->textCursor();
   cursor.beginEditBlock();
@@ -273,8 +274,13 @@ void TMainForm::TransferStyledText(bool replaceWhole) {
     cursor.select(QTextCursor::Document);
     cursor.removeSelectedText();
   }
-  target->setDefaultFont(EditorFont(surroundings_.settings()));
-  cursor.insertFragment(fragment);
+  // Setting the default font lays the text out at once, in the middle of
+  // this change: only a new one is set.
+  const QFont font = EditorFont(surroundings_.settings());
+  if (target->defaultFont() != font) target->setDefaultFont(font);
+  // An empty text leaves the formats of the empty line as they are.
+  if (lines.size() > 1 || !lines.value(0).isEmpty())
+    InsertColouredLines(cursor, lines, surroundings_.settings());
   cursor.endEditBlock();
   target->setUndoRedoEnabled(true);
 }
@@ -282,14 +288,8 @@ void TMainForm::TransferStyledText(bool replaceWhole) {
 void TMainForm::RecolourFromMemo(const QString& text, bool setModified) {
   const int caret = CaretCrLf();
   const bool modified = IsModified();
-  QTextDocument& memo = surroundings_.WorkBuffer();
-  memo.clear();
-  memo.setPlainText(text);
-  {
-    ScopedFlag colouring(flags_.WholeTextColouring);
-    ColourWholeText(memo, surroundings_.settings());
-    TransferStyledText(true);
-  }
+  ScopedFlag colouring(flags_.WholeTextColouring);
+  TransferStyledText(text.split('\n'), true);
   SetCaretCrLf(caret);
   Editor_->document()->setModified(setModified || modified);
   DeleteEmptyLastLines();
@@ -331,7 +331,9 @@ void TMainForm::UpdateCursorPos() {
 void TMainForm::mnuBuildReformatClick() {
   if (Editor_->document()->isEmpty()) return;
   const auto lines = surroundings_.Reformat(*this);
-  if (lines) RecolourFromMemo(lines->join('\n'), true);
+  if (!lines) return;
+  Editor_->ClearErrorMark();
+  RecolourFromMemo(lines->join('\n'), true);
 }
 
 void TMainForm::mnuBuildCheckClick() {

@@ -213,7 +213,8 @@ class TMainForm : public QWidget {
   bool CaretLineColouringDue() const;
   void ColourAfterKey();
   void RecolourFromMemo(const QString& text, bool setModified);
-  void TransferStyledText(bool replaceWhole);
+  // Puts the lines in, coloured as a whole, in place of the text or at the caret.
+  void TransferStyledText(const QStringList& lines, bool replaceWhole);
   void DeleteEmptyLastLines();
   void SetFileName(const QString& fileName);
   void UpdateCursorPos();

@@ -1,6 +1,6 @@
 // What a document window needs from the program around it: the settings in
-// effect, the prompts, the work buffer for whole-text colouring, the one undo
-// record, build requests, and the tag and preferences dialogs. The window
+// effect, the prompts, the one undo record, build requests, whether line
+// numbers are shown, and the tag and preferences dialogs. The window
 // never knows what implements it (the frame does); what the window has to
 // tell goes out as its signals.
 #pragma once
@@ -14,8 +14,6 @@
 
 #include "prompts.h"
 #include "settings.h"
-
-class QTextDocument;
 
 namespace ws::desktop {
 
@@ -31,6 +29,8 @@ class WindowSurroundings {
   virtual const PreferenceControls& controls() const = 0;
   // The settings' face and size with the style applied last in the preferences.
   virtual QFont BaseFont() const = 0;
+  // Whether the windows show line numbers beside the text (View, Line Numbers).
+  virtual bool LineNumbersShown() const = 0;
 
   virtual Seams& prompts() = 0;
   // A message box of the kind, captioned as the kind says.
@@ -40,9 +40,6 @@ class WindowSurroundings {
   // the window's own menus (those keys never reach the text).
   virtual bool OwnsKey(const QKeySequence& key) const = 0;
 
-  // The hidden buffer in which whole texts are coloured before they are
-  // moved into a window.
-  virtual QTextDocument& WorkBuffer() = 0;
   // Whether a build file read as plain text is saved as plain text (else as RTF).
   virtual bool KeepPlainText() const = 0;
   virtual UndoRecord& undoRecord() = 0;

@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
+#include <vector>
 
 #include "colouring.h"
 #include "mainform.h"
@@ -139,6 +141,8 @@ void TMainForm::ColourAfterKey() {
 void TMainForm::EditorChange(int position, int removed, int added) {
   Q_UNUSED(removed);
   if (flags_.LineColouring) return;  // our own format changes
+  // Any edit ends the mark of a failed check or run; recolouring is no edit.
+  if (!flags_.WholeTextColouring) Editor_->ClearErrorMark();
   // The new line of a Return and its indentation are not coloured.
   if (flags_.PendingAutoIndent) {
     flags_.PendingAutoIndent = false;
@@ -150,6 +154,20 @@ void TMainForm::EditorChange(int position, int removed, int added) {
   QTextDocument* document = Editor_->document();
   const Settings& settings = surroundings_.settings();
   const int caret = Editor_->textCursor().position();
+  // The caret's line, and each line of text that arrived over several (a
+  // paste), in the order they are coloured.
+  std::vector<int> lines{caret};
+  const QTextBlock first = document->findBlock(position);
+  const QTextBlock last = document->findBlock(position + added);
+  if (first.blockNumber() != last.blockNumber()) {
+    for (QTextBlock b = first; b.isValid() && b.blockNumber() <= last.blockNumber(); b = b.next())
+      if (!b.contains(caret)) lines.push_back(b.position());
+  }
+  // A typed key has coloured its line already: nothing is left to change,
+  // and an edit block here would only lay the line out a second time.
+  if (std::none_of(lines.begin(), lines.end(),
+                   [&](int at) { return CaretLineNeedsColour(*document, at, settings); }))
+    return;
   // The colouring joins the edit block of the change that raised it, so one
   // undo step takes back both.
   QTextCursor block = Editor_->textCursor();
@@ -157,14 +175,7 @@ void TMainForm::EditorChange(int position, int removed, int added) {
   bool changed = false;
   {
     ScopedFlag colouring(flags_.LineColouring);
-    changed = ColourCaretLine(*document, caret, settings);
-    // Text that arrived over several lines (a paste) is coloured line by line.
-    const QTextBlock first = document->findBlock(position);
-    const QTextBlock last = document->findBlock(position + added);
-    if (first.blockNumber() != last.blockNumber()) {
-      for (QTextBlock b = first; b.isValid() && b.blockNumber() <= last.blockNumber(); b = b.next())
-        if (!b.contains(caret)) changed |= ColourCaretLine(*document, b.position(), settings);
-    }
+    for (int at : lines) changed |= ColourCaretLine(*document, at, settings);
   }
   block.endEditBlock();
   // Text typed over several lines whose formats changed: as above.

@@ -139,11 +139,7 @@ void TMainForm::ReplayUndo(UndoEntry record) {
     // then colours the lines it lands on as a whole.
     cursor.setPosition(start);
     Editor_->setTextCursor(cursor);
-    QTextDocument& memo = surroundings_.WorkBuffer();
-    memo.clear();
-    memo.setPlainText(record.keyText);
-    ColourWholeText(memo, surroundings_.settings());
-    TransferStyledText(false);
+    TransferStyledText(record.keyText.split('\n'), false);
     // Delete leaves the caret before the text it took, Backspace after it.
     if (record.kind == UndoKind::DeleteKey) {
       cursor.setPosition(start);

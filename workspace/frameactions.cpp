@@ -16,6 +16,8 @@ namespace ws::desktop {
 namespace {
 
 const char* const kIdleHint = "For Help, press F1";
+// Whether the document windows show line numbers, in the frame's state file.
+const char* const kLineNumbersKey = "View/LineNumbers";
 
 // The frame's menus: the menu bar while no document window is active.
 struct FrameMenuItem {
@@ -39,6 +41,8 @@ const FrameMenuItem kFrameMenuItems[] = {
      &TFrameForm::ToggleToolbar},
     {1, "mnuViewStatusBar", "Status bar", "", "Shows or hides the status bar.", false,
      &TFrameForm::ToggleStatusBar},
+    {1, "mnuViewLineNumbers", "Line Numbers", "", "Shows or hides line numbers beside the text.",
+     false, &TFrameForm::ToggleLineNumbers},
     {1, "mnuViewBuildPanel", "Build Panel", "", "Shows or hides the build panel.", false,
      &TFrameForm::ToggleBuildPanel},
     {2, "Tile1", "&Tile", "", "Arranges windows in non-overlapped tiles.", false,
@@ -131,11 +135,13 @@ void TFrameForm::CreateMenus() {
     if (a->objectName() == "mnuViewStatusBar") statusBarAction_ = a;
     if (a->objectName() == "Tile1") tileAction_ = a;
     if (a->objectName() == "Cascade1") cascadeAction_ = a;
+    if (a->objectName() == "mnuViewLineNumbers") lineNumbersAction_ = a;
   }
-  for (QAction* a : {toolbarAction_, statusBarAction_}) {
+  for (QAction* a : {toolbarAction_, statusBarAction_, lineNumbersAction_}) {
     a->setCheckable(true);
     a->setChecked(true);
   }
+  lineNumbersAction_->setChecked(state_->value(kLineNumbersKey, true).toBool());
   connect(fileMenu_, &QMenu::aboutToShow, this, [this] {
     recent_.FillMenu(*fileMenu_, [this](const QString& file) { OpenRecent(file); });
   });
@@ -301,10 +307,26 @@ void TFrameForm::FillWindowMenu() {
   }
 }
 
+bool TFrameForm::LineNumbersShown() const {
+  return lineNumbersAction_->isChecked();
+}
+
+// The action is checkable: its check mark has changed when this runs.
+void TFrameForm::ToggleLineNumbers() {
+  const bool shown = lineNumbersAction_->isChecked();
+  state_->setValue(kLineNumbersKey, shown);
+  for (TMainForm* document : Documents()) document->editor()->SetLineNumbersShown(shown);
+}
+
 bool TFrameForm::OwnsKey(const QKeySequence& key) const {
-  for (const FrameMenuItem& item : kFrameMenuItems)
-    if (*item.key && QKeySequence(item.key) == key) return true;
-  return false;
+  // Read once: every key typed into a window asks.
+  static const QList<QKeySequence> keys = [] {
+    QList<QKeySequence> read;
+    for (const FrameMenuItem& item : kFrameMenuItems)
+      if (*item.key) read << QKeySequence(item.key);
+    return read;
+  }();
+  return keys.contains(key);
 }
 
 }  // namespace ws::desktop

@@ -153,8 +153,19 @@ void TFrameForm::ConnectHost() {
   connect(host_.get(), &DesktopHost::ProgressClosed, WaitForm_, &QWidget::hide);
   connect(host_.get(), &DesktopHost::CaretLineRequested, this, [this](int line) {
     if (buildDocument_) buildDocument_->PlaceCaretOnLine(line);
+    failedLine_ = line;
   });
+  // The engine puts the caret only on the line of a failure. Reformat Text
+  // does so outside any run; a run's start forgets it.
+  connect(host_.get(), &DesktopHost::Started, this, [this] { failedLine_ = -1; });
   connect(host_.get(), &DesktopHost::Finished, this, &TFrameForm::RunFinished);
+  // After the window's activation has recoloured it: the line of a failed
+  // run or check keeps its mark until the text is edited.
+  connect(host_.get(), &DesktopHost::Finished, this, [this](BuildKind, BuildOutcome outcome) {
+    if (buildDocument_)
+      buildDocument_->editor()->MarkErrorLine(outcome == BuildOutcome::Completed ? -1
+                                                                                 : failedLine_);
+  });
 }
 
 void TFrameForm::RunFinished() {

@@ -2,9 +2,9 @@
 // document windows (TMainForm), for which it is the WindowSurroundings; it
 // carries the menus, the toolbar and the status bar, derives every action's
 // enabled state in one place (UpdateActions), forwards toolbar commands to
-// the active document window, owns the work buffer Memo1, the one undo
-// record, the preferences in effect and their dialog, the engine's desktop
-// host, and writes the settings file when it closes.
+// the active document window, owns the one undo record, the preferences in
+// effect and their dialog, the engine's desktop host, and writes the settings
+// file when it closes.
 #pragma once
 
 #include <QLabel>
@@ -76,7 +76,6 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   SettingsStore& prefs() { return prefs_; }
   // The desktop program's own state between starts (desktopstate.h).
   QSettings& state() { return *state_; }
-  QTextDocument& Memo1() { return Memo1_; }
   Seams& seams() { return seams_; }
   DesktopHost& host() { return *host_; }
   QMdiArea* mdiArea() const { return mdiArea_; }
@@ -101,6 +100,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   void About();
   void ToggleToolbar();
   void ToggleStatusBar();
+  void ToggleLineNumbers();
   void Tile();
   void Cascade();
   void ToggleBuildPanel();
@@ -131,6 +131,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   const Settings& settings() const override { return prefs_.settings; }
   const PreferenceControls& controls() const override { return prefs_.controls; }
   QFont BaseFont() const override;
+  bool LineNumbersShown() const override;
   Seams& prompts() override { return seams_; }
   // A message box of the kind, captioned as the kind says (a plain box with
   // the application title).
@@ -138,7 +139,6 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QPageLayout& pageLayout() override { return pageLayout_; }
   // Whether a key sequence belongs to one of the frame's commands.
   bool OwnsKey(const QKeySequence& key) const override;
-  QTextDocument& WorkBuffer() override { return Memo1_; }
   bool KeepPlainText() const override { return keepPlainText_; }
   UndoRecord& undoRecord() override { return undo_; }
   void EndSaveQuestionSuppression() override { suppressSaveQuestion_ = false; }
@@ -194,7 +194,6 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   RecentFiles recent_;
   bool keepPlainText_ = false;
   UndoRecord undo_;
-  QTextDocument Memo1_;
   QPageLayout pageLayout_;
   std::unique_ptr<DesktopHost> host_;
 
@@ -213,6 +212,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QAction* tileAction_ = nullptr;
   QAction* cascadeAction_ = nullptr;
   QIcon documentIcon_;
+  QAction* lineNumbersAction_ = nullptr;
   QLabel* panel0_ = nullptr;
   QLabel* panel1_ = nullptr;
   TAboutBox* AboutBox_ = nullptr;
@@ -227,6 +227,7 @@ class TFrameForm : public QMainWindow, public WindowSurroundings {
   QPointer<TMainForm> tagAsker_;       // the window whose command showed the tag dialog
   QString runCaption_;                 // the caption of the run's document
   int messagesOpen_ = 0;               // message boxes shown at this moment
+  int failedLine_ = -1;                // where the run or check going put the caret
   bool progressShown_ = false;         // the progress window was shown; the next activation skips
   bool toolbarHidden_ = false;
   bool statusBarHidden_ = false;

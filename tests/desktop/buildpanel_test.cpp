@@ -110,7 +110,7 @@ class BuildPanelTest : public QObject {
                 ->text(BuildPanel::TextColumn)
                 .contains(QRegularExpression(" 0\\.\\d s$")));
     WriteFile(site + "two.txt", "two, changed");
-    doc->editor()->append("new \"fresh.htm\"\ninclude \"one.txt\"\nend");
+    doc->editor()->appendPlainText("new \"fresh.htm\"\ninclude \"one.txt\"\nend");
     seams.ExpectMessage(BoxKind::Information, "Information", "Build file complete");
     Trigger(frame.action("tbRun"));
     WaitForBuild(frame);

@@ -86,6 +86,7 @@ const QStringList kFrameFile = {"&New Build File|Ctrl+N|Creates a new build file
                                 "E&xit|F3|Exit Weftsmith"};
 const QStringList kFrameView = {"Toolbar||Shows or hides the toolbar.",
                                 "Status bar||Shows or hides the status bar.",
+                                "Line Numbers||Shows or hides line numbers beside the text.",
                                 "Build Panel||Shows or hides the build panel."};
 const QStringList kFrameHelp = {"&Help Topics|F1|Shows Help topics", "-",
                                 "About...||Shows the program's name, version and platform"};
