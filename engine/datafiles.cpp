@@ -124,7 +124,7 @@ std::optional<OpenedDataSet> OpenDataSet(Engine& engine, std::string_view name,
     Stop(engine, MessageId::TooManyDataSets, {std::to_string(kTableCapacity), name});
     return std::nullopt;
   }
-  DataSet* set = &sets.Change(*entered);
+  DataSetState* set = &sets.Change(*entered);
   set->CurrentRecord = engine.run.prefs.controls.chkFieldName ? 2 : 1;
 
   std::string_view fileName = paramText;

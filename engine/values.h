@@ -32,51 +32,93 @@ using NameMap = std::unordered_map<std::string, Value, NameHash, std::equal_to<>
 // written. Each is marked with the number of pages handed over when it was
 // changed; when page n fails, every change marked n or later is undone, newest
 // first, so the tables are as if the run had stopped at that page.
+//
+// A record is keyed by the address of what it restores. Undoing to a mark
+// needs only the value a key had when that mark was set, so a key changed
+// again under the same mark is not recorded again: however long a run goes
+// on after a page, the journal holds at most one record per key and pending
+// page.
 template <typename Record>
 class ChangeJournal {
  public:
-  // Changes are kept from now on under mark (0: none is kept).
-  void SetMark(std::uint64_t mark) { mark_ = mark; }
+  using Key = const void*;
+
+  // Changes are kept from now on under mark (0: none is kept). Marks rise
+  // while pages are pending; a mark not above the last one begins afresh, as
+  // the records of the pages before it can no longer be undone.
+  void SetMark(std::uint64_t mark) {
+    if (mark != 0 && mark <= mark_) Clear();
+    mark_ = mark;
+  }
   bool Keeping() const { return mark_ != 0; }
-  void Keep(Record record) { records_.push_back({mark_, std::move(record)}); }
+  // Keeps make() for key unless key was recorded under the current mark.
+  template <typename Make>
+  void Keep(Key key, Make make) {
+    auto [newest, fresh] = newest_.try_emplace(key, mark_);
+    if (!fresh) {
+      if (newest->second == mark_) return;
+      newest->second = mark_;
+    }
+    records_.push_back({mark_, key, make()});
+  }
   // Pages up to confirmed are written: their changes stay.
   void Forget(std::uint64_t confirmed) {
     std::erase_if(records_, [&](const Marked& r) { return r.mark <= confirmed; });
+    std::erase_if(newest_, [&](const auto& key) { return key.second <= confirmed; });
   }
   // Page failed did not get written: undoes the changes made since.
   template <typename Undo>
   void Rollback(std::uint64_t failed, Undo undo) {
     for (auto r = records_.rbegin(); r != records_.rend(); ++r)
       if (r->mark >= failed) undo(r->record);
-    records_.clear();
+    Clear();
     mark_ = 0;
   }
+  // Records kept.
+  std::size_t size() const { return records_.size(); }
 
  private:
   struct Marked {
     std::uint64_t mark;
+    Key key;
     Record record;
   };
+  void Clear() {
+    records_.clear();
+    newest_.clear();
+  }
   std::vector<Marked> records_;
+  std::unordered_map<Key, std::uint64_t> newest_;  // the mark of each key's newest record
   std::uint64_t mark_ = 0;
 };
 
-struct Variable {
-  std::string Name;
+// What a run may change of a variable, and the variable with its name.
+struct VariableState {
   std::string Value;
 };
-
-struct DataSet {
+struct Variable : VariableState {
+  using State = VariableState;
   std::string Name;
+};
+
+// What a run may change of a data set, and the data set with its name.
+struct DataSetState {
   long long CurrentRecord = 1;
   std::string FilePath;
 };
+struct DataSet : DataSetState {
+  using State = DataSetState;
+  std::string Name;
+};
 
 // Entries by exact name, in the order they were entered, at stable addresses.
-// An entry is changed only through Change, so every change is journaled.
+// An entry is changed only through Change, which hands out its state but not
+// its name (the key of the index), so every change is journaled.
 template <typename Entry>
 class NamedTable {
  public:
+  using State = typename Entry::State;
+
   // The entry of name, or null.
   const Entry* Find(std::string_view name) const {
     auto it = index_.find(name);
@@ -89,14 +131,15 @@ class NamedTable {
     Entry& entry = *entries_.emplace_back(std::make_unique<Entry>());
     entry.Name = std::string(name);
     index_.emplace(entry.Name, &entry);
-    if (journal_.Keeping()) journal_.Keep({&entry, std::nullopt});
+    if (journal_.Keeping()) journal_.Keep(&entry, [&] { return Old{&entry, std::nullopt}; });
     return &entry;
   }
-  // The entry, to be changed; its value before is journaled.
-  Entry& Change(const Entry& entry) {
+  // The entry's state, to be changed; its value before is journaled.
+  State& Change(const Entry& entry) {
     Entry& target = const_cast<Entry&>(entry);  // entries are owned here
-    if (journal_.Keeping()) journal_.Keep({&target, target});
-    return target;
+    State& state = target;
+    if (journal_.Keeping()) journal_.Keep(&target, [&] { return Old{&target, state}; });
+    return state;
   }
   std::size_t size() const { return entries_.size(); }
 
@@ -105,18 +148,20 @@ class NamedTable {
   void Rollback(std::uint64_t failed) {
     journal_.Rollback(failed, [this](Old& old) {
       if (old.value) {
-        *old.entry = std::move(*old.value);
+        static_cast<State&>(*old.entry) = std::move(*old.value);
       } else {  // entered after the page: the newest entry
         index_.erase(entries_.back()->Name);
         entries_.pop_back();
       }
     });
   }
+  // Old values kept (tests watch that they stay few).
+  std::size_t JournalSize() const { return journal_.size(); }
 
  private:
   struct Old {
     Entry* entry;
-    std::optional<Entry> value;  // none: the entry was entered new
+    std::optional<State> value;  // none: the entry was entered new
   };
   std::vector<std::unique_ptr<Entry>> entries_;
   NameMap<Entry*> index_;
@@ -135,7 +180,8 @@ class ProcessTables {
 
   long long TemporaryCounter() const { return temporaries_; }
   long long NextTemporary() {
-    if (counterJournal_.Keeping()) counterJournal_.Keep(temporaries_);
+    if (counterJournal_.Keeping())
+      counterJournal_.Keep(&temporaries_, [this] { return temporaries_; });
     return temporaries_++;
   }
 
@@ -153,6 +199,10 @@ class ProcessTables {
     Variables.Rollback(failed);
     DataSets.Rollback(failed);
     counterJournal_.Rollback(failed, [this](long long old) { temporaries_ = old; });
+  }
+  // Old values kept in all the tables.
+  std::size_t JournalSize() const {
+    return Variables.JournalSize() + DataSets.JournalSize() + counterJournal_.size();
   }
 
  private:
