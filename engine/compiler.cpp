@@ -375,8 +375,7 @@ void Compiler::ReportParseError(int first, int last) {
     }
   }
   engine_.run.CompileError = true;
-  engine_.run.BuildStopped = true;
-  engine_.Report(id, {file}, Line());
+  engine_.Fail(id, {file}, Line());
 }
 
 // The tables' sizes are limits of the program: reaching one ends the compile
@@ -384,8 +383,7 @@ void Compiler::ReportParseError(int first, int last) {
 void Compiler::ReportLimit(MessageId id, std::string_view limit) {
   stopped_ = true;
   engine_.run.CompileError = true;
-  engine_.run.BuildStopped = true;
-  engine_.Report(id, {limit, InFile()}, Line());
+  engine_.Fail(id, {limit, InFile()}, Line());
 }
 
 }  // namespace

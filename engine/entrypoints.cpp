@@ -31,9 +31,8 @@ template <typename Body>
 void Guarded(Engine& engine, Body body) {
   auto fail = [&engine](std::string text, bool file) {
     if (!SettleOutputs(engine)) return;
-    engine.run.BuildStopped = true;
     engine.run.FileFailed = file;
-    engine.Show(MessageKind::Error, std::move(text));
+    engine.Fail(MessageKind::Error, std::move(text));
   };
   try {
     body();
@@ -98,8 +97,7 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
   const std::string resolved = ResolveFileName(run.BaseFolder, name);
   run.NestedFileName = resolved;
   if (run.NestedRunDepth >= kMaxRunDepth) {
-    run.BuildStopped = true;
-    engine.Report(MessageId::TooManyNestedRuns, {std::to_string(kMaxRunDepth), resolved});
+    engine.Fail(MessageId::TooManyNestedRuns, {std::to_string(kMaxRunDepth), resolved});
     return;
   }
   engine.host.FileRead(resolved);
@@ -144,8 +142,7 @@ std::string UnexpectedFailureText(std::exception_ptr error) {
 
 void ShowRunProgress(Engine& engine) {
   if (engine.StopRequested() && !engine.run.BuildStopped) {
-    engine.run.BuildStopped = true;
-    engine.Report(MessageId::BuildStopped);
+    engine.Fail(MessageId::BuildStopped);
     return;
   }
   Host& host = engine.host;
