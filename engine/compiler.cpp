@@ -159,7 +159,7 @@ bool Compiler::CompileBuildFile(CompiledProgram& out) {
         throw FileError(engine_.config.ProgramFolder + "rules",
                         MessageText(MessageId::GrammarFileDamaged,
                                     {engine_.config.ProgramFolder + "rules",
-                                     "its rules make the parser reduce without end"}));
+                                     MessageText(MessageId::GrammarEndlessReduction)}));
       RunAction(rule, h, top_);
       if (stopped_) return false;
       top_ = h;

@@ -59,7 +59,7 @@ RunOutcome RunBuildFile(Engine& engine, BuildSource source) {
   run.BaseFolder = std::move(source.folder);
   run.DocumentName = std::move(source.name);
   run.SavedTitle = engine.host.ApplicationTitle();
-  engine.host.SetApplicationTitle(run.SavedTitle + " - running");
+  engine.host.SetApplicationTitle(MessageText(MessageId::RunningTitle, {run.SavedTitle}));
 
   CheckBuildFile(engine, source.lines);
   if (!run.BuildStopped) {
@@ -132,11 +132,11 @@ std::string UnexpectedFailureText(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
   } catch (const std::bad_alloc&) {
-    return MessageText(MessageId::UnexpectedFailure, {"out of memory"});
+    return MessageText(MessageId::UnexpectedFailure, {MessageText(MessageId::OutOfMemory)});
   } catch (const std::exception& thrown) {
     return MessageText(MessageId::UnexpectedFailure, {thrown.what()});
   } catch (...) {
-    return MessageText(MessageId::UnexpectedFailure, {"unknown exception"});
+    return MessageText(MessageId::UnexpectedFailure, {MessageText(MessageId::UnknownException)});
   }
 }
 
@@ -151,8 +151,9 @@ void ShowRunProgress(Engine& engine) {
   const bool wrapped = second < start;
   const int elapsed = wrapped ? second + 60 - start : second - start;
   if (elapsed > 4 && !host.ProgressIsActive())
-    host.ShowProgress((wrapped ? "Weftsmith running:" : "Weftsmith running: ") +
-                      engine.run.DocumentName);
+    host.ShowProgress(
+        MessageText(wrapped ? MessageId::RunningProgressWrapped : MessageId::RunningProgress,
+                    {engine.run.DocumentName}));
   if (host.ProgressIsActive()) host.RepaintProgress();
 }
 
