@@ -148,9 +148,13 @@ std::optional<MessageId> SplitParameters(std::string_view text, Parameters& p) {
   return std::nullopt;
 }
 
-void ReportBadLine(Engine& engine, int lineIndex, MessageId id, std::string_view word) {
+void ReportBadLine(Engine& engine, int lineIndex, MessageId id, std::string_view word,
+                   bool stopsRun) {
   const std::string number = std::to_string(lineIndex + 1);
-  engine.Report(id, {word, number}, lineIndex);
+  if (stopsRun)
+    engine.Fail(id, {word, number}, lineIndex);
+  else
+    engine.Report(id, {word, number}, lineIndex);
   engine.PlaceCaret(lineIndex);
 }
 
@@ -170,8 +174,7 @@ void CheckBuildFile(Engine& engine, const std::vector<std::string>& lines) {
     if (!rest.empty()) bad = SplitParameters(rest, p);
     if (!bad) bad = CommandMessage(word, p);
     if (bad) {
-      engine.run.BuildStopped = true;
-      ReportBadLine(engine, static_cast<int>(i), *bad, word);
+      ReportBadLine(engine, static_cast<int>(i), *bad, word, true);
       return;
     }
   }

@@ -28,8 +28,10 @@ using Parameters = std::array<std::string, 5>;
 std::optional<MessageId> SplitParameters(std::string_view text, Parameters& p);
 
 // Shows a message of the checker for a 0-based line (the command word is put
-// in where the message names it) and places the caret on the line.
-void ReportBadLine(Engine& engine, int lineIndex, MessageId id, std::string_view word = {});
+// in where the message names it), stopping the run first when stopsRun, and
+// places the caret on the line.
+void ReportBadLine(Engine& engine, int lineIndex, MessageId id, std::string_view word = {},
+                   bool stopsRun = false);
 
 // Checks every line. Stops at the first bad line with its message and the
 // caret on it; run.BuildStopped tells the outcome.

@@ -159,7 +159,7 @@ bool Compiler::CompileBuildFile(CompiledProgram& out) {
         throw FileError(engine_.config.ProgramFolder + "rules",
                         MessageText(MessageId::GrammarFileDamaged,
                                     {engine_.config.ProgramFolder + "rules",
-                                     "its rules make the parser reduce without end"}));
+                                     MessageText(MessageId::GrammarEndlessReduction)}));
       RunAction(rule, h, top_);
       if (stopped_) return false;
       top_ = h;
@@ -375,8 +375,7 @@ void Compiler::ReportParseError(int first, int last) {
     }
   }
   engine_.run.CompileError = true;
-  engine_.run.BuildStopped = true;
-  engine_.Report(id, {file}, Line());
+  engine_.Fail(id, {file}, Line());
 }
 
 // The tables' sizes are limits of the program: reaching one ends the compile
@@ -384,8 +383,7 @@ void Compiler::ReportParseError(int first, int last) {
 void Compiler::ReportLimit(MessageId id, std::string_view limit) {
   stopped_ = true;
   engine_.run.CompileError = true;
-  engine_.run.BuildStopped = true;
-  engine_.Report(id, {limit, InFile()}, Line());
+  engine_.Fail(id, {limit, InFile()}, Line());
 }
 
 }  // namespace

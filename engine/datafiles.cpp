@@ -23,11 +23,6 @@ const DataFile* DataFileAt(Engine& engine, const std::string& path) {
   return &engine.caches->dataFiles.File(path);
 }
 
-void Stop(Engine& engine, MessageId id, std::initializer_list<std::string_view> args = {}) {
-  engine.run.BuildStopped = true;
-  engine.Report(id, args);
-}
-
 // The decimal number of a column reference; a text that is not a number
 // counts as 0, one too large for any file as the largest number.
 long long ColumnNumber(std::string_view text) {
@@ -121,7 +116,7 @@ std::optional<OpenedDataSet> OpenDataSet(Engine& engine, std::string_view name,
   DataSetTable& sets = engine.tables.DataSets;
   const DataSet* entered = sets.Enter(name);
   if (!entered) {
-    Stop(engine, MessageId::TooManyDataSets, {std::to_string(kTableCapacity), name});
+    engine.Fail(MessageId::TooManyDataSets, {std::to_string(kTableCapacity), name});
     return std::nullopt;
   }
   DataSetState* set = &sets.Change(*entered);
@@ -144,7 +139,7 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
   std::size_t colon = reference.find(':');
   const DataSet* set = engine.tables.DataSets.Find(reference.substr(0, colon));
   if (!set) {
-    Stop(engine, MessageId::NoSuchVariable);
+    engine.Fail(MessageId::NoSuchVariable);
     return std::nullopt;
   }
   std::string_view column = colon == npos ? std::string_view() : reference.substr(colon + 1);
@@ -158,13 +153,13 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
     name = name.substr(0, name.find('"'));
     c = ColumnOfName(file, name);
     if (c == 0) {
-      Stop(engine, MessageId::NoSuchColumnName, {name, set->FilePath});
+      engine.Fail(MessageId::NoSuchColumnName, {name, set->FilePath});
       return std::nullopt;
     }
   } else {
     c = ColumnNumber(column);
     if (c < 1) {
-      Stop(engine, MessageId::NoSuchColumnNumber, {std::to_string(c), set->FilePath});
+      engine.Fail(MessageId::NoSuchColumnNumber, {std::to_string(c), set->FilePath});
       return std::nullopt;
     }
   }
@@ -188,7 +183,7 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
     value = PlainField(record, c, singleColumn, file.separator, skipped);
   }
   if (skipped < c - 1) {
-    Stop(engine, MessageId::NoSuchColumnNumber, {std::to_string(c), set->FilePath});
+    engine.Fail(MessageId::NoSuchColumnNumber, {std::to_string(c), set->FilePath});
     return std::nullopt;
   }
   if (value.empty()) return std::string(" ");
@@ -201,12 +196,12 @@ std::optional<std::string> LookupVariable(Engine& engine, std::string_view name,
   VariableTable& variables = engine.tables.Variables;
   if (!declare) {
     if (const Variable* variable = variables.Find(name)) return variable->Value;
-    Stop(engine, MessageId::VariableNotDeclared, {name});
+    engine.Fail(MessageId::VariableNotDeclared, {name});
     return std::nullopt;
   }
   const Variable* entered = variables.Enter(name);
   if (!entered) {
-    Stop(engine, MessageId::TooManyVariables, {std::to_string(kTableCapacity), name});
+    engine.Fail(MessageId::TooManyVariables, {std::to_string(kTableCapacity), name});
     return std::nullopt;
   }
   return variables.Change(*entered).Value = std::string(value);
@@ -217,7 +212,7 @@ std::optional<std::string> StepRecord(Engine& engine, std::string_view name) {
   DataSetTable& sets = engine.tables.DataSets;
   const DataSet* set = sets.Find(name);
   if (!set) {
-    Stop(engine, MessageId::NoSuchVariable);
+    engine.Fail(MessageId::NoSuchVariable);
     return std::nullopt;
   }
   return std::to_string(++sets.Change(*set).CurrentRecord);

@@ -27,4 +27,14 @@ void Engine::Report(MessageId id, std::initializer_list<std::string_view> args, 
   Show(KindOf(id), MessageText(id, args), line);
 }
 
+void Engine::Fail(MessageId id, std::initializer_list<std::string_view> args, int line) {
+  run.BuildStopped = true;
+  Report(id, args, line);
+}
+
+void Engine::Fail(MessageKind kind, std::string text) {
+  run.BuildStopped = true;
+  Show(kind, std::move(text));
+}
+
 }  // namespace ws

@@ -123,6 +123,9 @@ class Engine {
   void Report(MessageId id, std::initializer_list<std::string_view> args = {}, int line = -1);
   // Shows text as a message of kind (a file error's own text).
   void Show(MessageKind kind, std::string text, int line = -1);
+  // A failure of the run: stops it (run.BuildStopped), then reports why.
+  void Fail(MessageId id, std::initializer_list<std::string_view> args = {}, int line = -1);
+  void Fail(MessageKind kind, std::string text);
 
   // Places the caret on a 0-based line of the document.
   void PlaceCaret(int line) { host.PlaceCaret(line); }

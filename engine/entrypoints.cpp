@@ -31,9 +31,8 @@ template <typename Body>
 void Guarded(Engine& engine, Body body) {
   auto fail = [&engine](std::string text, bool file) {
     if (!SettleOutputs(engine)) return;
-    engine.run.BuildStopped = true;
     engine.run.FileFailed = file;
-    engine.Show(MessageKind::Error, std::move(text));
+    engine.Fail(MessageKind::Error, std::move(text));
   };
   try {
     body();
@@ -60,7 +59,7 @@ RunOutcome RunBuildFile(Engine& engine, BuildSource source) {
   run.BaseFolder = std::move(source.folder);
   run.DocumentName = std::move(source.name);
   run.SavedTitle = engine.host.ApplicationTitle();
-  engine.host.SetApplicationTitle(run.SavedTitle + " - running");
+  engine.host.SetApplicationTitle(MessageText(MessageId::RunningTitle, {run.SavedTitle}));
 
   CheckBuildFile(engine, source.lines);
   if (!run.BuildStopped) {
@@ -98,8 +97,7 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
   const std::string resolved = ResolveFileName(run.BaseFolder, name);
   run.NestedFileName = resolved;
   if (run.NestedRunDepth >= kMaxRunDepth) {
-    run.BuildStopped = true;
-    engine.Report(MessageId::TooManyNestedRuns, {std::to_string(kMaxRunDepth), resolved});
+    engine.Fail(MessageId::TooManyNestedRuns, {std::to_string(kMaxRunDepth), resolved});
     return;
   }
   engine.host.FileRead(resolved);
@@ -134,18 +132,17 @@ std::string UnexpectedFailureText(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
   } catch (const std::bad_alloc&) {
-    return MessageText(MessageId::UnexpectedFailure, {"out of memory"});
+    return MessageText(MessageId::UnexpectedFailure, {MessageText(MessageId::OutOfMemory)});
   } catch (const std::exception& thrown) {
     return MessageText(MessageId::UnexpectedFailure, {thrown.what()});
   } catch (...) {
-    return MessageText(MessageId::UnexpectedFailure, {"unknown exception"});
+    return MessageText(MessageId::UnexpectedFailure, {MessageText(MessageId::UnknownException)});
   }
 }
 
 void ShowRunProgress(Engine& engine) {
   if (engine.StopRequested() && !engine.run.BuildStopped) {
-    engine.run.BuildStopped = true;
-    engine.Report(MessageId::BuildStopped);
+    engine.Fail(MessageId::BuildStopped);
     return;
   }
   Host& host = engine.host;
@@ -154,8 +151,9 @@ void ShowRunProgress(Engine& engine) {
   const bool wrapped = second < start;
   const int elapsed = wrapped ? second + 60 - start : second - start;
   if (elapsed > 4 && !host.ProgressIsActive())
-    host.ShowProgress((wrapped ? "Weftsmith running:" : "Weftsmith running: ") +
-                      engine.run.DocumentName);
+    host.ShowProgress(
+        MessageText(wrapped ? MessageId::RunningProgressWrapped : MessageId::RunningProgress,
+                    {engine.run.DocumentName}));
   if (host.ProgressIsActive()) host.RepaintProgress();
 }
 

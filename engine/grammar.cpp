@@ -12,12 +12,15 @@ namespace ws {
 
 namespace {
 
-[[noreturn]] void Damaged(const std::string& path, const std::string& detail) {
-  throw FileError(path, MessageText(MessageId::GrammarFileDamaged, {path, detail}));
+[[noreturn]] void Damaged(const std::string& path, MessageId detail,
+                          std::initializer_list<std::string_view> args = {}) {
+  throw FileError(path,
+                  MessageText(MessageId::GrammarFileDamaged, {path, MessageText(detail, args)}));
 }
 
-std::string LineText(std::size_t index) {
-  return "line " + std::to_string(index + 1);
+// The 1-based number of a 0-based line or byte.
+std::string Nth(std::size_t index) {
+  return std::to_string(index + 1);
 }
 
 }  // namespace
@@ -26,19 +29,19 @@ std::vector<AlphabetEntry> ParseAlphabet(std::string_view text, const std::strin
   std::vector<std::string> lines = SplitLines(text);
   if (lines.empty()) throw FileError(FileError::Kind::Open, path);
   if (lines.size() % 2 != 0)
-    Damaged(path, "the symbol on " + LineText(lines.size() - 1) + " has no code line");
+    Damaged(path, MessageId::GrammarSymbolWithoutCode, {Nth(lines.size() - 1)});
   std::vector<AlphabetEntry> alphabet;
   alphabet.reserve(lines.size() / 2);
   for (std::size_t i = 0; i < lines.size(); i += 2) {
     std::optional<int> code = ParseInteger<int>(TrimBlanksAndTabs(lines[i + 1]));
     if (!code || *code < 1 || *code > kSymbolCount)
-      Damaged(path, LineText(i + 1) + " is not a code from 1 to 70");
+      Damaged(path, MessageId::GrammarCodeOutOfRange, {Nth(i + 1)});
     alphabet.push_back({lines[i].substr(0, kSymbolTextLength), *code});
   }
   for (const char* required : {"$prog", "#", "$CN", "$ID"}) {
     bool found = false;
     for (const AlphabetEntry& e : alphabet) found = found || e.text == required;
-    if (!found) Damaged(path, std::string("the symbol ") + required + " is missing");
+    if (!found) Damaged(path, MessageId::GrammarSymbolMissing, {required});
   }
   return alphabet;
 }
@@ -50,8 +53,7 @@ std::string ParseRelations(std::string_view bytes, const std::string& path) {
   // 126 means the file is not a relation table at all.
   for (std::size_t i = 0; i < table.size(); ++i) {
     const auto c = static_cast<unsigned char>(table[i]);
-    if (c < 32 || c > 126)
-      Damaged(path, "byte " + std::to_string(i + 1) + " is no relation character");
+    if (c < 32 || c > 126) Damaged(path, MessageId::GrammarBadRelation, {Nth(i)});
   }
   return std::string(table);
 }
@@ -61,8 +63,8 @@ std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
   while (!lines.empty() && TrimBlanksAndTabs(lines.back()).empty()) lines.pop_back();
   if (lines.empty()) throw FileError(FileError::Kind::Open, path);
   if (lines.size() > static_cast<std::size_t>(kMaxRules))
-    Damaged(path, "it has " + std::to_string(lines.size()) + " rules and the rule table holds " +
-                      std::to_string(kMaxRules));
+    Damaged(path, MessageId::GrammarTooManyRules,
+            {std::to_string(lines.size()), std::to_string(kMaxRules)});
   std::vector<TRule> rules;
   rules.reserve(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -73,25 +75,26 @@ std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
       if (rest.empty()) break;
       std::size_t end = rest.find_first_of(" \t");
       std::optional<int> n = ParseInteger<int>(rest.substr(0, end));
-      if (!n) Damaged(path, LineText(i) + " holds something other than numbers");
+      if (!n) Damaged(path, MessageId::GrammarNotNumbers, {Nth(i)});
       numbers.push_back(*n);
       rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
     }
     if (numbers.size() != 2 + kMaxRuleLength)
-      Damaged(path, LineText(i) + " does not hold seven numbers");
+      Damaged(path, MessageId::GrammarNotSevenNumbers, {Nth(i)});
     TRule rule;
     rule.lhs = numbers[0];
     rule.length = numbers[1];
     if (rule.lhs < 1 || rule.lhs > kSymbolCount)
-      Damaged(path, LineText(i) + ": the left-hand symbol is not a code from 1 to 70");
+      Damaged(path, MessageId::GrammarBadLeftSymbol, {Nth(i)});
     if (rule.length < 1 || rule.length > kMaxRuleLength)
-      Damaged(path, LineText(i) + ": a rule has 1 to 5 right-hand symbols");
+      Damaged(path, MessageId::GrammarBadRuleLength, {Nth(i)});
     for (int k = 0; k < kMaxRuleLength; ++k) {
       const int symbol = numbers[static_cast<std::size_t>(2 + k)];
       const bool inside = k < rule.length;
       if (inside ? (symbol < 1 || symbol > kSymbolCount) : symbol != 0)
-        Damaged(path, LineText(i) + ": right-hand symbol " + std::to_string(k + 1) +
-                          (inside ? " is not a code from 1 to 70" : " must be 0"));
+        Damaged(path,
+                inside ? MessageId::GrammarBadRightSymbol : MessageId::GrammarRightSymbolNotZero,
+                {Nth(i), std::to_string(k + 1)});
       rule.rhs[static_cast<std::size_t>(k)] = symbol;
     }
     rules.push_back(rule);
@@ -99,9 +102,8 @@ std::vector<TRule> ParseRules(std::string_view text, const std::string& path) {
   // The compiler's actions refer to rules 1 to 32 by number; a shorter table
   // was cut off.
   if (lines.size() < static_cast<std::size_t>(kRulesWithActions))
-    Damaged(path, "it has " + std::to_string(lines.size()) +
-                      " rules and the compiler needs at least " +
-                      std::to_string(kRulesWithActions));
+    Damaged(path, MessageId::GrammarTooFewRules,
+            {std::to_string(lines.size()), std::to_string(kRulesWithActions)});
   return rules;
 }
 

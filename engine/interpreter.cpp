@@ -107,10 +107,8 @@ void ExecuteInstruction(Engine& engine, OutputText& current, const TInstructionT
 
 void FillTagBlock(Engine& engine, std::string_view tagName, OutputText& current,
                   const TInstructionTable& program, int& ip) {
-  if (engine.run.TagDepth >= kMaxTagDepth && !engine.run.BuildStopped) {
-    engine.run.BuildStopped = true;
-    engine.Report(MessageId::TooManyTagBlocks, {std::to_string(kMaxTagDepth), tagName});
-  }
+  if (engine.run.TagDepth >= kMaxTagDepth && !engine.run.BuildStopped)
+    engine.Fail(MessageId::TooManyTagBlocks, {std::to_string(kMaxTagDepth), tagName});
   std::vector<PieceRef> points;
   if (!engine.run.BuildStopped) points = FindTagInsertionPoints(engine, current, tagName);
 

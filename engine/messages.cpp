@@ -9,6 +9,7 @@ namespace {
 using enum MessageId;
 constexpr MessageKind E = MessageKind::Error;
 constexpr MessageKind W = MessageKind::Warning;
+constexpr MessageKind P = MessageKind::Plain;
 
 constexpr std::array<MessageInfo, static_cast<std::size_t>(Count)> kMessages{{
     {BuildFileComplete, MessageKind::Information, "Build file complete"},
@@ -62,6 +63,24 @@ constexpr std::array<MessageInfo, static_cast<std::size_t>(Count)> kMessages{{
     {ParseStackFull, E,
      "Syntax error - the blocks are nested too deeply: the parse stack holds %1 entries%2"},
     {TooManyInstructions, E, "Syntax error - the program needs more than %1 instructions%2"},
+    {GrammarSymbolWithoutCode, P, "the symbol on line %1 has no code line"},
+    {GrammarCodeOutOfRange, P, "line %1 is not a code from 1 to 70"},
+    {GrammarSymbolMissing, P, "the symbol %1 is missing"},
+    {GrammarBadRelation, P, "byte %1 is no relation character"},
+    {GrammarTooManyRules, P, "it has %1 rules and the rule table holds %2"},
+    {GrammarNotNumbers, P, "line %1 holds something other than numbers"},
+    {GrammarNotSevenNumbers, P, "line %1 does not hold seven numbers"},
+    {GrammarBadLeftSymbol, P, "line %1: the left-hand symbol is not a code from 1 to 70"},
+    {GrammarBadRuleLength, P, "line %1: a rule has 1 to 5 right-hand symbols"},
+    {GrammarBadRightSymbol, P, "line %1: right-hand symbol %2 is not a code from 1 to 70"},
+    {GrammarRightSymbolNotZero, P, "line %1: right-hand symbol %2 must be 0"},
+    {GrammarTooFewRules, P, "it has %1 rules and the compiler needs at least %2"},
+    {GrammarEndlessReduction, P, "its rules make the parser reduce without end"},
+    {OutOfMemory, P, "out of memory"},
+    {UnknownException, P, "unknown exception"},
+    {RunningTitle, P, "%1 - running"},
+    {RunningProgress, P, "Weftsmith running: %1"},
+    {RunningProgressWrapped, P, "Weftsmith running:%1"},
 }};
 
 constexpr bool InOrder() {

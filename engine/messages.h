@@ -69,6 +69,27 @@ enum class MessageId {
   SyntaxErrorInFile,
   ParseStackFull,
   TooManyInstructions,
+  // What is wrong in a damaged grammar file (the detail of GrammarFileDamaged).
+  GrammarSymbolWithoutCode,
+  GrammarCodeOutOfRange,
+  GrammarSymbolMissing,
+  GrammarBadRelation,
+  GrammarTooManyRules,
+  GrammarNotNumbers,
+  GrammarNotSevenNumbers,
+  GrammarBadLeftSymbol,
+  GrammarBadRuleLength,
+  GrammarBadRightSymbol,
+  GrammarRightSymbolNotZero,
+  GrammarTooFewRules,
+  GrammarEndlessReduction,
+  // Parts of other texts: the cause of an unexpected failure, the window title
+  // and the progress window of a run (a name wrapped at the minute keeps no blank).
+  OutOfMemory,
+  UnknownException,
+  RunningTitle,
+  RunningProgress,
+  RunningProgressWrapped,
   Count
 };
 

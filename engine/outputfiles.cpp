@@ -40,17 +40,16 @@ bool Conclude(Engine& engine, OutputQueue& queue, OutputWriter::Report report) {
   engine.tables.Rollback(queue.confirmed + 1);
   queue.unconfirmedNames.clear();
   queue.confirmed = queue.submitted;
-  engine.run.BuildStopped = true;
 
   // A missing folder is the build file's mistake, reported as such; it is
   // looked for only when a write failed, which saves a look per page.
   std::string folder = FolderOf(report.failure->path);
   if (folder.size() > 1) folder.pop_back();  // named without its "/"
   if (!folder.empty() && !FolderExists(folder)) {
-    engine.Report(MessageId::FolderDoesNotExist, {folder});
+    engine.Fail(MessageId::FolderDoesNotExist, {folder});
   } else {
     engine.run.FileFailed = true;
-    engine.Show(MessageKind::Error, report.failure->error.what());
+    engine.Fail(MessageKind::Error, report.failure->error.what());
   }
   engine.run.OutputFailed = true;
   return false;

@@ -40,11 +40,6 @@ const TagMarkers& MarkersFor(Engine& engine, std::string_view tagName) {
   return engine.caches->tagMarkers.Get(engine.settings(), tagName);
 }
 
-void ReportNoEnd(Engine& engine, std::string_view tagName) {
-  engine.run.BuildStopped = true;
-  engine.Report(MessageId::NoEndForTag, {tagName});
-}
-
 // The flattened text of an included file, after any page of that name being
 // written is done; null when one of them failed (reported).
 const std::string* IncludedText(Engine& engine, const std::string& path) {
@@ -260,8 +255,7 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
   std::string_view text = *included;
   std::size_t open = markers.open.FindIn(text, 0);
   if (open == npos) {
-    engine.run.BuildStopped = true;
-    engine.Report(MessageId::NoTagInFile, {tagName, path});
+    engine.Fail(MessageId::NoTagInFile, {tagName, path});
     return;
   }
   // The body ends at the first closing marker after the opening one; a
@@ -269,8 +263,7 @@ void IncludeTagFromFile(Engine& engine, std::string_view fileName, std::string_v
   const std::size_t bodyStart = open + markers.open.size();
   const std::size_t close = markers.close.FindIn(text, bodyStart);
   if (close == npos) {
-    engine.run.BuildStopped = true;
-    engine.Report(MessageId::NoEndForTagInFile, {tagName, path});
+    engine.Fail(MessageId::NoEndForTagInFile, {tagName, path});
     return;
   }
   output.emplace_back(text.substr(bodyStart, close - bodyStart));
@@ -329,7 +322,7 @@ void ReplaceTagWithText(Engine& engine, std::string_view tagName, std::string_vi
           FindClosing(output, piece, p + markers.open.size(), markers.close, find);
       if (close.position == npos) {
         if (copied > 0) *piece = std::move(rebuilt.append(*piece, copied));
-        ReportNoEnd(engine, tagName);
+        engine.Fail(MessageId::NoEndForTag, {tagName});
         return;
       }
       if (rebuilt.empty()) rebuilt.reserve(piece->size() + value.size());
@@ -401,7 +394,7 @@ std::vector<PieceRef> FindTagInsertionPoints(Engine& engine, OutputText& output,
     }
     ClosingMarker close = FindClosing(output, piece, p + markers.open.size(), markers.close, find);
     if (close.position == npos) {
-      ReportNoEnd(engine, tagName);
+      engine.Fail(MessageId::NoEndForTag, {tagName});
       return {};
     }
     std::size_t end = close.position + markers.close.size();

@@ -14,6 +14,7 @@
 
 #include "frameform.h"
 #include "mainform.h"
+#include "messages.h"
 
 namespace ws::desktop {
 
@@ -309,7 +310,9 @@ void TFrameForm::ShowMessageLine(TMainForm* document, const QString& file, int l
 void TFrameForm::OpenPageInBrowser(const QString& path) {
   const QFileInfo page(path);
   if (!page.isFile()) {
-    ShowMessage(BoxKind::Error, "Cannot open file " + page.absoluteFilePath());
+    ShowMessage(BoxKind::Error,
+                QString::fromStdString(MessageText(MessageId::CannotOpenFile,
+                                                   {page.absoluteFilePath().toStdString()})));
     return;
   }
   if (!seams_.OpenInBrowser(this, page.absoluteFilePath()))

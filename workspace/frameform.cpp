@@ -21,6 +21,7 @@
 #include "desktopstate.h"
 #include "fileio.h"
 #include "mainform.h"
+#include "messages.h"
 #include "paths.h"
 #include "positions.h"
 
@@ -188,7 +189,8 @@ void TFrameForm::RunFinished() {
 void TFrameForm::LoadPreferences() {
   const std::string path = SettingsPathForReading(dataFolder_);
   if (!LoadSettingsFile(prefs_, path, nullptr))
-    ShowMessage(BoxKind::Error, QString::fromStdString("Cannot open file " + path));
+    ShowMessage(BoxKind::Error,
+                QString::fromStdString(MessageText(MessageId::CannotOpenFile, {path})));
 }
 
 void TFrameForm::SavePreferences() {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "colouring.h"
+#include "messages.h"
 #include "tagscan.h"
 
 namespace ws::desktop {
@@ -138,7 +139,8 @@ void TTagForm::ShowFor(const QString& file, bool choiceMode) {
   TempText_.clear();
   QFile in(file);
   if (!in.open(QIODevice::ReadOnly)) {
-    showError_(QString("Cannot open file %1").arg(file));
+    showError_(
+        QString::fromStdString(MessageText(MessageId::CannotOpenFile, {file.toStdString()})));
   } else {
     TempText_ = QString::fromUtf8(in.readAll());
     const QString flat = FlattenLineBreaks(TempText_);

@@ -273,7 +273,16 @@ TEST(Messages, EveryTextIsListedOnceAndUsed) {
                          "TooMuchEnd",          "TooMuchEndInFile",
                          "TagWithoutBody",      "TagWithoutBodyInFile",
                          "SyntaxError",         "SyntaxErrorInFile",
-                         "ParseStackFull",      "TooManyInstructions"};
+                         "ParseStackFull",      "TooManyInstructions",
+                         "GrammarSymbolWithoutCode", "GrammarCodeOutOfRange",
+                         "GrammarSymbolMissing", "GrammarBadRelation",
+                         "GrammarTooManyRules", "GrammarNotNumbers",
+                         "GrammarNotSevenNumbers", "GrammarBadLeftSymbol",
+                         "GrammarBadRuleLength", "GrammarBadRightSymbol",
+                         "GrammarRightSymbolNotZero", "GrammarTooFewRules",
+                         "GrammarEndlessReduction", "OutOfMemory",
+                         "UnknownException",    "RunningTitle",
+                         "RunningProgress",     "RunningProgressWrapped"};
   EXPECT_EQ(std::size(names), AllMessages().size());
   for (const char* name : names) {
     // Used as MessageId::Name or, inside `using enum MessageId`, alone.

@@ -131,6 +131,14 @@ TEST(GrammarFiles, DamagedContentNamesTheFileAndLine) {
   EXPECT_EQ(
       message(ParseRules, "0 1 2 0 0 0 0\n"),
       "Grammar file /p/f is damaged: line 1: the left-hand symbol is not a code from 1 to 70");
+  EXPECT_EQ(message(ParseRules, "1 1 2 5 0 0 0\n"),
+            "Grammar file /p/f is damaged: line 1: right-hand symbol 2 must be 0");
+  EXPECT_EQ(message(ParseRules, "1 1 2 0 0 0 0\n"),
+            "Grammar file /p/f is damaged: it has 1 rules and the compiler needs at least 32");
+  std::string relations(kRelationBytes, '<');
+  relations[4] = '\x7f';
+  EXPECT_EQ(message(ParseRelations, relations),
+            "Grammar file /p/f is damaged: byte 5 is no relation character");
   std::string many;
   for (int i = 0; i < 101; ++i) many += "1 1 2 0 0 0 0\n";
   EXPECT_EQ(message(ParseRules, many),
