@@ -1,8 +1,5 @@
 #include "settings.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <array>
 #include <climits>
 #include <cstdlib>
@@ -260,49 +257,6 @@ std::string SettingsPathForWriting(const std::string& programFolder, bool progra
                                    const std::string& userFile) {
   if (programFolderWritable || userFile.empty()) return programFolder + "prop";
   return userFile;
-}
-
-std::string SettingsPathForReading(const std::string& programFolder) {
-  return SettingsPathForReading(programFolder, FolderIsWritable(programFolder), UserSettingsFile());
-}
-
-std::string SettingsPathForWriting(const std::string& programFolder) {
-  std::string path =
-      SettingsPathForWriting(programFolder, FolderIsWritable(programFolder), UserSettingsFile());
-  if (path != programFolder + "prop") {
-    // A failure here shows as "Cannot create file" when the file is written.
-    std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-  }
-  return path;
-}
-
-std::string UserSettingsFile() {
-  std::string configHome;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
-    configHome = xdg;
-  } else {
-    std::string home;
-    if (const char* h = std::getenv("HOME"); h && h[0] != '\0') {
-      home = h;
-    } else {
-      long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-      std::string buffer(size > 0 ? static_cast<std::size_t>(size) : 16384, '\0');
-      passwd entry{};
-      passwd* found = nullptr;
-      if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
-          found->pw_dir)
-        home = found->pw_dir;
-    }
-    if (home.empty()) return {};
-    configHome = home + "/.config";
-  }
-  while (configHome.size() > 1 && configHome.back() == '/') configHome.pop_back();
-  return configHome + "/weftsmith/prop";
-}
-
-bool FolderIsWritable(const std::string& folder) {
-  return ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
 }
 
 }  // namespace ws

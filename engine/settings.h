@@ -69,26 +69,16 @@ bool LoadSettingsFile(SettingsStore& store, const std::string& path, Host* host)
 // Writes the 19-line settings file as RTF, atomically. Throws FileError(Create).
 void SaveSettingsFile(const SettingsStore& store, const std::string& path);
 
-// Where the settings file lives: "prop" in the program's folder, or in
-// $XDG_CONFIG_HOME/weftsmith/ (default ~/.config/weftsmith/) when the program's
-// folder is not writable. ForReading takes the per-user file when the program's
-// folder is not writable and that file exists, else the program folder's.
-// ForWriting creates the per-user folder when it chooses it.
-std::string SettingsPathForReading(const std::string& programFolder);
-std::string SettingsPathForWriting(const std::string& programFolder);
-
-// The same choices with the facts given: whether the program's folder is
-// writable, and the per-user file ("" when there is no home to put it in).
+// Where the settings file lives: "prop" in the program's folder, or the
+// per-user file (userFile, "" when there is no home to put it in) when the
+// program's folder is not writable. ForReading takes the per-user file when
+// the program's folder is not writable and that file exists, else the
+// program folder's. Where the per-user file is and whether a folder is
+// writable are the hosts' to find out (hosts/datafolder.h).
 std::string SettingsPathForReading(const std::string& programFolder, bool programFolderWritable,
                                    const std::string& userFile);
 std::string SettingsPathForWriting(const std::string& programFolder, bool programFolderWritable,
                                    const std::string& userFile);
-
-// $XDG_CONFIG_HOME/weftsmith/prop, or ~/.config/weftsmith/prop when that
-// variable is unset or not an absolute path; "" when there is no home folder.
-std::string UserSettingsFile();
-// True when files can be created in the folder ("" is the current folder).
-bool FolderIsWritable(const std::string& folder);
 
 // The integer of the settings file's lines 9 and 11: leading blanks skipped,
 // an optional sign, the digits up to the first other character; no digits

@@ -1,5 +1,9 @@
 #include "datafolder.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -44,19 +48,47 @@ DataFolder DataFolderFor(const std::string& programFolder, const std::string& in
 }
 
 std::string SettingsPathForReading(const DataFolder& folder) {
-  if (!folder.shared) return SettingsPathForReading(folder.path);
-  return SettingsPathForReading(folder.path, false, UserSettingsFile());
+  const bool writable = !folder.shared && FolderIsWritable(folder.path);
+  return SettingsPathForReading(folder.path, writable, UserSettingsFile());
 }
 
 std::string SettingsPathForWriting(const DataFolder& folder) {
-  if (!folder.shared) return SettingsPathForWriting(folder.path);
-  const std::string path = SettingsPathForWriting(folder.path, false, UserSettingsFile());
+  const bool writable = !folder.shared && FolderIsWritable(folder.path);
+  const std::string path = SettingsPathForWriting(folder.path, writable, UserSettingsFile());
   if (path != folder.path + "prop") {
     // A failure here shows as "Cannot create file" when the file is written.
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
   }
   return path;
+}
+
+std::string UserSettingsFile() {
+  std::string configHome;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/') {
+    configHome = xdg;
+  } else {
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && h[0] != '\0') {
+      home = h;
+    } else {
+      long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+      std::string buffer(size > 0 ? static_cast<std::size_t>(size) : 16384, '\0');
+      passwd entry{};
+      passwd* found = nullptr;
+      if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+          found->pw_dir)
+        home = found->pw_dir;
+    }
+    if (home.empty()) return {};
+    configHome = home + "/.config";
+  }
+  while (configHome.size() > 1 && configHome.back() == '/') configHome.pop_back();
+  return configHome + "/weftsmith/prop";
+}
+
+bool FolderIsWritable(const std::string& folder) {
+  return ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
 }
 
 }  // namespace ws

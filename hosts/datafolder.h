@@ -26,12 +26,18 @@ struct DataFolder {
 DataFolder DataFolderFor(const std::string& programFolder);
 DataFolder DataFolderFor(const std::string& programFolder, const std::string& installedFolder);
 
-// The settings file of a data folder. A folder that is not shared is handled
-// by SettingsPathForReading/ForWriting(folder.path) (by writability). A
-// shared folder's "prop" is only the default: it is read while the per-user
-// file ($XDG_CONFIG_HOME/weftsmith/prop) does not exist, and the settings are
+// The settings file of a data folder: its "prop" while the folder is
+// writable and not shared. A shared folder's "prop", or that of a folder
+// that cannot be written, is only the default: it is read while the
+// per-user file (UserSettingsFile) does not exist, and the settings are
 // written to the per-user file, whose folder ForWriting creates.
 std::string SettingsPathForReading(const DataFolder& folder);
 std::string SettingsPathForWriting(const DataFolder& folder);
+
+// $XDG_CONFIG_HOME/weftsmith/prop, or ~/.config/weftsmith/prop when that
+// variable is unset or not an absolute path; "" when there is no home folder.
+std::string UserSettingsFile();
+// True when files can be created in the folder ("" is the current folder).
+bool FolderIsWritable(const std::string& folder);
 
 }  // namespace ws

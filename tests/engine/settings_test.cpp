@@ -8,6 +8,7 @@
 #include <optional>
 #include <random>
 
+#include "datafolder.h"
 #include "test_support.h"
 
 namespace ws {
@@ -416,16 +417,17 @@ TEST(SettingsPath, UnwritableProgramFolderUsesThePerUserFolder) {
   TempFolder folder;
   ScopedEnv xdg("XDG_CONFIG_HOME", folder.File("config"));
   EXPECT_TRUE(FolderIsWritable(folder.Folder()));
-  EXPECT_EQ(SettingsPathForWriting(folder.Folder()), folder.Folder() + "prop");
+  EXPECT_EQ(SettingsPathForWriting(DataFolder{folder.Folder()}), folder.Folder() + "prop");
 
   const std::string unwritable = folder.File("no-such-folder") + "/";
   EXPECT_FALSE(FolderIsWritable(unwritable));
-  const std::string path = SettingsPathForWriting(unwritable);
+  const DataFolder data{unwritable};
+  const std::string path = SettingsPathForWriting(data);
   EXPECT_EQ(path, folder.File("config") + "/weftsmith/prop");
   EXPECT_TRUE(FolderExists(folder.File("config") + "/weftsmith"));
-  EXPECT_EQ(SettingsPathForReading(unwritable), unwritable + "prop");
+  EXPECT_EQ(SettingsPathForReading(data), unwritable + "prop");
   WriteFileAtomically(path, CrLfText(DefaultLines()));
-  EXPECT_EQ(SettingsPathForReading(unwritable), path);
+  EXPECT_EQ(SettingsPathForReading(data), path);
 }
 
 // A hand-written RTF document holding the default lines.
