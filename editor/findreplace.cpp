@@ -42,10 +42,8 @@ FindResult FindText(const QTextDocument& document, const QTextCursor& from, cons
                     FindOptions options, bool backward) {
   if (text.isEmpty()) return {};
   const auto flags = FlagsOf(options, backward);
-  // Backward search starts before the selected match, forward after it.
-  QTextCursor start = from;
-  if (backward && start.hasSelection()) start.setPosition(start.selectionStart());
-  QTextCursor match = document.find(text, start, flags);
+  // Qt searches forward from the selection's end and backward from its start.
+  QTextCursor match = document.find(text, from, flags);
   if (!match.isNull()) return {FindOutcome::Found, match};
   QTextCursor wrap(const_cast<QTextDocument*>(&document));
   wrap.movePosition(backward ? QTextCursor::End : QTextCursor::Start);

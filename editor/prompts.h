@@ -15,6 +15,22 @@ namespace ws::desktop {
 // The four kinds of message box; the same as the engine's message kinds.
 enum class BoxKind { Error, Warning, Information, Plain };
 
+// The caption of a box of the kind ("Error", ...); "" for a plain box, which
+// carries the application's title.
+inline QString CaptionOf(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::Error:
+      return "Error";
+    case BoxKind::Warning:
+      return "Warning";
+    case BoxKind::Information:
+      return "Information";
+    case BoxKind::Plain:
+      break;
+  }
+  return {};
+}
+
 enum class SaveAnswer { Yes, No, Cancel };
 
 // What a file dialog shows. filter is written as "Caption|*.a;*.b|..." and

@@ -30,20 +30,6 @@ RowKind KindOf(const QTreeWidgetItem* item) {
   return static_cast<RowKind>(item->data(BuildPanel::KindColumn, kRowKindRole).toInt());
 }
 
-QString KindName(BoxKind kind) {
-  switch (kind) {
-    case BoxKind::Error:
-      return "Error";
-    case BoxKind::Warning:
-      return "Warning";
-    case BoxKind::Information:
-      return "Information";
-    case BoxKind::Plain:
-      break;
-  }
-  return "Message";
-}
-
 QStyle::StandardPixmap IconOf(BoxKind kind) {
   switch (kind) {
     case BoxKind::Error:
@@ -170,7 +156,8 @@ void BuildPanel::AddMessage(const BuildMessage& message) {
   Record& record = records_.front();
   ++record.messages;
   QTreeWidgetItem* row =
-      AddRow({KindName(message.kind), message.file.isEmpty() ? record.caption : message.file,
+      AddRow({message.kind == BoxKind::Plain ? QString("Message") : CaptionOf(message.kind),
+              message.file.isEmpty() ? record.caption : message.file,
               message.line >= 0 ? QString::number(message.line + 1) : QString(), message.text});
   row->setData(KindColumn, kRowKindRole, static_cast<int>(RowKind::Message));
   row->setData(KindColumn, kPathRole, message.file);

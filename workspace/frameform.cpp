@@ -33,20 +33,6 @@ const char* const kFrameTitle = "Weftsmith";
 const char* const kIdleHint = "For Help, press F1";
 const char* const kKeepPlainTextKey = "Files/KeepPlainText";
 
-QString CaptionOf(BoxKind kind) {
-  switch (kind) {
-    case BoxKind::Error:
-      return "Error";
-    case BoxKind::Warning:
-      return "Warning";
-    case BoxKind::Information:
-      return "Information";
-    case BoxKind::Plain:
-      break;
-  }
-  return {};
-}
-
 }  // namespace
 
 // Without an icon theme of the desktop, the toolbar takes its pictures from
