@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <string>
 #include <type_traits>
 
@@ -59,6 +61,12 @@ struct TwoPages {
     const Variable* variable = tables.Variables.Find(name);
     return variable ? variable->Value : "(none)";
   }
+  // a, b, c, the data set's record and file, the temporaries' counter.
+  auto State() const {
+    const DataSet* d = tables.DataSets.Find("d");
+    return std::tuple(Value("a"), Value("b"), Value("c"), d->CurrentRecord, d->FilePath,
+                      tables.TemporaryCounter());
+  }
   ProcessTables tables;
 };
 
@@ -68,12 +76,7 @@ TEST(ProcessTablesJournal, FailedPageUndoesEveryKindOfChangeMadeSinceIt) {
   // the counter and c for page 2, however often they changed.
   EXPECT_EQ(first.tables.JournalSize(), 8u);
   first.tables.Rollback(1);
-  EXPECT_EQ(first.Value("a"), "1");
-  EXPECT_EQ(first.Value("b"), "(none)");
-  EXPECT_EQ(first.Value("c"), "(none)");
-  EXPECT_EQ(first.tables.DataSets.Find("d")->CurrentRecord, 1);
-  EXPECT_EQ(first.tables.DataSets.Find("d")->FilePath, "f.csv");
-  EXPECT_EQ(first.tables.TemporaryCounter(), 5);
+  EXPECT_EQ(first.State(), std::tuple("1", "(none)", "(none)", 1, "f.csv", 5));
   EXPECT_EQ(first.tables.Variables.size(), 1u);
   EXPECT_EQ(first.tables.JournalSize(), 0u);
 
@@ -82,12 +85,7 @@ TEST(ProcessTablesJournal, FailedPageUndoesEveryKindOfChangeMadeSinceIt) {
   second.tables.Forget(1);
   EXPECT_EQ(second.tables.JournalSize(), 4u);
   second.tables.Rollback(2);
-  EXPECT_EQ(second.Value("a"), "2");
-  EXPECT_EQ(second.Value("b"), "");
-  EXPECT_EQ(second.Value("c"), "(none)");
-  EXPECT_EQ(second.tables.DataSets.Find("d")->CurrentRecord, 7);
-  EXPECT_EQ(second.tables.DataSets.Find("d")->FilePath, "g.csv");
-  EXPECT_EQ(second.tables.TemporaryCounter(), 7);
+  EXPECT_EQ(second.State(), std::tuple("2", "", "(none)", 7, "g.csv", 7));
   EXPECT_EQ(second.tables.JournalSize(), 0u);
 }
 
