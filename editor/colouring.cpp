@@ -8,9 +8,20 @@
 #include <utility>
 #include <vector>
 
+#include "commands.h"
 #include "positions.h"
 
 namespace ws::desktop {
+
+const std::vector<QString>& KeywordList() {
+  static const std::vector<QString> words = [] {
+    std::vector<QString> list;
+    for (const Command& command : kCommands) list.push_back(QString::fromLatin1(command.word));
+    for (std::string_view word : kPartWords) list.push_back(QString::fromLatin1(word));
+    return list;
+  }();
+  return words;
+}
 
 QColor ToQColor(Color color) {
   return QColor(static_cast<int>(color & 255), static_cast<int>((color >> 8) & 255),
@@ -108,7 +119,7 @@ std::vector<Stretch> ScanLine(QString& copy, const ElementFormat& string,
     Blank(copy, open, close + 1);
   }
   // Reserved words, each searched left to right.
-  for (const QString& word : KeywordList) {
+  for (const QString& word : KeywordList()) {
     for (qsizetype at = copy.indexOf(word); at >= 0; at = copy.indexOf(word, at + word.size())) {
       if (!IsWholeWord(copy, at, word.size())) continue;
       stretches.push_back({at, at + word.size(), &reserved});
@@ -310,7 +321,7 @@ std::vector<Step> CaretLineSteps(const QTextBlock& block, const LineElements& e)
 
   // Reserved words; a word whose first character shows the colour is left
   // as it is. (No earlier paint reaches a word: it was free until now.)
-  for (const QString& word : KeywordList) {
+  for (const QString& word : KeywordList()) {
     for (qsizetype at = copy.indexOf(word); at >= 0; at = copy.indexOf(word, at + word.size())) {
       if (!IsWholeWord(wordEdges, at, word.size())) continue;
       if (!e.reserved.ShownBy(FormatAt(block, at)))

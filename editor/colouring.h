@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTextCharFormat>
-#include <array>
+#include <vector>
 
 #include "settings.h"
 
@@ -17,9 +17,9 @@ class QTextDocument;
 
 namespace ws::desktop {
 
-// The reserved words in the order in which they are searched.
-inline const std::array<QString, 12> KeywordList = {
-    "tag", "set", "is", "isnot", "include", "repeat", "if", "then", "end", "else", "run", "new"};
+// The reserved words: the command words and the words that are parts of
+// commands, in the order in which they are searched.
+const std::vector<QString>& KeywordList();
 
 QColor ToQColor(Color color);
 // The editor font of the settings. A face the system lacks, such as the

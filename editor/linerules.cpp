@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "commands.h"
+
 namespace ws::desktop {
 
 namespace {
@@ -20,8 +22,8 @@ void DropThrough(QString& s, QChar c, qsizetype from = 0) {
   if (at >= 0) s.remove(0, at + 1);
 }
 
-bool Contains(const QString& s, const char* what) {
-  return s.contains(QLatin1String(what));
+bool Contains(const QString& s, QStringView what) {
+  return s.contains(what);
 }
 
 bool HasQuote(const QString& s) {
@@ -69,16 +71,18 @@ QString ExtractTagValue(const QString& line) {
 }
 
 bool IsBlockOpener(const QString& line) {
-  if (Contains(line, "tag "))
-    return !((Contains(line, "end tag") && !HasQuote(line)) || !ExtractTagValue(line).isEmpty());
-  if (Contains(line, "if ")) return !(Contains(line, "end if") && !HasQuote(line));
-  if (Contains(line, "repeat ")) return !(Contains(line, "end repeat") && !HasQuote(line));
-  if (Contains(line, "new ")) return !(Contains(line, "end new") && !HasQuote(line));
+  for (const Command& command : kCommands) {
+    if (command.block != Block::Opens && command.block != Block::OpensWithoutValue) continue;
+    const QString word = QString::fromLatin1(command.word);
+    if (!Contains(line, QString(word + u' '))) continue;
+    if (Contains(line, QString(QStringLiteral("end ") + word)) && !HasQuote(line)) return false;
+    return command.block == Block::Opens || ExtractTagValue(line).isEmpty();
+  }
   return false;
 }
 
 bool IsBlockEnd(const QString& line) {
-  return Contains(line, "end") && !HasQuote(line);
+  return Contains(line, u"end") && !HasQuote(line);
 }
 
 QList<bool> DisregardedLines(const QStringList& lines) {

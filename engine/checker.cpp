@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "commands.h"
 #include "engine.h"
 #include "texthelpers.h"
 
@@ -57,35 +58,35 @@ bool IsInteger(std::string_view text) {
 // fail; nothing when the line is good.
 std::optional<MessageId> CommandMessage(std::string_view word, const Parameters& p) {
   using enum MessageId;
-  if (word == "tag" || word == "include") {
-    if (!p[2].empty()) return TooManyParameters;
-    if (p[0].empty()) return AtLeastOneParameter;
-    return std::nullopt;
+  const std::optional<Command> command = FindCommand(word);
+  if (!command) return MissingCommand;
+  switch (command->shape) {
+    case Shape::NameAndOptionalValue:
+      if (!p[2].empty()) return TooManyParameters;
+      if (p[0].empty()) return AtLeastOneParameter;
+      break;
+    case Shape::OneValue:
+      if (!p[1].empty()) return TooManyParameters;
+      if (p[0].empty()) return NoParameters;
+      break;
+    case Shape::VariableAndValue:
+      if (!p[2].empty()) return TooManyParameters;
+      if (p[0].find_first_of("\":") != std::string::npos) return FirstParameterNotVariable;
+      break;
+    case Shape::Condition:
+      if (!p[4].empty()) return TooManyParameters;
+      if (p[0].empty()) return NoParameters;
+      if (p[1] != "is" && p[1] != "isnot") return MissingIsOrIsnot;
+      if (p[2].empty()) return NoSecondIfParameter;
+      if (p[3] != "then") return MissingThen;
+      break;
+    case Shape::Nothing:
+      if (!p[0].empty()) return TooManyParameters;
+      break;
+    case Shape::Anything:
+      break;
   }
-  if (word == "run" || word == "new") {
-    if (!p[1].empty()) return TooManyParameters;
-    if (p[0].empty()) return NoParameters;
-    return std::nullopt;
-  }
-  if (word == "end") return std::nullopt;
-  if (word == "repeat" || word == "set") {
-    if (!p[2].empty()) return TooManyParameters;
-    if (p[0].find_first_of("\":") != std::string::npos) return FirstParameterNotVariable;
-    return std::nullopt;
-  }
-  if (word == "if") {
-    if (!p[4].empty()) return TooManyParameters;
-    if (p[0].empty()) return NoParameters;
-    if (p[1] != "is" && p[1] != "isnot") return MissingIsOrIsnot;
-    if (p[2].empty()) return NoSecondIfParameter;
-    if (p[3] != "then") return MissingThen;
-    return std::nullopt;
-  }
-  if (word == "else") {
-    if (!p[0].empty()) return TooManyParameters;
-    return std::nullopt;
-  }
-  return MissingCommand;
+  return std::nullopt;
 }
 
 }  // namespace

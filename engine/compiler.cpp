@@ -9,6 +9,7 @@
 #include "engine.h"
 #include "fileio.h"
 #include "grammar.h"
+#include "rulebindings.h"
 #include "scanner.h"
 
 namespace ws {
@@ -61,8 +62,8 @@ class Compiler {
   int MatchRule(int h, int n) const;
   void RunAction(int rule, int h, int t);
 
-  bool EmitInstruction(std::string_view opcode, TNode* operand1 = nullptr,
-                       TNode* operand2 = nullptr, TNode* operand3 = nullptr);
+  bool EmitInstruction(Op opcode, TNode* operand1 = nullptr, TNode* operand2 = nullptr,
+                       TNode* operand3 = nullptr);
   TNode* NewTemporary();
   TNode* Label(int index);
   void Patch(int entry);
@@ -169,7 +170,7 @@ bool Compiler::CompileBuildFile(CompiledProgram& out) {
 
     if (top_ == 1 && atEndOfText_) {
       // A text without any command: a program that only stops.
-      if (!EmitInstruction("STP")) return false;
+      if (!EmitInstruction(Op::Stop)) return false;
       break;
     }
     if (h == 2 && Entry(2).symbol == codes_.program && atEndOfText_) break;
@@ -199,97 +200,100 @@ int Compiler::MatchRule(int h, int n) const {
   return 0;
 }
 
-// The semantic action of a rule, for the handle of entries h to t.
+// The semantic action of a rule, for the handle of entries h to t. The rule
+// numbers are bound to the actions by the grammar (rulebindings.h); a rule of
+// tables that the build did not see (a changed "rules" file) has none.
 void Compiler::RunAction(int rule, int h, int t) {
+  const RuleBinding binding = rule >= 0 && static_cast<std::size_t>(rule) < kRuleBindings.size()
+                                  ? kRuleBindings[static_cast<std::size_t>(rule)]
+                                  : RuleBinding{};
   TParseEntry& head = Entry(h);
-  switch (rule) {
-    case 1:  // the whole program
-      EmitInstruction("STP");
+  switch (binding.action) {
+    case RuleAction::None:  // structural rules: lists, alternatives, closing marks
       break;
-    case 6:  // `end` of the else part: the `else` jumps past the `if`
+    case RuleAction::Emit: {  // a command: its instruction with its values
+      // A handle that only begins the rule (the error-tolerant mode) gives
+      // its last entry for the values beyond it.
+      std::array<TNode*, 3> operands{};
+      for (std::size_t i = 0; i < operands.size(); ++i) {
+        const int at = binding.operands[i];
+        if (at >= 1) operands[i] = Entry(std::min(h + at - 1, t)).value;
+      }
+      EmitInstruction(binding.op, operands[0], operands[1], operands[2]);
+      break;
+    }
+    case RuleAction::Program:
+      EmitInstruction(Op::Stop);
+      break;
+    case RuleAction::EndElse:  // the `else` jumps past the `if`
       Patch(h);
       break;
-    case 7:  // `else`: the failed test lands on it; it jumps past the else part
+    case RuleAction::Else:  // the failed test lands on it; it jumps past the else part
       Patch(h);
       head.mark1 = next_;
-      EmitInstruction("else");
+      EmitInstruction(Op::Else);
       break;
-    case 8:    // if A is B then
-    case 9: {  // if A isnot B then
+    case RuleAction::IfIs:
+    case RuleAction::IfIsNot: {
+      const bool is = binding.action == RuleAction::IfIs;
       TNode* result = NewTemporary();
-      if (!EmitInstruction(rule == 8 ? "IfIs" : "IfIsNot", Entry(h + 1).value, Entry(t - 1).value,
+      if (!EmitInstruction(is ? Op::IfIs : Op::IfIsNot, Entry(h + 1).value, Entry(t - 1).value,
                            result))
         break;
       head.mark1 = next_;
-      EmitInstruction(rule == 8 ? "JMPIfIs" : "JMPIfIsNot", nullptr, result, nullptr);
+      EmitInstruction(is ? Op::JumpIfIs : Op::JumpIfIsNot, nullptr, result, nullptr);
       break;
     }
-    case 10:  // `end` of an `if` without `else`
+    case RuleAction::EndIf:  // `end` of an `if` without `else`
       Patch(h);
-      EmitInstruction("EndIfEnd");
+      EmitInstruction(Op::EndIf);
       break;
-    case 11: {  // `end` of a `repeat`: step to the next record and test again
-      if (!EmitInstruction("ADD", nullptr, head.value, nullptr)) break;
+    case RuleAction::EndRepeat: {  // step to the next record and test again
+      if (!EmitInstruction(Op::RepeatStep, nullptr, head.value, nullptr)) break;
       const int add = next_ - 1;
       Patch(h);
       (*table_)[add].operand1 = Label(head.mark2);
       break;
     }
-    case 12: {  // repeat X F
+    case RuleAction::Repeat: {  // repeat X F
       TNode* variable = Entry(h + 1).value;
       TNode* dataFile = Entry(t).value;
       head.value = variable;
-      if (!EmitInstruction("repeat", variable, dataFile, nullptr)) break;
+      if (!EmitInstruction(Op::Repeat, variable, dataFile, nullptr)) break;
       head.mark1 = next_;
       head.mark2 = next_;
-      EmitInstruction("JMPRep", nullptr, dataFile, variable);
+      EmitInstruction(Op::RepeatTest, nullptr, dataFile, variable);
       break;
     }
-    case 13:  // set X V: the keyword's text is the opcode
-      EmitInstruction(NameOf(head.value), Entry(h + 1).value, Entry(t).value, nullptr);
+    case RuleAction::EndNew:
+      EmitInstruction(Op::EndNew, head.value, nullptr, nullptr);
       break;
-    case 14:  // run F
-      EmitInstruction(NameOf(head.value), Entry(t).value, nullptr, nullptr);
-      break;
-    case 15:  // `end` of a `new` block
-      EmitInstruction("endnew", head.value, nullptr, nullptr);
-      break;
-    case 16:  // new F
-      EmitInstruction("new", Entry(t).value, nullptr, nullptr);
+    case RuleAction::New:  // new F: its `end` writes the file
+      EmitInstruction(Op::New, Entry(t).value, nullptr, nullptr);
       head.value = Entry(t).value;
       break;
-    case 17:  // include F
-      EmitInstruction("include1", Entry(t).value, nullptr, nullptr);
+    case RuleAction::EndTag:
+      EmitInstruction(Op::EndTag);
       break;
-    case 18:  // include F , T
-      EmitInstruction("include2", Entry(h + 1).value, Entry(t).value, nullptr);
-      break;
-    case 19:  // `end` of a `tag` block
-      EmitInstruction("endtag");
-      break;
-    case 20:  // tag T (a block)
-      EmitInstruction("tag1", Entry(t).value, nullptr, nullptr);
-      break;
-    case 21:  // tag T , V
-      EmitInstruction("tag2", Entry(h + 1).value, Entry(t).value, nullptr);
-      break;
-    case 23:    // field by name X:"Name"
-    case 24: {  // field by number X:N
+    case RuleAction::FieldByName:      // X:"Name"
+    case RuleAction::FieldByNumber: {  // X:N
       TNode* result = NewTemporary();
       TNode* field = tree_->NewDetachedNode(NameOf(head.value) + ":" + NameOf(Entry(t).value));
       head.value = result;
       Entry(t).value = field;
-      EmitInstruction(rule == 23 ? ":Str" : ":Numb", field, nullptr, result);
+      EmitInstruction(
+          binding.action == RuleAction::FieldByName ? Op::FieldByName : Op::FieldByNumber, field,
+          nullptr, result);
       break;
     }
-    case 26: {  // a variable used as a value
+    case RuleAction::Variable: {  // a variable used as a value
       TNode* result = NewTemporary();
       TNode* variable = tree_->NewDetachedNode(NameOf(head.value));
       head.value = result;
-      EmitInstruction("ID", variable, nullptr, result);
+      EmitInstruction(Op::Variable, variable, nullptr, result);
       break;
     }
-    case 28: {  // a quoted text: named with its quotes, valued without them
+    case RuleAction::QuotedText: {  // named with its quotes, valued without them
       TNode* text = Entry(t).value;
       if (text && tree_->Find(text->name) == text) {
         // A symbol that other tokens share is never renamed; the text gets a
@@ -303,27 +307,25 @@ void Compiler::RunAction(int rule, int h, int t) {
       head.value = text;
       break;
     }
-    case 31:    // <date>
-    case 32: {  // <time>
+    case RuleAction::Date:
+    case RuleAction::Time: {
       TNode* result = NewTemporary();
       head.value = result;
-      EmitInstruction(rule == 31 ? "date" : "time", nullptr, nullptr, result);
+      EmitInstruction(binding.action == RuleAction::Date ? Op::Date : Op::Time, nullptr, nullptr,
+                      result);
       break;
     }
-    default:  // structural rules: lists, alternatives, closing marks
-      break;
   }
 }
 
-bool Compiler::EmitInstruction(std::string_view opcode, TNode* operand1, TNode* operand2,
-                               TNode* operand3) {
+bool Compiler::EmitInstruction(Op opcode, TNode* operand1, TNode* operand2, TNode* operand3) {
   if (stopped_) return false;
   if (next_ > kInstructionCount) {
     ReportLimit(MessageId::TooManyInstructions, std::to_string(kInstructionCount));
     return false;
   }
   TInstruction& instruction = (*table_)[next_++];
-  instruction.opcode = std::string(opcode.substr(0, kOpcodeLength));
+  instruction.opcode = opcode;
   instruction.operand1 = operand1;
   instruction.operand2 = operand2;
   instruction.operand3 = operand3;

@@ -36,7 +36,7 @@ void RunProgram(Engine& engine, const TInstructionTable& program) {
   for (int ip = 1; ip >= 1 && ip < kInstructionCount; ++ip) {
     if (engine.run.BuildStopped) return;
     const TInstruction& instruction = program[ip];
-    if (instruction.opcode == "run")
+    if (instruction.opcode == Op::Run)
       RunNestedBuildFile(engine, ValueOf(instruction.operand1));
     else
       ExecuteInstruction(engine, current, program, ip);
@@ -53,55 +53,85 @@ void ExecuteInstruction(Engine& engine, OutputText& current, const TInstructionT
   ShowRunProgress(engine);
   if (ip < 1 || ip > kInstructionCount) return;
   const TInstruction& in = program[ip];
-  const std::string& op = in.opcode;
-  if (op.empty() || engine.run.ProgramEnded) return;
+  if (engine.run.ProgramEnded) return;
 
-  if (op == ":Str" || op == ":Numb") {
-    if (auto value = FieldValue(engine, NameOf(in.operand1))) SetValue(in.operand3, *value);
-  } else if (op == "repeat") {
-    if (auto opened =
-            OpenDataSet(engine, NameOf(in.operand1), NameOf(in.operand2), ValueOf(in.operand2))) {
-      SetValue(in.operand1, opened->firstRecord);
-      SetValue(in.operand2, opened->recordCount);
-    }
-  } else if (op == "JMPRep") {
-    if (AsNumber(ValueOf(in.operand2)) < AsNumber(ValueOf(in.operand3)))
+  switch (in.opcode) {
+    case Op::None:
+      break;
+    case Op::Run:  // a `run` is carried out by RunProgram: inside a tag block it does nothing
+      break;
+    case Op::FieldByName:
+    case Op::FieldByNumber:
+      if (auto value = FieldValue(engine, NameOf(in.operand1))) SetValue(in.operand3, *value);
+      break;
+    case Op::Repeat:
+      if (auto opened =
+              OpenDataSet(engine, NameOf(in.operand1), NameOf(in.operand2), ValueOf(in.operand2))) {
+        SetValue(in.operand1, opened->firstRecord);
+        SetValue(in.operand2, opened->recordCount);
+      }
+      break;
+    case Op::RepeatTest:
+      if (AsNumber(ValueOf(in.operand2)) < AsNumber(ValueOf(in.operand3)))
+        JumpTo(ip, AsNumber(NameOf(in.operand1)) - 1);
+      break;
+    case Op::RepeatStep:
+      if (auto record = StepRecord(engine, NameOf(in.operand2))) {
+        JumpTo(ip, AsNumber(NameOf(in.operand1)) - 1);
+        if (ip >= 1 && ip <= kInstructionCount) SetValue(program[ip].operand1, *record);
+      }
+      break;
+    case Op::TagBlock:
+      FillTagBlock(engine, ValueOf(in.operand1), current, program, ip);
+      break;
+    case Op::TagValue:
+      ReplaceTagWithText(engine, ValueOf(in.operand1), ValueOf(in.operand2), current);
+      break;
+    case Op::EndTag:  // the end of a block that FillTagBlock is not running: nothing to do
+      break;
+    case Op::IncludeFile:
+      IncludeFile(engine, current, ValueOf(in.operand1));
+      break;
+    case Op::IncludeTag:
+      IncludeTagFromFile(engine, ValueOf(in.operand1), ValueOf(in.operand2), current);
+      break;
+    case Op::New:
+      current = FreshOutput();
+      break;
+    case Op::EndNew:
+      WriteOutputFile(engine, ValueOf(in.operand1), current);
+      break;
+    case Op::IfIs:
+    case Op::IfIsNot:
+      SetValue(in.operand3,
+               CompareValues(ValueOf(in.operand1), ValueOf(in.operand2), in.opcode == Op::IfIs));
+      break;
+    case Op::JumpIfIs:
+    case Op::JumpIfIsNot:
+      // Lands after the labelled "else" or "EndIfEnd" marker.
+      if (ValueOf(in.operand2) == "false") JumpTo(ip, AsNumber(NameOf(in.operand1)));
+      break;
+    case Op::Else:
       JumpTo(ip, AsNumber(NameOf(in.operand1)) - 1);
-  } else if (op == "ADD") {
-    if (auto record = StepRecord(engine, NameOf(in.operand2))) {
-      JumpTo(ip, AsNumber(NameOf(in.operand1)) - 1);
-      if (ip >= 1 && ip <= kInstructionCount) SetValue(program[ip].operand1, *record);
-    }
-  } else if (op == "tag1") {
-    FillTagBlock(engine, ValueOf(in.operand1), current, program, ip);
-  } else if (op == "tag2") {
-    ReplaceTagWithText(engine, ValueOf(in.operand1), ValueOf(in.operand2), current);
-  } else if (op == "include1") {
-    IncludeFile(engine, current, ValueOf(in.operand1));
-  } else if (op == "include2") {
-    IncludeTagFromFile(engine, ValueOf(in.operand1), ValueOf(in.operand2), current);
-  } else if (op == "new") {
-    current = FreshOutput();
-  } else if (op == "endnew") {
-    WriteOutputFile(engine, ValueOf(in.operand1), current);
-  } else if (op == "IfIs" || op == "IfIsNot") {
-    SetValue(in.operand3, CompareValues(ValueOf(in.operand1), ValueOf(in.operand2), op == "IfIs"));
-  } else if (op == "JMPIfIs" || op == "JMPIfIsNot") {
-    // Lands after the labelled "else" or "EndIfEnd" marker.
-    if (ValueOf(in.operand2) == "false") JumpTo(ip, AsNumber(NameOf(in.operand1)));
-  } else if (op == "else") {
-    JumpTo(ip, AsNumber(NameOf(in.operand1)) - 1);
-  } else if (op == "set") {
-    LookupVariable(engine, NameOf(in.operand1), ValueOf(in.operand2), true);
-  } else if (op == "ID") {
-    if (auto value = LookupVariable(engine, NameOf(in.operand1), {}, false))
-      SetValue(in.operand3, *value);
-  } else if (op == "date") {
-    SetValue(in.operand3, engine.host.CurrentDateText());
-  } else if (op == "time") {
-    SetValue(in.operand3, engine.host.CurrentTimeText());
-  } else if (op == "STP") {
-    engine.run.ProgramEnded = true;
+      break;
+    case Op::EndIf:
+      break;
+    case Op::Set:
+      LookupVariable(engine, NameOf(in.operand1), ValueOf(in.operand2), true);
+      break;
+    case Op::Variable:
+      if (auto value = LookupVariable(engine, NameOf(in.operand1), {}, false))
+        SetValue(in.operand3, *value);
+      break;
+    case Op::Date:
+      SetValue(in.operand3, engine.host.CurrentDateText());
+      break;
+    case Op::Time:
+      SetValue(in.operand3, engine.host.CurrentTimeText());
+      break;
+    case Op::Stop:
+      engine.run.ProgramEnded = true;
+      break;
   }
 }
 
@@ -115,7 +145,7 @@ void FillTagBlock(Engine& engine, std::string_view tagName, OutputText& current,
   ++engine.run.TagDepth;
   OutputText block = FreshOutput();
   // The body runs up to the matching "endtag" (nested blocks consume their own).
-  for (++ip; ip >= 1 && ip < kInstructionCount && program[ip].opcode != "endtag"; ++ip)
+  for (++ip; ip >= 1 && ip < kInstructionCount && program[ip].opcode != Op::EndTag; ++ip)
     ExecuteInstruction(engine, block, program, ip);
   --engine.run.TagDepth;
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "commands.h"
+
 namespace ws {
 
 // A symbol of one compile: a keyword, punctuation, variable, number, quoted
@@ -51,10 +53,8 @@ class SymbolTree {
 };
 
 constexpr int kInstructionCount = 300;
-constexpr int kOpcodeLength = 10;
-
 struct TInstruction {
-  std::string opcode;  // at most 10 characters; empty: no instruction
+  Op opcode = Op::None;  // None: no instruction
   TNode* operand1 = nullptr;
   TNode* operand2 = nullptr;
   TNode* operand3 = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "checker.h"
+#include "commands.h"
 #include "engine.h"
 #include "texthelpers.h"
 
@@ -14,10 +15,18 @@ namespace {
 enum class LineKind { OpensBlock, ClosesBlock, Other };
 
 LineKind Classify(const Parameters& p) {
-  const std::string& word = p[0];
-  if (word == "tag") return p[2].empty() ? LineKind::OpensBlock : LineKind::Other;
-  if (word == "if" || word == "repeat" || word == "new") return LineKind::OpensBlock;
-  if (word == "end") return LineKind::ClosesBlock;
+  const std::optional<Command> command = FindCommand(p[0]);
+  if (!command) return LineKind::Other;
+  switch (command->block) {
+    case Block::Opens:
+      return LineKind::OpensBlock;
+    case Block::OpensWithoutValue:
+      return p[2].empty() ? LineKind::OpensBlock : LineKind::Other;
+    case Block::Closes:
+      return LineKind::ClosesBlock;
+    case Block::None:
+      break;
+  }
   return LineKind::Other;
 }
 

@@ -24,19 +24,19 @@ void Require(bool condition) {
   if (!condition) __builtin_trap();
 }
 
-bool IsJump(const std::string& opcode) {
-  return opcode == "JMPIfIs" || opcode == "JMPIfIsNot" || opcode == "else" || opcode == "JMPRep" ||
-         opcode == "ADD";
+bool IsJump(ws::Op opcode) {
+  using enum ws::Op;
+  return opcode == JumpIfIs || opcode == JumpIfIsNot || opcode == Else || opcode == RepeatTest ||
+         opcode == RepeatStep;
 }
 
 void CheckAccepted(const ws::TInstructionTable& table) {
   int count = 0;
-  while (count < ws::kInstructionCount && !table[count + 1].opcode.empty()) ++count;
-  Require(count >= 1 && table[count].opcode == "STP");
-  for (int i = count + 1; i <= ws::kInstructionCount; ++i) Require(table[i].opcode.empty());
+  while (count < ws::kInstructionCount && table[count + 1].opcode != ws::Op::None) ++count;
+  Require(count >= 1 && table[count].opcode == ws::Op::Stop);
+  for (int i = count + 1; i <= ws::kInstructionCount; ++i) Require(table[i].opcode == ws::Op::None);
   for (int i = 1; i <= count; ++i) {
     const ws::TInstruction& in = table[i];
-    Require(in.opcode.size() <= static_cast<std::size_t>(ws::kOpcodeLength));
     if (!IsJump(in.opcode)) continue;
     Require(in.operand1 != nullptr);
     const int target = std::stoi(in.operand1->name);
@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   engine.run.Memo1.SetText(std::string_view(reinterpret_cast<const char*>(data), size));
 
   ws::CompiledProgram program;
-  program.table[1].opcode = "untouched";
+  program.table[1].opcode = ws::Op::Date;
   bool accepted = false;
   try {
     accepted = ws::CompileBuildFile(engine, program);
@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckAccepted(program.table);
   } else {
     Require(engine.run.CompileError);
-    Require(program.table[1].opcode == "untouched");
+    Require(program.table[1].opcode == ws::Op::Date);
   }
   return 0;
 }

@@ -29,9 +29,9 @@ class CompilerTest : public ::testing::Test {
   // its node name ("-" for none).
   std::vector<std::string> Listing() const {
     std::vector<std::string> listing;
-    for (int i = 1; i <= kInstructionCount && !program.table[i].opcode.empty(); ++i) {
+    for (int i = 1; i <= kInstructionCount && program.table[i].opcode != Op::None; ++i) {
       const TInstruction& in = program.table[i];
-      std::string line = in.opcode;
+      std::string line(OpText(in.opcode));
       for (const TNode* node : {in.operand1, in.operand2, in.operand3})
         line += " " + (node ? node->name : std::string("-"));
       listing.push_back(line);
@@ -63,7 +63,7 @@ TEST_F(CompilerTest, TheSevenRecordExample) {
             (Lines{"set y \"b\" -", "ID y - &0", "IfIs &0 \"b\" &1", "JMPIfIs 6 &1 -",
                    "include1 \"a.htm\" - -", "EndIfEnd - - -", "STP - - -"}));
   const TInstructionTable& t = program.table;
-  for (int i = 8; i <= kInstructionCount; ++i) EXPECT_TRUE(t[i].opcode.empty()) << i;
+  for (int i = 8; i <= kInstructionCount; ++i) EXPECT_EQ(t[i].opcode, Op::None) << i;
   // Quoted texts carry their text as value; each occurrence has its own node.
   EXPECT_EQ(t[1].operand2->value, "b");
   EXPECT_EQ(t[3].operand2->value, "b");
@@ -214,20 +214,20 @@ TEST_F(CompilerTest, JumpLabelsAreSymbolsOfTheTree) {
   const TInstructionTable& t = program.table;
   EXPECT_EQ(t[3].operand1->name, "8");
   EXPECT_EQ(t[6].operand1->name, "7");
-  EXPECT_EQ(t[7].opcode, "EndIfEnd");
-  EXPECT_EQ(t[8].opcode, "EndIfEnd");
-  EXPECT_EQ(t[9].opcode, "STP");
+  EXPECT_EQ(OpText(t[7].opcode), "EndIfEnd");
+  EXPECT_EQ(OpText(t[8].opcode), "EndIfEnd");
+  EXPECT_EQ(OpText(t[9].opcode), "STP");
   EXPECT_EQ(program.tree->Find("8"), t[3].operand1);
-  EXPECT_EQ(program.table[3].opcode.size(), 7u);
+  EXPECT_EQ(OpText(program.table[3].opcode), "JMPIfIs");
   ASSERT_TRUE(Compile({"if a isnot \"b\" then", "end"}));
-  EXPECT_EQ(program.table[3].opcode, "JMPIfIsNot");  // ten characters, stored whole
+  EXPECT_EQ(OpText(program.table[3].opcode), "JMPIfIsNot");
 }
 
 TEST_F(CompilerTest, TheTableHolds300Instructions) {
   Lines lines(299, "include \"a\"");
   ASSERT_TRUE(Compile(lines));
-  EXPECT_EQ(program.table[299].opcode, "include1");
-  EXPECT_EQ(program.table[300].opcode, "STP");
+  EXPECT_EQ(OpText(program.table[299].opcode), "include1");
+  EXPECT_EQ(OpText(program.table[300].opcode), "STP");
 
   lines.push_back("include \"a\"");
   EXPECT_EQ(ErrorOf(lines), "Syntax error - the program needs more than 300 instructions");

@@ -182,7 +182,7 @@ TEST_F(GrammarLoading, FilesAreReadAgainOnlyWhenTheyChange) {
 
 TEST_F(GrammarLoading, AMissingOrDamagedFileEndsTheCompileWithoutACompileError) {
   CompiledProgram program;
-  program.table[1].opcode = "kept";
+  program.table[1].opcode = Op::Date;
   engine.run.Memo1.SetLines({"set x 1"});
   std::filesystem::remove(dir.File("pred"));
   try {
@@ -193,7 +193,7 @@ TEST_F(GrammarLoading, AMissingOrDamagedFileEndsTheCompileWithoutACompileError) 
     EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir.File("pred"));
   }
   EXPECT_FALSE(engine.run.CompileError);
-  EXPECT_EQ(program.table[1].opcode, "kept");
+  EXPECT_EQ(program.table[1].opcode, Op::Date);
 
   dir.Write("pred", std::string(100, '<'));
   EXPECT_THROW(CompileBuildFile(engine, program), FileError);

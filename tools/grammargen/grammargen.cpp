@@ -1,5 +1,6 @@
 #include "grammargen.h"
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <charconv>
@@ -58,6 +59,14 @@ std::string_view WithoutComment(std::string_view line) {
   return line;
 }
 
+bool IsIdentifier(std::string_view text) {
+  if (text.empty() || (text[0] >= '0' && text[0] <= '9')) return false;
+  for (char c : text)
+    if (!(c == '_' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+      return false;
+  return true;
+}
+
 std::optional<int> Number(std::string_view text) {
   int value = 0;
   auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -76,6 +85,7 @@ class Generator {
     CheckRules();
     BuildTable();
     if (out_.problems.empty()) Write();
+    if (out_.problems.empty()) WriteHeader();
     return std::move(out_);
   }
 
@@ -130,7 +140,20 @@ class Generator {
       if (*number != static_cast<int>(ruleTexts_.size()) + 1)
         Problem(n, "rule " + std::to_string(*number) + " should be rule " +
                        std::to_string(ruleTexts_.size() + 1) + ": rules are numbered in order");
-      ruleTexts_.push_back({w[1], {w.begin() + 3, w.end()}, n});
+      RuleText rule{w[1], {w.begin() + 3, w.end()}, n, {}, false};
+      // "=> NAME" names the compiler's action; "=> op NAME" makes the rule
+      // emit the instruction NAME with the values after its first symbol.
+      auto arrow = std::find(rule.rhs.begin(), rule.rhs.end(), "=>");
+      if (arrow != rule.rhs.end()) {
+        std::vector<std::string> action(arrow + 1, rule.rhs.end());
+        rule.rhs.erase(arrow, rule.rhs.end());
+        rule.emits = action.size() == 2 && action[0] == "op";
+        if (action.size() != (rule.emits ? 2u : 1u) || !IsIdentifier(action.back()))
+          return Problem(n, "expected: => NAME or => op NAME, with a C++ name");
+        rule.action = action.back();
+      }
+      if (rule.rhs.empty()) return Problem(n, "expected: N: LHS -> RHS ...");
+      ruleTexts_.push_back(std::move(rule));
     } else {
       Problem(n, "unknown line: " + std::string(line));
     }
@@ -327,7 +350,50 @@ class Generator {
     std::string lhs;
     std::vector<std::string> rhs;
     int line = 0;
+    std::string action;  // "" for a rule without one
+    bool emits = false;  // the action is an opcode to emit
   };
+
+  // The header that binds the rule numbers to the compiler's actions.
+  void WriteHeader() {
+    std::vector<std::string> actions;
+    for (const RuleText& r : ruleTexts_)
+      if (!r.emits && !r.action.empty() &&
+          std::find(actions.begin(), actions.end(), r.action) == actions.end())
+        actions.push_back(r.action);
+    std::string& h = out_.header;
+    h = "// Made by grammargen from data/grammar.txt; do not edit.\n"
+        "#pragma once\n\n#include <array>\n\n#include \"commands.h\"\n\nnamespace ws {\n\n"
+        "// The compiler's actions, named in the grammar.\n"
+        "enum class RuleAction : unsigned char {\n  None,\n  Emit,\n";
+    for (const std::string& a : actions) h += "  " + a + ",\n";
+    h += "};\n\n"
+         "// What the compiler does when it reduces by a rule: an action of its own, or\n"
+         "// Emit: the instruction op with the values of the handle's entries at\n"
+         "// operands (1-based positions in the handle; 0 for none).\n"
+         "struct RuleBinding {\n  RuleAction action = RuleAction::None;\n  Op op = Op::None;\n"
+         "  std::array<unsigned char, 3> operands{};\n};\n\n"
+         "inline constexpr std::array<RuleBinding, " +
+         std::to_string(ruleTexts_.size() + 1) + "> kRuleBindings{{\n    {},  // no rule 0\n";
+    for (std::size_t k = 0; k < ruleTexts_.size(); ++k) {
+      const RuleText& r = ruleTexts_[k];
+      std::string line = "    {";
+      if (r.emits) {
+        std::string operands;
+        int count = 0;
+        for (std::size_t i = 1; i < r.rhs.size(); ++i) {
+          if (!nonterminal_[static_cast<std::size_t>(rules_[k].rhs[i])]) continue;
+          if (++count > 3) Problem(r.line, "an emitting rule has at most three values");
+          operands += (operands.empty() ? "" : ", ") + std::to_string(i + 1);
+        }
+        line += "RuleAction::Emit, Op::" + r.action + ", {" + operands + "}";
+      } else if (!r.action.empty()) {
+        line += "RuleAction::" + r.action;
+      }
+      h += line + "},  // " + std::to_string(k + 1) + "\n";
+    }
+    h += "}};\n\n}  // namespace ws\n";
+  }
 
   GeneratedGrammar out_;
   std::vector<Symbol> symbols_;

@@ -14,6 +14,8 @@ struct GeneratedGrammar {
   std::string alpha;
   std::string pred;
   std::string rules;
+  // A C++ header binding the rule numbers to the compiler's actions.
+  std::string header;
   // Everything that keeps the grammar from driving the parser: mistakes in
   // the source, precedence conflicts, rules with the same right-hand side,
   // cycles of unit rules, tables beyond their sizes. Empty when usable.
