@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     engine.config.writeMode = ws::WriteMode::OnlyChanged;
 
   // Reads the build file and runs (or checks) it once.
-  auto build = [&]() -> ws::RunOutcome {
+  auto build = [&](std::stop_token stop) -> ws::RunOutcome {
     ws::RichBuffer source;
     try {
       source.Load(absolute);
@@ -153,10 +153,11 @@ int main(int argc, char** argv) {
     }
     if (o.check) return ws::CheckSyntax(engine, source.Lines());
     return ws::RunBuildFile(
-        engine, {source.Lines(), ws::FolderOf(absolute), std::string(ws::FileNameOf(absolute))});
+        engine, {source.Lines(), ws::FolderOf(absolute), std::string(ws::FileNameOf(absolute))},
+        std::move(stop));
   };
 
-  if (o.watch) return cli::WatchAndBuild(absolute, host, engine, build);
+  if (o.watch) return cli::WatchAndBuild(absolute, host, build);
   if (o.reformat) {
     ws::RichBuffer source;
     try {
@@ -170,7 +171,7 @@ int main(int argc, char** argv) {
     if (!text.empty()) std::cout << "\r\n";
     return 0;
   }
-  const ws::RunOutcome outcome = build();
+  const ws::RunOutcome outcome = build({});
   host.EndProgressLine();
   return ExitStatus(outcome);
 }

@@ -78,18 +78,20 @@ class SignalWatch {
   const std::string& FailureText() const { return failure_; }
 
   // Runs build while a thread waits for a signal to stop it.
-  ws::RunOutcome During(ws::Engine& engine, const std::function<ws::RunOutcome()>& build) {
-    engine.PrepareCall();  // a signal that comes before the build begins still stops it
+  ws::RunOutcome During(const std::function<ws::RunOutcome(std::stop_token)>& build) {
+    // The build's stop state is made before it begins, so a signal that
+    // comes before then still stops it.
+    std::stop_source stop;
     std::thread waiter;
     try {
-      waiter = std::thread([this, &engine] { Wait(engine); });
+      waiter = std::thread([this, &stop] { Wait(stop); });
     } catch (const std::system_error& error) {
       failure_ = "a thread: " + error.code().message();
       return ws::RunOutcome::Stopped;
     }
     ws::RunOutcome outcome;
     try {
-      outcome = build();
+      outcome = build(stop.get_token());
     } catch (...) {
       EndWait(waiter);
       throw;
@@ -111,18 +113,18 @@ class SignalWatch {
   // The waiting thread: ends at a signal (asking the engine to stop), at the
   // wake of the build's end, or when poll fails (stopping the build too, since
   // no signal could stop it any more).
-  void Wait(ws::Engine& engine) {
+  void Wait(std::stop_source& stop) {
     for (;;) {
       pollfd fds[2] = {{signalFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
       if (::poll(fds, 2, -1) < 0) {
         if (errno == EINTR) continue;
         failure_ = Failure("poll", errno);
-        engine.RequestStop();
+        stop.request_stop();
         return;
       }
       if (fds[0].revents & POLLIN) {
         signalled_ = true;
-        engine.RequestStop();
+        stop.request_stop();
         return;
       }
       if (fds[1].revents & POLLIN) return;
@@ -153,8 +155,8 @@ int Fail(const char* what, const std::string& failure) {
 
 }  // namespace
 
-int WatchAndBuild(const std::string& buildFile, ConsoleHost& host, ws::Engine& engine,
-                  const std::function<ws::RunOutcome()>& build) {
+int WatchAndBuild(const std::string& buildFile, ConsoleHost& host,
+                  const std::function<ws::RunOutcome(std::stop_token)>& build) {
   SignalWatch signals;
   FolderWatch watch;
   if (!signals.FailureText().empty())
@@ -169,7 +171,7 @@ int WatchAndBuild(const std::string& buildFile, ConsoleHost& host, ws::Engine& e
     watch.BeginBuild();
     host.FileRead(buildFile);
     const auto start = std::chrono::steady_clock::now();
-    const ws::RunOutcome outcome = signals.During(engine, build);
+    const ws::RunOutcome outcome = signals.During(build);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - start)
                         .count();

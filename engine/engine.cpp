@@ -5,17 +5,10 @@
 
 namespace ws {
 
-void Engine::PrepareCall() {
-  stopRequested_.store(false, std::memory_order_relaxed);
-  callPrepared_.store(true, std::memory_order_relaxed);
-}
-
-void Engine::BeginCall() {
+void Engine::BeginCall(std::stop_token stop) {
   run = RunState();
   run.prefs = config.prefs;
-  // A prepared call keeps the requests made since it was prepared.
-  if (!callPrepared_.exchange(false, std::memory_order_relaxed))
-    stopRequested_.store(false, std::memory_order_relaxed);
+  run.stop = std::move(stop);
 }
 
 void Engine::Show(MessageKind kind, std::string text, int line) {

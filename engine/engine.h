@@ -5,10 +5,10 @@
 // threads.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,7 +48,8 @@ struct EngineConfig {
 
 // The state of one run, check or reformat; made afresh by each entry point.
 struct RunState {
-  SettingsStore prefs;  // the settings in effect for this call
+  SettingsStore prefs;   // the settings in effect for this call
+  std::stop_token stop;  // the host's: asks the run to end at its next instruction
   bool BuildStopped = false;
   bool CompileError = false;
   bool ProgramEnded = false;
@@ -56,9 +57,6 @@ struct RunState {
   bool OutputFailed = false;   // a page failed: nothing after it is shown
   std::string NestedFileName;  // the nested build file being compiled or run
   std::string BaseFolder;      // "" or a folder ending in "/"
-  std::string DocumentName;    // for the progress window
-  std::string SavedTitle;
-  int RunStartSecond = 0;
   int NestedRunDepth = 0;
   int TagDepth = 0;  // tag blocks being run
   // The text being prepared and compiled.
@@ -101,19 +99,9 @@ class Engine {
   // Made with the engine; a host may hand them from one engine to the next.
   std::unique_ptr<EngineCaches> caches = std::make_unique<EngineCaches>();
 
-  // Asks the call in progress to stop at its next instruction, as if it had
-  // failed. Safe from any thread; a request made while no call is in progress
-  // is forgotten when the next one starts, unless that call was prepared.
-  void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
-  bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
-  // Prepares the next call, between calls: earlier stop requests are
-  // forgotten now, and those made from now on hold for that call even when
-  // they come before it begins. A host that makes its calls on a thread of its
-  // own calls this before starting the thread, so that a "Stop" pressed at
-  // once is not lost.
-  void PrepareCall();
-  // Starts a call: a fresh run state with a copy of the settings.
-  void BeginCall();
+  // Starts a call: a fresh run state with a copy of the settings and the
+  // host's stop token.
+  void BeginCall(std::stop_token stop = {});
 
   // Shows a message. Pages still being written are settled first: when one of
   // them failed, that failure is reported instead, the run stops
@@ -131,10 +119,6 @@ class Engine {
   void PlaceCaret(int line) { host.PlaceCaret(line); }
 
   const Settings& settings() const { return run.prefs.settings; }
-
- private:
-  std::atomic<bool> stopRequested_{false};
-  std::atomic<bool> callPrepared_{false};
 };
 
 }  // namespace ws

@@ -50,16 +50,13 @@ RunOutcome OutcomeOf(const Engine& engine) {
 
 }  // namespace
 
-RunOutcome RunBuildFile(Engine& engine, BuildSource source) {
-  engine.BeginCall();
+RunOutcome RunBuildFile(Engine& engine, BuildSource source, std::stop_token stop) {
+  engine.BeginCall(std::move(stop));
   // Changes to the files the run reads are learnt on a thread of the run's own.
   FileWatcher::RunScope watching(engine.caches->watcher);
   RunState& run = engine.run;
-  run.RunStartSecond = engine.host.ClockSecond();
   run.BaseFolder = std::move(source.folder);
-  run.DocumentName = std::move(source.name);
-  run.SavedTitle = engine.host.ApplicationTitle();
-  engine.host.SetApplicationTitle(MessageText(MessageId::RunningTitle, {run.SavedTitle}));
+  engine.host.RunStarted(source.name);
 
   CheckBuildFile(engine, source.lines);
   if (!run.BuildStopped) {
@@ -70,9 +67,8 @@ RunOutcome RunBuildFile(Engine& engine, BuildSource source) {
       RunProgram(engine, program.table);
       SettleOutputs(engine);
     });
-    engine.host.CloseProgress();
   }
-  engine.host.SetApplicationTitle(run.SavedTitle);
+  engine.host.RunEnded(OutcomeOf(engine));
   if (!run.BuildStopped) engine.Report(MessageId::BuildFileComplete);
   const RunOutcome outcome = OutcomeOf(engine);
   run.outputs.reset();  // the writer's thread ends with the run
@@ -140,21 +136,12 @@ std::string UnexpectedFailureText(std::exception_ptr error) {
   }
 }
 
-void ShowRunProgress(Engine& engine) {
-  if (engine.StopRequested() && !engine.run.BuildStopped) {
-    engine.Fail(MessageId::BuildStopped);
+void RunTick(Engine& engine) {
+  if (engine.run.stop.stop_requested()) {
+    if (!engine.run.BuildStopped) engine.Fail(MessageId::BuildStopped);
     return;
   }
-  Host& host = engine.host;
-  const int second = host.ClockSecond();
-  const int start = engine.run.RunStartSecond;
-  const bool wrapped = second < start;
-  const int elapsed = wrapped ? second + 60 - start : second - start;
-  if (elapsed > 4 && !host.ProgressIsActive())
-    host.ShowProgress(
-        MessageText(wrapped ? MessageId::RunningProgressWrapped : MessageId::RunningProgress,
-                    {engine.run.DocumentName}));
-  if (host.ProgressIsActive()) host.RepaintProgress();
+  engine.host.RunTick();
 }
 
 }  // namespace ws

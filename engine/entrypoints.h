@@ -4,30 +4,29 @@
 #pragma once
 
 #include <exception>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "host.h"
 
 namespace ws {
 
 class Engine;
 
-enum class RunOutcome {
-  Completed,  // "Build file complete" was shown
-  Stopped,    // a check, compile or run failure was shown, or a stop was asked for
-  FileFailed  // a file could not be opened or written; its message was shown
-};
-
 // The document to run: its lines, its folder with the trailing "/" (empty for
-// a document never saved) and its name for the progress window.
+// a document never saved) and its name, which the host is told with the
+// run's start.
 struct BuildSource {
   std::vector<std::string> lines;
   std::string folder;
   std::string name;
 };
 
-// Checks, compiles and runs the document.
-RunOutcome RunBuildFile(Engine& engine, BuildSource source);
+// Checks, compiles and runs the document; a stop asked for through stop ends
+// the run at its next instruction.
+RunOutcome RunBuildFile(Engine& engine, BuildSource source, std::stop_token stop = {});
 
 // Checks and compiles the document's lines; shows nothing on success.
 RunOutcome CheckSyntax(Engine& engine, std::vector<std::string> lines);
@@ -36,9 +35,9 @@ RunOutcome CheckSyntax(Engine& engine, std::vector<std::string> lines);
 // caller goes on. Throws FileError when the file cannot be read.
 void RunNestedBuildFile(Engine& engine, std::string_view name);
 
-// Called before every instruction: shows the progress window once the run
-// has lasted more than four seconds, and stops the run when asked to.
-void ShowRunProgress(Engine& engine);
+// Called before every instruction: stops the run when a stop was asked for,
+// and otherwise gives the host its tick.
+void RunTick(Engine& engine);
 
 // The UnexpectedFailure message for an exception that ended a call: its
 // what(), "out of memory" for std::bad_alloc. A host that catches what was

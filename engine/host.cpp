@@ -5,12 +5,6 @@
 
 namespace ws {
 
-int Host::ClockSecond() const {
-  // Unix time counts no leap seconds, so its remainder is the UTC seconds
-  // field; cheaper than breaking the time down, and this runs per instruction.
-  return static_cast<int>(std::time(nullptr) % 60);
-}
-
 namespace {
 // Formats the local time with an strftime pattern of the C library's current
 // locale (LC_TIME). "%x" is the locale's short date, "%X" its full time.

@@ -10,11 +10,12 @@
 // - Every Host member is called on the thread that made that call, never on
 //   another one. ShowMessage may block (a desktop shows a box and waits for
 //   the user); the others should return promptly.
-// - Engine::RequestStop is the one member that may be called from any thread
-//   at any time (a "Stop" button): the run ends at its next instruction like
-//   a failure. Pages already written stay; none is left half-written. A host
-//   that starts a call on a thread of its own calls Engine::PrepareCall first,
-//   so that a stop asked for before the call begins ends that call.
+// - A run's stop state belongs to the call: the host makes a std::stop_source
+//   before it starts the call (on a thread of its own or not) and hands its
+//   token to RunBuildFile. A stop asked for through the source from any
+//   thread at any time (a "Stop" button, a signal) ends the run at its next
+//   instruction like a failure, even one asked for before the call begins.
+//   Pages already written stay; none is left half-written.
 // - The host changes Engine::config only while no call is in progress; a run
 //   works on a copy of the settings taken when it starts, so a preferences
 //   dialog may keep its own store and hand it over between runs.
@@ -50,6 +51,13 @@ struct Message {
 // left as it is.
 enum class PageState { Written, New, Changed, Unchanged };
 
+// How a run or a check ended.
+enum class RunOutcome {
+  Completed,  // "Build file complete" was shown
+  Stopped,    // a check, compile or run failure was shown, or a stop was asked for
+  FileFailed  // a file could not be opened or written; its message was shown
+};
+
 // Everything the engine needs from its host. Every member but ShowMessage has
 // a harmless default, so that a host only overrides what it uses.
 class Host {
@@ -62,19 +70,13 @@ class Host {
   // Places the document's caret at the start of a 0-based line.
   virtual void PlaceCaret(int /*line*/) {}
 
-  // The application title (task-bar text): read when a run starts, set to it
-  // with " - running" appended during the run, and put back at its end.
-  virtual std::string ApplicationTitle() const { return {}; }
-  virtual void SetApplicationTitle(std::string_view) {}
-
-  // The progress window of a long run. ShowProgress is called once, when the
-  // run has lasted more than four seconds, with the text to show (the words
-  // and the document's name, nothing of the window's layout); the window is
-  // repainted on every instruction after that and closed at the end.
-  virtual bool ProgressIsActive() const { return false; }
-  virtual void ShowProgress(std::string_view /*text*/) {}
-  virtual void RepaintProgress() {}
-  virtual void CloseProgress() {}
+  // The life of a run (not of a check): it started, for the document of
+  // that name; a tick before each instruction, for a host's own progress
+  // display (the engine keeps no clock of its own); it ended with outcome,
+  // before "Build file complete" is shown. Every run that starts ends.
+  virtual void RunStarted(std::string_view /*documentName*/) {}
+  virtual void RunTick() {}
+  virtual void RunEnded(RunOutcome /*outcome*/) {}
 
   // Told after each output file has been written (for progress on a terminal).
   virtual void OutputWritten(std::string_view /*path*/, PageState /*state*/) {}
@@ -83,9 +85,8 @@ class Host {
   // build files), before it is read, at each access.
   virtual void FileRead(std::string_view /*path*/) {}
 
-  // The clock: the seconds field (0-59) of the current UTC time, and the
-  // current local date and time in the user's short date and long time formats.
-  virtual int ClockSecond() const;
+  // The current local date and time in the user's short date and long time
+  // formats, for the build language's date and time words.
   virtual std::string CurrentDateText() const;
   virtual std::string CurrentTimeText() const;
 };

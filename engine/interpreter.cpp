@@ -50,7 +50,7 @@ void RunProgram(Engine& engine, const TInstructionTable& program) {
 
 void ExecuteInstruction(Engine& engine, OutputText& current, const TInstructionTable& program,
                         int& ip) {
-  ShowRunProgress(engine);
+  RunTick(engine);
   if (ip < 1 || ip > kInstructionCount) return;
   const TInstruction& in = program[ip];
   if (engine.run.ProgramEnded) return;

@@ -196,7 +196,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (verbose)
     for (const ws::Message& m : host.messages) std::fprintf(stderr, "%s\n", m.text.c_str());
 
-  Require(host.applicationTitle == "Weftsmith - [fuzz.bld]");
+  // Every run that starts ends, once, with the outcome it returns.
+  Require(host.runsStarted == host.runsEnded && host.runsEnded <= 1);
+  if (host.runsEnded == 1) Require(host.endedWith == outcome);
   bool completeShown = false;
   for (const ws::Message& m : host.messages)
     completeShown = completeShown || m.text == "Build file complete";

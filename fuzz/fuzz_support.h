@@ -32,20 +32,23 @@ inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }
 
-// Records every message. The clock is fixed so that a run never shows the
-// progress window and every date and time is the same; their texts hold no
+// Records every message. Every date and time is the same; their texts hold no
 // "/" or ":" so that a build file cannot make a path out of them.
 class RecordingHost : public Host {
  public:
   void ShowMessage(const Message& message) override { messages.push_back(message); }
-  std::string ApplicationTitle() const override { return "Weftsmith - [fuzz.bld]"; }
-  void SetApplicationTitle(std::string_view title) override { applicationTitle = title; }
-  int ClockSecond() const override { return 0; }
   std::string CurrentDateText() const override { return "02.01.2003"; }
   std::string CurrentTimeText() const override { return "04.05.06"; }
 
+  void RunStarted(std::string_view) override { ++runsStarted; }
+  void RunEnded(RunOutcome outcome) override {
+    ++runsEnded;
+    endedWith = outcome;
+  }
+
   std::vector<Message> messages;
-  std::string applicationTitle;
+  int runsStarted = 0, runsEnded = 0;
+  RunOutcome endedWith = RunOutcome::Stopped;
 };
 
 // The engine's caches of included files and data files, lent to each fresh

@@ -15,6 +15,7 @@
 #include "fileio.h"
 #include "host.h"
 #include "reformat.h"
+#include "runprogress.h"
 
 #if defined(__SANITIZE_THREAD__)
 #define WEFTSMITH_TSAN 1
@@ -104,7 +105,7 @@ class DesktopHost::EngineHost : public Host {
     // A message shown once a stop was asked for ends the run (the engine's
     // "Build stopped", or a failure that came first): the progress window and
     // the title go before the box, not after the user has closed it.
-    if (owner_.engine_->StopRequested()) EndWindows();
+    if (owner_.stop_.stop_requested()) EndWindows();
     owner_.ShowMessageFromEngine(ToBoxKind(message.kind), message.text, message.file, message.line);
   }
   void PlaceCaret(int line) override { owner_.PostCaretLine(line); }
@@ -115,33 +116,34 @@ class DesktopHost::EngineHost : public Host {
                  state] { emit owner->PageWritten(page, state); });
   }
 
-  // The engine sets the title to what this returns + " - running" during a
-  // run and back afterwards.
-  std::string ApplicationTitle() const override { return {}; }
-  void SetApplicationTitle(std::string_view title) override {
-    const bool running = !title.empty();
-    if (windowsEnded_ || running == titleRunning_) return;
-    titleRunning_ = running;
-    PostRunningTitle(running);
-  }
-
-  bool ProgressIsActive() const override { return progressShown_; }
-  void ShowProgress(std::string_view text) override {
+  // The run's life: " - running" on the title from its start, the progress
+  // window once it has lasted more than four seconds, both gone at its end.
+  void RunStarted(std::string_view document) override {
+    startSecond_ = ClockSecond();
+    document_ = std::string(document);
     if (windowsEnded_) return;
-    progressShown_ = true;
-    const QString words = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    owner_.Post([owner = &owner_, words] { emit owner->ProgressRequested(words); });
+    titleRunning_ = true;
+    PostRunningTitle(true);
   }
-  void RepaintProgress() override {}  // the window repaints on its own thread
-  void CloseProgress() override {
-    if (!progressShown_) return;
-    progressShown_ = false;
-    PostProgressClosed();
+  void RunTick() override {
+    const int second = ClockSecond();  // looked at every time, as a test's clock expects
+    if (progressShown_ || windowsEnded_) return;
+    const std::optional<std::string> words = ProgressDue(startSecond_, second, document_);
+    if (!words) return;
+    progressShown_ = true;
+    owner_.Post([owner = &owner_, text = QString::fromStdString(*words)] {
+      emit owner->ProgressRequested(text);
+    });
+  }
+  void RunEnded(RunOutcome) override {
+    if (progressShown_) PostProgressClosed();
+    if (titleRunning_) PostRunningTitle(false);
+    progressShown_ = titleRunning_ = false;
   }
 
-  int ClockSecond() const override {
+  int ClockSecond() const {
     std::lock_guard lock(mutex_);
-    return clock_ ? clock_() : Host::ClockSecond();
+    return clock_ ? clock_() : ws::ClockSecond();
   }
 
   void BeginDocument() {
@@ -188,6 +190,8 @@ class DesktopHost::EngineHost : public Host {
   bool progressShown_ = false;
   bool titleRunning_ = false;
   bool windowsEnded_ = false;
+  int startSecond_ = 0;
+  std::string document_;
 };
 
 DesktopHost::DesktopHost(std::string programFolder, QObject* parent)
@@ -241,7 +245,7 @@ bool DesktopHost::Start(BuildKind kind, BuildDocument document, const SettingsSt
   // The run's stop state is made here, before its thread starts: a Stop from
   // now on ends this run, even one pressed before the engine's call begins,
   // and one pressed before now is forgotten.
-  engine_->PrepareCall();
+  stop_ = std::stop_source();
   host_->BeginDocument();
   emit Started(kind);
   worker_ = std::thread(
@@ -259,9 +263,10 @@ void DesktopHost::Work(BuildKind kind, BuildDocument document) {
   try {
     if (workerHook_) workerHook_();
     if (kind == BuildKind::Run)
-      outcome =
-          ToOutcome(RunBuildFile(*engine_, {std::move(document.lines), std::move(document.folder),
-                                            std::move(document.name)}));
+      outcome = ToOutcome(RunBuildFile(
+          *engine_,
+          {std::move(document.lines), std::move(document.folder), std::move(document.name)},
+          stop_.get_token()));
     else
       outcome = ToOutcome(CheckSyntax(*engine_, std::move(document.lines)));
   } catch (...) {
@@ -297,7 +302,7 @@ std::optional<std::vector<std::string>> DesktopHost::Reformat(BuildDocument docu
 }
 
 void DesktopHost::RequestStop() {
-  engine_->RequestStop();
+  stop_.request_stop();
 }
 
 void DesktopHost::Post(std::function<void()> action) {

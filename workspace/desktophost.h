@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <thread>
 #include <vector>
@@ -139,6 +140,7 @@ class DesktopHost : public QObject {
   std::unique_ptr<EngineHost> host_;
   std::unique_ptr<ws::Engine> engine_;
   std::function<void()> workerHook_;
+  std::stop_source stop_;  // the run's: made afresh before each run starts
   std::thread worker_;
   bool busy_ = false;                       // user-interface thread only
   std::chrono::milliseconds buildTime_{0};  // user-interface thread only

@@ -347,7 +347,8 @@ void TFrameForm::SubWindowActivated(QMdiSubWindow* window) {
 void TFrameForm::UpdateTitle() {
   QString title = kFrameTitle;
   if (activeDocument_) title += " - [" + activeDocument_->caption() + "]";
-  if (runningTitle_) title += " - running";
+  if (runningTitle_)
+    title = QString::fromStdString(MessageText(MessageId::RunningTitle, {title.toStdString()}));
   if (windowTitle() != title) setWindowTitle(title);
 }
 

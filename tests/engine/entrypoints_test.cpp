@@ -36,9 +36,9 @@ class ThreadHost : public RecordingHost {
     ++pagesWritten;
     if (onPage) onPage(pagesWritten);
   }
-  int ClockSecond() const override {
+  void RunTick() override {
     Note();
-    return RecordingHost::ClockSecond();
+    RecordingHost::RunTick();
   }
   void Note() const {
     std::lock_guard lock(mutex);
@@ -131,19 +131,21 @@ TEST_F(EntryPoints, AStopFromAnotherThreadEndsTheRunWithThePagesWrittenIntact) {
     changed.notify_all();
     changed.wait(lock, [&] { return asked; });
   };
-  std::future<RunOutcome> outcome = std::async(
-      std::launch::async, [&] { return RunBuildFile(engine, Source(kOnePagePerRecord)); });
+  std::stop_source stop;
+  std::future<RunOutcome> outcome = std::async(std::launch::async, [&] {
+    return RunBuildFile(engine, Source(kOnePagePerRecord), stop.get_token());
+  });
   {
     std::unique_lock lock(mutex);
     changed.wait(lock, [&] { return reached; });
-    engine.RequestStop();
+    stop.request_stop();
     asked = true;
     changed.notify_all();
   }
   EXPECT_EQ(outcome.get(), RunOutcome::Stopped);
   EXPECT_EQ(host.Texts(), std::vector<std::string>{"Build stopped"});
   EXPECT_EQ(host.messages[0].kind, MessageKind::Warning);
-  EXPECT_FALSE(host.progressActive);
+  EXPECT_EQ(host.runEvents.back(), "ended 1");
   // The pages reached are whole; the run went no further than a few pages on.
   const int written = host.pagesWritten;
   EXPECT_GE(written, 20);
@@ -167,11 +169,10 @@ TEST_F(EntryPoints, AnythingThrownInsideEndsTheRunCleanly) {
   host.onPage = [](int page) {
     if (page == 2) throw std::runtime_error("disk on fire");
   };
-  host.frameCaption = "Weftsmith - [site.bld]";
   EXPECT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Stopped);
   EXPECT_EQ(host.Texts(),
             std::vector<std::string>{"The run ended on an unexpected failure: disk on fire"});
-  EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");
+  EXPECT_EQ(host.runEvents.back(), "ended 1");
   host.onPage = nullptr;
   host.Clear();
   EXPECT_EQ(RunBuildFile(engine, Source(kOnePagePerRecord)), RunOutcome::Completed);
@@ -191,16 +192,16 @@ TEST_F(EntryPoints, SettingsChangedDuringARunTakeEffectAtTheNext) {
 
 TEST_F(EntryPoints, NestedBuildFilesAreCompiledOnceAndAgainWhenTheyChange) {
   dir.Write("pages.csv", Records(3));
-  dir.Write("inner.bld", CrLfText({"new file", "  include \"tpl.htm\"", "  tag \"title\" \"A\"",
-                                     "end"}));
+  dir.Write("inner.bld",
+            CrLfText({"new file", "  include \"tpl.htm\"", "  tag \"title\" \"A\"", "end"}));
   const std::vector<std::string> outer = {"repeat page \"pages.csv\"", "  set file page:\"File\"",
                                           "  run \"inner.bld\"", "end"};
   ASSERT_EQ(RunBuildFile(engine, Source(outer)), RunOutcome::Completed) << host.Texts().front();
   EXPECT_EQ(Page(1), "\r\n<h1>A</h1>\r\n");
   EXPECT_EQ(Page(3), "\r\n<h1>A</h1>\r\n");
   // Rewritten in place with the same size: the next run sees the new text.
-  dir.Write("inner.bld", CrLfText({"new file", "  include \"tpl.htm\"", "  tag \"title\" \"B\"",
-                                     "end"}));
+  dir.Write("inner.bld",
+            CrLfText({"new file", "  include \"tpl.htm\"", "  tag \"title\" \"B\"", "end"}));
   ASSERT_EQ(RunBuildFile(engine, Source(outer)), RunOutcome::Completed);
   EXPECT_EQ(Page(2), "\r\n<h1>B</h1>\r\n");
   // A mistake put in is reported at every run, not kept as a program.
@@ -227,8 +228,8 @@ TEST_F(EntryPoints, ManyRunsDoNotGrowTheMemoryKept) {
     if (run == 10) atTen = test::AllocatedBytes();
   }
   const std::size_t atThousand = test::AllocatedBytes();
-  EXPECT_LT(atThousand, atTen + 64 * 1024) << atTen << " bytes after 10 runs, " << atThousand
-                                           << " after 1000";
+  EXPECT_LT(atThousand, atTen + 64 * 1024)
+      << atTen << " bytes after 10 runs, " << atThousand << " after 1000";
   EXPECT_EQ(engine.tables.Variables.size(), 1u);
   EXPECT_EQ(engine.tables.DataSets.size(), 1u);
 }
@@ -241,48 +242,83 @@ TEST(Messages, EveryTextIsListedOnceAndUsed) {
   for (const MessageInfo& m : AllMessages()) EXPECT_TRUE(patterns.insert(m.pattern).second);
   EXPECT_EQ(AllMessages().size(), static_cast<std::size_t>(MessageId::Count));
 
+  // The engine's sources, and the hosts' that show the texts of a run's life.
   std::string sources;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(std::string(WEFTSMITH_SOURCE_DIR) + "/engine")) {
-    if (entry.path().extension() != ".cpp" || entry.path().filename() == "messages.cpp") continue;
-    std::ifstream in(entry.path());
-    std::stringstream text;
-    text << in.rdbuf();
-    sources += text.str();
-  }
-  const char* names[] = {"BuildFileComplete",   "BuildStopped",
-                         "UnexpectedFailure",   "CannotOpenFile",
-                         "CannotCreateFile",    "GrammarFileDamaged",
-                         "FolderDoesNotExist",  "TooManyNestedRuns",
-                         "TooManyTagBlocks",    "NoSuchVariable",
-                         "NoSuchColumnNumber",  "NoSuchColumnName",
-                         "TooManyDataSets",     "TooManyVariables",
-                         "VariableNotDeclared", "NoEndForTag",
-                         "NoTagInFile",         "NoEndForTagInFile",
-                         "ClosingQuoteMissing", "InvalidFieldNumber",
-                         "TooManyParameters",   "AtLeastOneParameter",
-                         "NoParameters",        "FirstParameterNotVariable",
-                         "MissingIsOrIsnot",    "NoSecondIfParameter",
-                         "MissingThen",         "MissingCommand",
-                         "SlashExpected",       "DashExpected",
-                         "DateTimeMisspelled",  "SyntaxErrorOnLine",
-                         "BadSymbol",           "IllegalComma",
-                         "IllegalCommaInFile",  "MissingEnd",
-                         "MissingEndAfterElse", "MissingEndInFile",
-                         "TooMuchParameters",   "TooMuchParametersInFile",
-                         "TooMuchEnd",          "TooMuchEndInFile",
-                         "TagWithoutBody",      "TagWithoutBodyInFile",
-                         "SyntaxError",         "SyntaxErrorInFile",
-                         "ParseStackFull",      "TooManyInstructions",
-                         "GrammarSymbolWithoutCode", "GrammarCodeOutOfRange",
-                         "GrammarSymbolMissing", "GrammarBadRelation",
-                         "GrammarTooManyRules", "GrammarNotNumbers",
-                         "GrammarNotSevenNumbers", "GrammarBadLeftSymbol",
-                         "GrammarBadRuleLength", "GrammarBadRightSymbol",
-                         "GrammarRightSymbolNotZero", "GrammarTooFewRules",
-                         "GrammarEndlessReduction", "OutOfMemory",
-                         "UnknownException",    "RunningTitle",
-                         "RunningProgress",     "RunningProgressWrapped"};
+  for (const char* folder : {"/engine", "/hosts", "/workspace"})
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::string(WEFTSMITH_SOURCE_DIR) + folder)) {
+      if (entry.path().extension() != ".cpp" || entry.path().filename() == "messages.cpp") continue;
+      std::ifstream in(entry.path());
+      std::stringstream text;
+      text << in.rdbuf();
+      sources += text.str();
+    }
+  const char* names[] = {"BuildFileComplete",
+                         "BuildStopped",
+                         "UnexpectedFailure",
+                         "CannotOpenFile",
+                         "CannotCreateFile",
+                         "GrammarFileDamaged",
+                         "FolderDoesNotExist",
+                         "TooManyNestedRuns",
+                         "TooManyTagBlocks",
+                         "NoSuchVariable",
+                         "NoSuchColumnNumber",
+                         "NoSuchColumnName",
+                         "TooManyDataSets",
+                         "TooManyVariables",
+                         "VariableNotDeclared",
+                         "NoEndForTag",
+                         "NoTagInFile",
+                         "NoEndForTagInFile",
+                         "ClosingQuoteMissing",
+                         "InvalidFieldNumber",
+                         "TooManyParameters",
+                         "AtLeastOneParameter",
+                         "NoParameters",
+                         "FirstParameterNotVariable",
+                         "MissingIsOrIsnot",
+                         "NoSecondIfParameter",
+                         "MissingThen",
+                         "MissingCommand",
+                         "SlashExpected",
+                         "DashExpected",
+                         "DateTimeMisspelled",
+                         "SyntaxErrorOnLine",
+                         "BadSymbol",
+                         "IllegalComma",
+                         "IllegalCommaInFile",
+                         "MissingEnd",
+                         "MissingEndAfterElse",
+                         "MissingEndInFile",
+                         "TooMuchParameters",
+                         "TooMuchParametersInFile",
+                         "TooMuchEnd",
+                         "TooMuchEndInFile",
+                         "TagWithoutBody",
+                         "TagWithoutBodyInFile",
+                         "SyntaxError",
+                         "SyntaxErrorInFile",
+                         "ParseStackFull",
+                         "TooManyInstructions",
+                         "GrammarSymbolWithoutCode",
+                         "GrammarCodeOutOfRange",
+                         "GrammarSymbolMissing",
+                         "GrammarBadRelation",
+                         "GrammarTooManyRules",
+                         "GrammarNotNumbers",
+                         "GrammarNotSevenNumbers",
+                         "GrammarBadLeftSymbol",
+                         "GrammarBadRuleLength",
+                         "GrammarBadRightSymbol",
+                         "GrammarRightSymbolNotZero",
+                         "GrammarTooFewRules",
+                         "GrammarEndlessReduction",
+                         "OutOfMemory",
+                         "UnknownException",
+                         "RunningTitle",
+                         "RunningProgress",
+                         "RunningProgressWrapped"};
   EXPECT_EQ(std::size(names), AllMessages().size());
   for (const char* name : names) {
     // Used as MessageId::Name or, inside `using enum MessageId`, alone.

@@ -17,10 +17,7 @@ using test::TempFolder;
 
 class Runner : public ::testing::Test {
  protected:
-  Runner() {
-    engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
-    host.frameCaption = "Weftsmith - [site.bld]";
-  }
+  Runner() { engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/"; }
 
   RunOutcome Run(const std::vector<std::string>& lines, std::string folder = "") {
     return RunBuildFile(engine, {lines, folder.empty() ? dir.Folder() : folder, "site.bld"});
@@ -41,7 +38,8 @@ TEST_F(Runner, WritesOutputFilesWithCrLfLinesAndALeadingEmptyLine) {
   EXPECT_EQ(Read("out.htm"), "\r\nfirst line second Home line \r\n");
   EXPECT_EQ(host.Texts(), std::vector<std::string>{"Build file complete"});
   EXPECT_EQ(host.messages[0].kind, MessageKind::Information);
-  EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");  // restored
+  EXPECT_EQ(host.runEvents, (std::vector<std::string>{"started site.bld", "ended 0"}));
+  EXPECT_GT(host.ticks, 4);  // one before each instruction
 }
 
 TEST_F(Runner, IfElseTakesTheRightBranch) {
@@ -207,11 +205,9 @@ TEST_F(Runner, SelfRecursionStopsAtTheDepthBound) {
 }
 
 TEST_F(Runner, FileErrorsEndTheRunCleanly) {
-  host.progressActive = true;
   EXPECT_EQ(Run({"new \"out.htm\"", "include \"missing.htm\"", "end"}), RunOutcome::FileFailed);
   EXPECT_EQ(Errors(), std::vector<std::string>{"Cannot open file " + dir.File("missing.htm")});
-  EXPECT_FALSE(host.progressActive);
-  EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");
+  EXPECT_EQ(host.runEvents, (std::vector<std::string>{"started site.bld", "ended 2"}));
   EXPECT_TRUE(engine.run.BuildStopped);
   EXPECT_EQ(Run({"run \"nothere.bld\""}), RunOutcome::FileFailed);
 }
@@ -232,11 +228,10 @@ TEST_F(Runner, MissingOutputFolderIsReportedAndNotCreated) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("nofolder")));
 }
 
-TEST_F(Runner, CheckerFailureLeavesTheTitleAndShowsOnlyItsMessage) {
-  host.applicationTitle = "before";
+TEST_F(Runner, CheckerFailureEndsTheRunAndShowsOnlyItsMessage) {
   EXPECT_EQ(Run({"Tag \"a\""}), RunOutcome::Stopped);
   EXPECT_EQ(Errors(), std::vector<std::string>{"Missing or Misspelled command on line: 1"});
-  EXPECT_EQ(host.applicationTitle, "Weftsmith - [site.bld]");
+  EXPECT_EQ(host.runEvents, (std::vector<std::string>{"started site.bld", "ended 1"}));
 }
 
 TEST_F(Runner, CheckSyntaxIsSilentOnSuccess) {
@@ -249,34 +244,6 @@ TEST_F(Runner, DateAndTimeComeFromTheHost) {
   ASSERT_EQ(Run({"new \"out.htm\"", "tag \"d\" <date>", "end", "set t <time>"}),
             RunOutcome::Completed);
   EXPECT_EQ(engine.tables.Variables.Find("t")->Value, "04:05:06");
-}
-
-TEST(RunProgress, ShownFromTheFifthSecondWithTheWrappedText) {
-  RecordingHost host;
-  Engine engine(host);
-  engine.run.DocumentName = "site.bld";
-  engine.run.RunStartSecond = 58;
-  for (int second : {58, 59, 0, 1, 2}) {
-    host.clockSecond = second;
-    ShowRunProgress(engine);
-  }
-  EXPECT_TRUE(host.progressTexts.empty());
-  host.clockSecond = 3;
-  ShowRunProgress(engine);
-  ASSERT_EQ(host.progressTexts.size(), 1u);
-  EXPECT_EQ(host.progressTexts[0], "Weftsmith running:site.bld");
-  EXPECT_EQ(host.progressRepaints, 1);
-  ShowRunProgress(engine);  // already active: repainted, not shown again
-  EXPECT_EQ(host.progressTexts.size(), 1u);
-  EXPECT_EQ(host.progressRepaints, 2);
-
-  RecordingHost plain;
-  Engine second(plain);
-  second.run.DocumentName = "a.bld";
-  second.run.RunStartSecond = 10;
-  plain.clockSecond = 15;
-  ShowRunProgress(second);
-  EXPECT_EQ(plain.progressTexts.at(0), "Weftsmith running: a.bld");
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ struct RecordedMessage {
   bool operator==(const RecordedMessage&) const = default;
 };
 
-// Records every message box and caret placement in order. The clock and the
-// progress window are plain fields that a test sets and reads.
+// Records every message box and caret placement in order, and the run's
+// start, ticks and end.
 class RecordingHost : public Host {
  public:
   void ShowMessage(const Message& message) override {
@@ -44,20 +44,14 @@ class RecordingHost : public Host {
     caretLine = line;
   }
 
-  std::string ApplicationTitle() const override { return frameCaption; }
-  void SetApplicationTitle(std::string_view title) override {
-    applicationTitle = std::string(title);
+  void RunStarted(std::string_view document) override {
+    runEvents.push_back("started " + std::string(document));
+  }
+  void RunTick() override { ++ticks; }
+  void RunEnded(RunOutcome outcome) override {
+    runEvents.push_back("ended " + std::to_string(static_cast<int>(outcome)));
   }
 
-  bool ProgressIsActive() const override { return progressActive; }
-  void ShowProgress(std::string_view text) override {
-    progressActive = true;
-    progressTexts.emplace_back(text);
-  }
-  void RepaintProgress() override { ++progressRepaints; }
-  void CloseProgress() override { progressActive = false; }
-
-  int ClockSecond() const override { return clockSecond; }
   std::string CurrentDateText() const override { return dateText; }
   std::string CurrentTimeText() const override { return timeText; }
 
@@ -77,18 +71,15 @@ class RecordingHost : public Host {
   void Clear() {
     messages.clear();
     located.clear();
+    runEvents.clear();
   }
 
   std::vector<RecordedMessage> messages;
   std::vector<Message> located;  // the same with the file and line they point at
   std::vector<int> caretLines;
-  int caretLine = -1;  // the last line the caret was placed on
-  std::string frameCaption;
-  std::string applicationTitle;
-  bool progressActive = false;
-  std::vector<std::string> progressTexts;
-  int progressRepaints = 0;
-  int clockSecond = 0;
+  int caretLine = -1;                  // the last line the caret was placed on
+  std::vector<std::string> runEvents;  // "started NAME", "ended OUTCOME"
+  int ticks = 0;
   std::string dateText = "01/02/2003";
   std::string timeText = "04:05:06";
 };
