@@ -75,8 +75,10 @@ std::string ReservedPattern() {
     if (!alternatives.empty()) alternatives += '|';
     alternatives += RegexEscaped(word);
   }
+  // "$" and not a negated class after the word: a TextMate tokenizer sees the
+  // line with its line break.
   const std::string edges(kWordEdges);
-  return "(?<![^" + edges + "])(?:" + alternatives + ")(?![^" + edges + "])";
+  return "(?<![^" + edges + "])(?:" + alternatives + ")(?=[" + edges + "]|$)";
 }
 
 }  // namespace
@@ -165,7 +167,7 @@ std::string TextMateGrammar() {
   j += "  \"repository\": {\n";
   j += rule("reserved", ReservedPattern(), "keyword.control");
   j += rule("comment", "--.*$", "comment.line.double-dash");
-  j += rule("string", "\"[^\"]*(?:\"|$)", "string.quoted.double");
+  j += rule("string", "\"[^\"\\n]*(?:\"|$)", "string.quoted.double");
   // meta scopes: themes leave them plain, as the editor does.
   j += rule("date-or-time", kDateOrTime, "meta.date-or-time");
   j += rule("field-reference", std::string(kNotInName) + std::string(kFieldReference),
