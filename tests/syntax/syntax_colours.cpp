@@ -37,8 +37,8 @@ QString Probe() {
     text += "x " + w + " -- " + w + "\n";
     text += "\"a\"" + w + "\"b\" " + w + "\"c\"\n";
     text += "\t" + w + "\t" + w + "\n";
-    text += w + ":3 :" + w + " x" + w + " " + w + "x " + w + "2 _" + w + " <date>" + w + " " + upper +
-            " " + w + "<time> " + w + "--" + w + "\n";
+    text += w + ":3 :" + w + " x" + w + " " + w + "x " + w + "2 _" + w + " <date>" + w + " " +
+            upper + " " + w + "<time> " + w + "--" + w + "\n";
     text += "\"" + w + "\" -- \"" + w + "\n";
     text += "x \"" + w + " " + w + "\n";
   }
