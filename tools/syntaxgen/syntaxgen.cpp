@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "commands.h"
 
@@ -65,6 +66,15 @@ std::string RegexEscaped(std::string_view word) {
   return out;
 }
 
+// The reserved words: the command words, then the words that are parts of
+// commands.
+std::vector<std::string_view> ReservedWords() {
+  std::vector<std::string_view> words;
+  for (const Command& command : kCommands) words.push_back(command.word);
+  for (std::string_view word : kPartWords) words.push_back(word);
+  return words;
+}
+
 // The reserved words as one alternation, longest first, between the edges.
 std::string ReservedPattern() {
   std::vector<std::string_view> words = ReservedWords();
@@ -82,13 +92,6 @@ std::string ReservedPattern() {
 }
 
 }  // namespace
-
-std::vector<std::string_view> ReservedWords() {
-  std::vector<std::string_view> words;
-  for (const Command& command : kCommands) words.push_back(command.word);
-  for (std::string_view word : kPartWords) words.push_back(word);
-  return words;
-}
 
 std::string KdeDefinition(int version) {
   std::string x;

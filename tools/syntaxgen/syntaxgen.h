@@ -12,13 +12,8 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace ws::syntaxgen {
-
-// The reserved words: the command words, then the words that are parts of
-// commands.
-std::vector<std::string_view> ReservedWords();
 
 // The KDE syntax-highlighting definition (Kate, KWrite, KDevelop, Qt Creator).
 // version is the definition's own version, a whole number that grows with the
