@@ -43,19 +43,42 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/content ${PROJECT_SOURCE_DIR}/e
         PATTERN ".*" EXCLUDE)
 install(DIRECTORY DESTINATION ${WEFTSMITH_INSTALL_DATA_DIR}/examples/site)
 
-# The desktop's launcher, icon and the MIME type of build files.
+# The desktop's launcher, icon, the MIME type of build files and what software
+# centres show (AppStream), which names the launcher by its id.
+set(WEFTSMITH_APP_ID example.weftsmith.weftsmith)
+# The date of this version's release, as in packaging/changelog.in.
+set(WEFTSMITH_RELEASE_DATE 2026-12-09)
+set(packaging_dir ${CMAKE_BINARY_DIR}/packaging)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/${WEFTSMITH_APP_ID}.metainfo.xml.in
+               ${packaging_dir}/${WEFTSMITH_APP_ID}.metainfo.xml @ONLY)
 if(TARGET Weftsmith)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/weftsmith.desktop
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/${WEFTSMITH_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${packaging_dir}/${WEFTSMITH_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES ${PROJECT_SOURCE_DIR}/data/weftsmith.svg
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/weftsmith.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 endif()
 
+# The syntax definitions of build files for other editors (tools/syntaxgen):
+# KDE's where Kate, KWrite and KDevelop look for them, the TextMate grammar
+# and a VS Code extension folder that holds it in share/weftsmith.
+install(FILES ${WEFTSMITH_SYNTAX_DIR}/weftsmith.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/org.kde.syntax-highlighting/syntax)
+install(FILES ${WEFTSMITH_SYNTAX_DIR}/weftsmith.tmLanguage.json
+        DESTINATION ${WEFTSMITH_INSTALL_DATA_DIR}/syntax)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/vscode/package.json.in
+               ${packaging_dir}/vscode/package.json @ONLY)
+install(FILES ${packaging_dir}/vscode/package.json
+              ${PROJECT_SOURCE_DIR}/packaging/vscode/language-configuration.json
+        DESTINATION ${WEFTSMITH_INSTALL_DATA_DIR}/syntax/vscode-weftsmith)
+install(FILES ${WEFTSMITH_SYNTAX_DIR}/weftsmith.tmLanguage.json
+        DESTINATION ${WEFTSMITH_INSTALL_DATA_DIR}/syntax/vscode-weftsmith/syntaxes)
+
 # Man pages and the changelog compressed as Debian wants them (gzip -9n: no
 # name or time stamp, so the bytes do not change from build to build).
-set(packaging_dir ${CMAKE_BINARY_DIR}/packaging)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${packaging_dir}/changelog @ONLY)
 set(man_pages ${PROJECT_SOURCE_DIR}/cli/weftsmith-build.1)
 if(TARGET Weftsmith)
@@ -78,6 +101,7 @@ foreach(source ${configured_pages} ${packaging_dir}/changelog)
   list(APPEND compressed ${packaging_dir}/${name}.gz)
 endforeach()
 add_custom_target(packaging_files ALL DEPENDS ${compressed})
+add_dependencies(packaging_files syntax_definitions)
 foreach(source ${man_pages})
   get_filename_component(name ${source} NAME)
   install(FILES ${packaging_dir}/${name}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
@@ -102,7 +126,8 @@ files.
 
 This package holds the desktop editor for build files (Weftsmith), the
 command-line program weftsmith-build, the help, the manual and an example
-site.")
+site, and syntax definitions of build files for Kate, KWrite, KDevelop and
+editors that read TextMate grammars.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${WEFTSMITH_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -14,6 +14,8 @@ root=$(cd "$1" && pwd)
 usr=$root/usr
 data=$usr/share/weftsmith
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# The program's AppStream id, which is also its launcher's name.
+app=example.weftsmith.weftsmith
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -27,7 +29,13 @@ for f in bin/Weftsmith bin/weftsmith-build \
          share/weftsmith/Help.htm share/weftsmith/manual/htm/wshelp.htm \
          share/weftsmith/manual/htm/messages.htm share/weftsmith/examples/site.bld \
          share/weftsmith/examples/pages.csv share/weftsmith/examples/templates/page.htm \
-         share/applications/weftsmith.desktop share/icons/hicolor/scalable/apps/weftsmith.svg \
+         share/applications/$app.desktop share/metainfo/$app.metainfo.xml \
+         share/icons/hicolor/scalable/apps/weftsmith.svg \
+         share/org.kde.syntax-highlighting/syntax/weftsmith.xml \
+         share/weftsmith/syntax/weftsmith.tmLanguage.json \
+         share/weftsmith/syntax/vscode-weftsmith/package.json \
+         share/weftsmith/syntax/vscode-weftsmith/language-configuration.json \
+         share/weftsmith/syntax/vscode-weftsmith/syntaxes/weftsmith.tmLanguage.json \
          share/mime/packages/weftsmith.xml share/man/man1/weftsmith-build.1.gz \
          share/man/man1/Weftsmith.1.gz share/doc/weftsmith/README.md \
          share/doc/weftsmith/copyright share/doc/weftsmith/changelog.gz; do
@@ -129,8 +137,8 @@ fi
 # ---- 3. launcher and MIME type ----
 # Every launcher of the tree passes desktop-file-validate without a word.
 launchers=$(find "$root" -name '*.desktop')
-[ "$launchers" = "$usr/share/applications/weftsmith.desktop" ] || fail "launchers: $launchers"
-launcher=$usr/share/applications/weftsmith.desktop
+[ "$launchers" = "$usr/share/applications/$app.desktop" ] || fail "launchers: $launchers"
+launcher=$usr/share/applications/$app.desktop
 said=$(desktop-file-validate "$launcher" 2>&1) || fail "desktop-file-validate: $said"
 [ -z "$said" ] || fail "desktop-file-validate said: $said"
 grep -qx "Type=Application" "$launcher" || fail "the launcher is no application"
@@ -154,4 +162,24 @@ update-mime-database "$work/mime" >"$work/mime.log" 2>&1 || fail "update-mime-da
 grep -qx "50:$type:\*.bld" "$work/mime/globs2" || fail "*.bld is not $type: $(cat "$work/mime/globs2")"
 grep -qx "$type text/plain" "$work/mime/subclasses" || fail "$type is no text"
 [ -f "$work/mime/text/x-weftsmith-build.xml" ] || fail "no $type in the database"
+
+# ---- 4. AppStream and the syntax definitions ----
+# The metainfo names the installed launcher, the MIME type and this version.
+metainfo=$usr/share/metainfo/$app.metainfo.xml
+said=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $said"
+grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$metainfo" ||
+  fail "the metainfo does not launch $app.desktop"
+grep -q "<mediatype>$type</mediatype>" "$metainfo" || fail "the metainfo does not provide $type"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
+syntax=$usr/share/weftsmith/syntax
+xmllint --noout "$usr/share/org.kde.syntax-highlighting/syntax/weftsmith.xml" ||
+  fail "the KDE syntax definition is no XML"
+for json in "$syntax/weftsmith.tmLanguage.json" "$syntax/vscode-weftsmith/package.json" \
+            "$syntax/vscode-weftsmith/language-configuration.json"; do
+  python3 -m json.tool "$json" >/dev/null || fail "$json is no JSON"
+done
+cmp -s "$syntax/weftsmith.tmLanguage.json" "$syntax/vscode-weftsmith/syntaxes/weftsmith.tmLanguage.json" ||
+  fail "the VS Code folder holds another grammar"
+grep -q "\"version\": \"$version.0\"" "$syntax/vscode-weftsmith/package.json" ||
+  fail "the VS Code folder's version is not $version"
 echo "check_installed: ok ($root)"

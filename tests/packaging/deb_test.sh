@@ -8,7 +8,8 @@ set -euo pipefail
 source=$1
 work=$2
 fail() { echo "FAIL: $*" >&2; exit 1; }
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate update-mime-database xmllint; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate update-mime-database xmllint \
+            appstreamcli python3; do
   command -v $tool >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 
