@@ -44,7 +44,8 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/content ${PROJECT_SOURCE_DIR}/e
 install(DIRECTORY DESTINATION ${WEFTSMITH_INSTALL_DATA_DIR}/examples/site)
 
 # The desktop's launcher, icon, the MIME type of build files and what software
-# centres show (AppStream), which names the launcher by its id.
+# centres show (AppStream) under the program's reverse-DNS id; the metainfo
+# names the launcher, which keeps the name it has always had.
 set(WEFTSMITH_APP_ID example.weftsmith.weftsmith)
 # The date of this version's release, as in packaging/changelog.in.
 set(WEFTSMITH_RELEASE_DATE 2026-12-09)
@@ -52,7 +53,7 @@ set(packaging_dir ${CMAKE_BINARY_DIR}/packaging)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/${WEFTSMITH_APP_ID}.metainfo.xml.in
                ${packaging_dir}/${WEFTSMITH_APP_ID}.metainfo.xml @ONLY)
 if(TARGET Weftsmith)
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/${WEFTSMITH_APP_ID}.desktop
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/weftsmith.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${packaging_dir}/${WEFTSMITH_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -29,7 +29,7 @@ for f in bin/Weftsmith bin/weftsmith-build \
          share/weftsmith/Help.htm share/weftsmith/manual/htm/wshelp.htm \
          share/weftsmith/manual/htm/messages.htm share/weftsmith/examples/site.bld \
          share/weftsmith/examples/pages.csv share/weftsmith/examples/templates/page.htm \
-         share/applications/$app.desktop share/metainfo/$app.metainfo.xml \
+         share/applications/weftsmith.desktop share/metainfo/$app.metainfo.xml \
          share/icons/hicolor/scalable/apps/weftsmith.svg \
          share/org.kde.syntax-highlighting/syntax/weftsmith.xml \
          share/weftsmith/syntax/weftsmith.tmLanguage.json \
@@ -137,8 +137,8 @@ fi
 # ---- 3. launcher and MIME type ----
 # Every launcher of the tree passes desktop-file-validate without a word.
 launchers=$(find "$root" -name '*.desktop')
-[ "$launchers" = "$usr/share/applications/$app.desktop" ] || fail "launchers: $launchers"
-launcher=$usr/share/applications/$app.desktop
+[ "$launchers" = "$usr/share/applications/weftsmith.desktop" ] || fail "launchers: $launchers"
+launcher=$usr/share/applications/weftsmith.desktop
 said=$(desktop-file-validate "$launcher" 2>&1) || fail "desktop-file-validate: $said"
 [ -z "$said" ] || fail "desktop-file-validate said: $said"
 grep -qx "Type=Application" "$launcher" || fail "the launcher is no application"
@@ -167,8 +167,8 @@ grep -qx "$type text/plain" "$work/mime/subclasses" || fail "$type is no text"
 # The metainfo names the installed launcher, the MIME type and this version.
 metainfo=$usr/share/metainfo/$app.metainfo.xml
 said=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli validate: $said"
-grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$metainfo" ||
-  fail "the metainfo does not launch $app.desktop"
+grep -q "<launchable type=\"desktop-id\">weftsmith.desktop</launchable>" "$metainfo" ||
+  fail "the metainfo does not launch weftsmith.desktop"
 grep -q "<mediatype>$type</mediatype>" "$metainfo" || fail "the metainfo does not provide $type"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
 syntax=$usr/share/weftsmith/syntax
