@@ -8,10 +8,6 @@
 
 namespace lsp {
 
-namespace {
-
-// Only regular files of a sane size are read: a name in a build file may
-// name a device or a folder.
 bool WorthReading(const std::string& path) {
   constexpr std::uintmax_t kMaxFile = 64u << 20;
   std::error_code ec;
@@ -19,8 +15,6 @@ bool WorthReading(const std::string& path) {
   return std::filesystem::is_regular_file(p, ec) && std::filesystem::file_size(p, ec) <= kMaxFile &&
          !ec;
 }
-
-}  // namespace
 
 std::string Context::Resolve(const Document& document, std::string_view name) {
   return ws::ResolveFileName(ws::FolderOf(document.path), name);

@@ -14,6 +14,10 @@
 
 namespace lsp {
 
+// Whether a file is worth reading: a regular file of at most 64 MiB (a name
+// in a build file or a URI may name a device or a folder).
+bool WorthReading(const std::string& path);
+
 class Context {
  public:
   ws::SettingsStore prefs;

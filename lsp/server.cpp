@@ -105,6 +105,7 @@ void Server::PublishSaved(const Document& document) {
   if (document.path.empty()) return Publish(document, document.lines);
   ws::RichBuffer source;
   try {
+    if (!WorthReading(document.path)) throw ws::FileError(ws::FileError::Kind::Open, document.path);
     source.Load(document.path);
   } catch (const ws::FileError& error) {
     host_.messages.assign(1, {ws::MessageKind::Error, error.what(), {}, -1});
