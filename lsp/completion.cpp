@@ -8,7 +8,7 @@
 #include "buildline.h"
 #include "commands.h"
 #include "languagefeatures.h"
-#include "tagscan.h"
+#include "tagnames.h"
 
 namespace lsp {
 

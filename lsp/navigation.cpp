@@ -3,7 +3,7 @@
 #include "buildline.h"
 #include "fileio.h"
 #include "languagefeatures.h"
-#include "tagscan.h"
+#include "tagnames.h"
 
 namespace lsp {
 

@@ -7,7 +7,7 @@
 #include <QStringList>
 
 #include "settings.h"
-#include "tagscan.h"  // the engine's scan, which these wrap for QString
+#include "tagnames.h"  // the engine's scan, which these wrap for QString
 
 namespace ws::desktop {
 

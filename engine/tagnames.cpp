@@ -1,4 +1,4 @@
-#include "tagscan.h"
+#include "tagnames.h"
 
 #include "markers.h"
 
