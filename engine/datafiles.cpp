@@ -93,6 +93,30 @@ std::string_view PlainField(std::string_view line, long long column, bool single
   return TrimTrailingBlanks(line.substr(0, line.find(separator)));
 }
 
+// Column c of the 1-based record of file; nothing when the record has fewer
+// columns. A record past the end reads as an empty line.
+std::optional<std::string_view> FieldInRecord(const DataFile& file, long long recordNumber,
+                                              long long c) {
+  std::string_view record;
+  if (recordNumber >= 1 && static_cast<unsigned long long>(recordNumber) <= file.records.size())
+    record = file.records[static_cast<std::size_t>(recordNumber - 1)];
+  record = TrimLeadingBlanks(record);
+
+  long long skipped = 0;
+  std::string_view value;
+  if (file.quoted) {
+    value = QuotedField(record, c, skipped);
+  } else {
+    // A file has a single column when its first record holds no separator;
+    // then a record's only field may hold separators itself.
+    std::string_view first = file.records.empty() ? std::string_view() : file.records.front();
+    bool singleColumn = TrimLeadingBlanks(first).find(file.separator) == npos;
+    value = PlainField(record, c, singleColumn, file.separator, skipped);
+  }
+  if (skipped < c - 1) return std::nullopt;
+  return value;
+}
+
 }  // namespace
 
 char SeparatorFor(std::string_view path) {
@@ -164,30 +188,13 @@ std::optional<std::string> FieldValue(Engine& engine, std::string_view reference
     }
   }
 
-  // A record past the end reads as an empty line.
-  std::string_view record;
-  if (set->CurrentRecord >= 1 &&
-      static_cast<unsigned long long>(set->CurrentRecord) <= file.records.size())
-    record = file.records[static_cast<std::size_t>(set->CurrentRecord - 1)];
-  record = TrimLeadingBlanks(record);
-
-  long long skipped = 0;
-  std::string_view value;
-  if (file.quoted) {
-    value = QuotedField(record, c, skipped);
-  } else {
-    // A file has a single column when its first record holds no separator;
-    // then a record's only field may hold separators itself.
-    std::string_view first = file.records.empty() ? std::string_view() : file.records.front();
-    bool singleColumn = TrimLeadingBlanks(first).find(file.separator) == npos;
-    value = PlainField(record, c, singleColumn, file.separator, skipped);
-  }
-  if (skipped < c - 1) {
+  const std::optional<std::string_view> value = FieldInRecord(file, set->CurrentRecord, c);
+  if (!value) {
     engine.Fail(MessageId::NoSuchColumnNumber, {std::to_string(c), set->FilePath});
     return std::nullopt;
   }
-  if (value.empty()) return std::string(" ");
-  return std::string(value);
+  if (value->empty()) return std::string(" ");
+  return std::string(*value);
 }
 
 std::optional<std::string> LookupVariable(Engine& engine, std::string_view name,
@@ -216,6 +223,28 @@ std::optional<std::string> StepRecord(Engine& engine, std::string_view name) {
     return std::nullopt;
   }
   return std::to_string(++sets.Change(*set).CurrentRecord);
+}
+
+std::optional<std::string> FieldOfRecord(const DataFile& file, long long recordNumber,
+                                         std::string_view column) {
+  const long long c = column.starts_with('"')
+                          ? ColumnOfName(file, column.substr(1).substr(0, column.find('"', 1) - 1))
+                          : ColumnNumber(column);
+  if (c < 1) return std::nullopt;
+  const std::optional<std::string_view> value = FieldInRecord(file, recordNumber, c);
+  if (!value) return std::nullopt;
+  return value->empty() ? std::string(" ") : std::string(*value);
+}
+
+std::vector<std::string> ColumnNames(const DataFile& file) {
+  std::vector<std::string> names;
+  for (long long c = 1;; ++c) {
+    const std::optional<std::string_view> name = FieldInRecord(file, 1, c);
+    if (!name) return names;
+    names.emplace_back(*name);
+    // A single-column file's one field may hold separators.
+    if (!file.quoted && c == 1 && name->find(file.separator) != npos) return names;
+  }
 }
 
 std::string CompareValues(std::string_view a, std::string_view b, bool equal) {

@@ -48,6 +48,16 @@ char SeparatorFor(std::string_view path);
 // Splits a data file's text into its records.
 DataFile ParseDataFile(std::string_view text, char separator);
 
+// The field that a column reference (`"Name"` or a number, as written after
+// "x:") names in the 1-based record of file, as a run reads it (an empty
+// field as " "); nothing when the reference names no column of it.
+std::optional<std::string> FieldOfRecord(const DataFile& file, long long recordNumber,
+                                         std::string_view column);
+
+// The fields of the first record: the column names when the first record
+// holds them.
+std::vector<std::string> ColumnNames(const DataFile& file);
+
 // Parsed data files, read once and read again only when the file changed.
 class DataFileCache {
  public:

@@ -20,7 +20,7 @@ set_source_files_properties(${PROJECT_SOURCE_DIR}/hosts/datafolder.cpp
   DIRECTORY ${PROJECT_SOURCE_DIR}/hosts
   PROPERTIES COMPILE_DEFINITIONS "WEFTSMITH_INSTALLED_DATA_FOLDER=\"${installed_data_folder}\"")
 
-install(TARGETS weftsmith-build RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS weftsmith-build weftsmith-lsp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET Weftsmith)
   install(TARGETS Weftsmith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
@@ -81,7 +81,7 @@ install(FILES ${WEFTSMITH_SYNTAX_DIR}/weftsmith.tmLanguage.json
 # Man pages and the changelog compressed as Debian wants them (gzip -9n: no
 # name or time stamp, so the bytes do not change from build to build).
 configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in ${packaging_dir}/changelog @ONLY)
-set(man_pages ${PROJECT_SOURCE_DIR}/cli/weftsmith-build.1)
+set(man_pages ${PROJECT_SOURCE_DIR}/cli/weftsmith-build.1 ${PROJECT_SOURCE_DIR}/lsp/weftsmith-lsp.1)
 if(TARGET Weftsmith)
   list(APPEND man_pages ${PROJECT_SOURCE_DIR}/packaging/Weftsmith.1)
 endif()
@@ -126,9 +126,14 @@ every record of a CSV data file, branches on equality and runs other build
 files.
 
 This package holds the desktop editor for build files (Weftsmith), the
+<<<<<<< HEAD
 command-line program weftsmith-build, the help, the manual and an example
 site, and syntax definitions of build files for Kate, KWrite, KDevelop and
 editors that read TextMate grammars.")
+=======
+command-line program weftsmith-build, the language server weftsmith-lsp for
+other editors, the help, the manual and an example site.")
+>>>>>>> wt-lsp
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${WEFTSMITH_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

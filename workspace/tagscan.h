@@ -7,10 +7,11 @@
 #include <QStringList>
 
 #include "settings.h"
+#include "tagnames.h"  // the engine's scan, which these wrap for QString
 
 namespace ws::desktop {
 
-enum class TagKind { Wide, Short };
+using ws::TagKind;
 
 // Runs of four line breaks, then of two, then single ones, become one blank
 // each (a line break is CR LF or LF).

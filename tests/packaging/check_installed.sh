@@ -24,7 +24,7 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 mkdir -p "$HOME"
 
 # ---- 1. the layout ----
-for f in bin/Weftsmith bin/weftsmith-build \
+for f in bin/Weftsmith bin/weftsmith-build bin/weftsmith-lsp share/man/man1/weftsmith-lsp.1.gz \
          share/weftsmith/alpha share/weftsmith/pred share/weftsmith/rules share/weftsmith/prop \
          share/weftsmith/Help.htm share/weftsmith/manual/htm/wshelp.htm \
          share/weftsmith/manual/htm/messages.htm share/weftsmith/examples/site.bld \
@@ -41,11 +41,12 @@ for f in bin/Weftsmith bin/weftsmith-build \
          share/doc/weftsmith/copyright share/doc/weftsmith/changelog.gz; do
   [ -f "$usr/$f" ] || fail "missing usr/$f"
 done
-for p in Weftsmith weftsmith-build; do [ -x "$usr/bin/$p" ] || fail "$p is not executable"; done
+for p in Weftsmith weftsmith-build weftsmith-lsp; do [ -x "$usr/bin/$p" ] || fail "$p is not executable"; done
 # One version number: the CLI's, the man pages' and the about box's.
 version=$("$usr/bin/weftsmith-build" --version | sed -n 's/^weftsmith-build //p')
 [ -n "$version" ] || fail "no version from weftsmith-build --version"
-for page in weftsmith-build Weftsmith; do
+[ "$("$usr/bin/weftsmith-lsp" --version)" = "weftsmith-lsp $version" ] || fail "weftsmith-lsp names another version"
+for page in weftsmith-build weftsmith-lsp Weftsmith; do
   heading=$(zcat "$usr/share/man/man1/$page.1.gz" | sed -n 1p)
   [[ $heading == *"\"Weftsmith $version\""* ]] ||
     fail "the man page $page names another version than $version: $heading"
@@ -56,9 +57,9 @@ grep -aqF "Version: $version" "$usr/bin/Weftsmith" || fail "the about box names 
 [ -z "$(find "$root" -name Install)" ] || fail "Install is installed"
 [ "$(ls "$root")" = usr ] || fail "files outside usr: $(ls "$root")"
 [ "$(ls "$usr")" = "$(printf 'bin\nshare')" ] || fail "usr holds $(ls "$usr")"
-[ "$(ls "$usr/bin")" = "$(printf 'Weftsmith\nweftsmith-build')" ] || fail "bin holds $(ls "$usr/bin")"
+[ "$(ls "$usr/bin")" = "$(printf 'Weftsmith\nweftsmith-build\nweftsmith-lsp')" ] || fail "bin holds $(ls "$usr/bin")"
 [ -z "$(find "$root" -name '.*')" ] || fail "dot-files installed: $(find "$root" -name '.*')"
-for m in weftsmith-build Weftsmith; do
+for m in weftsmith-build weftsmith-lsp Weftsmith; do
   gzip -t "$usr/share/man/man1/$m.1.gz" || fail "$m.1.gz is no gzip file"
   [[ "$(zcat "$usr/share/man/man1/$m.1.gz" | sed -n 1p)" == .TH* ]] || fail "$m.1.gz is no man page"
   [ -z "$(zcat "$usr/share/man/man1/$m.1.gz" | groff -ww -man -Tutf8 2>&1 >/dev/null)" ] ||
@@ -73,6 +74,13 @@ out=$("$usr/bin/weftsmith-build" --check "$work/site/site.bld" 2>&1) || fail "ch
 [ -z "$out" ] || fail "check said: $out"
 out=$("$usr/bin/weftsmith-build" "$work/site/site.bld" 2>&1) || fail "build: $out"
 [ "$out" = "Information: Build file complete" ] || fail "build said: $out"
+# The language server answers a whole session from there.
+frame() { printf 'Content-Length: %d\r\n\r\n%s' "${#1}" "$1"; }
+out=$({ frame '{"jsonrpc":"2.0","id":1,"method":"initialize","params":{"capabilities":{}}}'
+        frame '{"jsonrpc":"2.0","id":2,"method":"shutdown"}'
+        frame '{"jsonrpc":"2.0","method":"exit"}'; } | timeout 20 "$usr/bin/weftsmith-lsp") ||
+  fail "weftsmith-lsp: $out"
+grep -q '"hoverProvider":true' <<<"$out" || fail "weftsmith-lsp said: $out"
 grep -q "<title>News - Weftsmith Example</title>" "$work/site/site/news.htm" || fail "news.htm not built"
 grep -q 'href="index.htm"' "$work/site/site/about.htm" || fail "menu not filled"
 

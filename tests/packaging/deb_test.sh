@@ -18,7 +18,7 @@ build=$work/build
 cmake -S "$source" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DWEFTSMITH_TESTS=OFF \
   -DWEFTSMITH_SANITIZE=OFF -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >"$work/configure.log" ||
   fail "configure: $(cat "$work/configure.log")"
-cmake --build "$build" -j2 --target weftsmith-build Weftsmith packaging_files >"$work/build.log" ||
+cmake --build "$build" -j2 --target weftsmith-build weftsmith-lsp Weftsmith packaging_files >"$work/build.log" ||
   fail "build: $(tail -40 "$work/build.log")"
 rm -rf "$work/out"
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log") || fail "cpack: $(cat "$work/cpack.log")"
@@ -53,7 +53,7 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 # The binaries are stripped (no symbol table left).
-for p in Weftsmith weftsmith-build; do
+for p in Weftsmith weftsmith-build weftsmith-lsp; do
   kind=$(file "$root/usr/bin/$p")
   grep -q "ELF .*, stripped" <<<"$kind" || fail "$p is not stripped: $kind"
 done
