@@ -19,6 +19,7 @@
 #include "paths.h"
 #include "reformat.h"
 #include "settings.h"
+#include "settingsfile.h"
 #include "watch.h"
 
 namespace {

@@ -3,15 +3,17 @@
 // generated rule actions, the interpreter, the editor's colouring and block
 // rules, the syntax definitions for other editors) reads it from here.
 //
-// Adding a command takes four steps: its word and rule in data/grammar.txt
-// (with `=> op NAME`; then rebuild the tables with the grammar_regenerate
-// target), an enumerator of Op and a row of kCommands below, and a case in the
-// interpreter's ExecuteInstruction. A rule naming an Op that does not exist,
-// or an Op without a case, fails the build.
+// Adding a command: its word and rule in data/grammar.txt (with `=> op NAME`;
+// then rebuild the tables with the grammar_regenerate target), an enumerator
+// of Op with its text in kOpTexts and a row of kCommands below, and a case in
+// the interpreter's ExecuteInstruction. A rule naming an Op that does not
+// exist, or a switch over Op without its case, fails the build.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string_view>
 
@@ -44,11 +46,20 @@ enum class Op : std::uint8_t {
   Variable,       // a variable used as a value
   Date,
   Time,
-  Stop,
+  Stop,  // stays last: kOpTexts follows this order
 };
 
-// The text an opcode is listed with (listings, tests); at most 10 characters.
-std::string_view OpText(Op op);
+// The text each opcode is listed with (listings, tests), in the order of Op.
+inline constexpr std::string_view kOpTexts[] = {
+    "",        "set",     "run",        "new",    "include1", "include2", "tag1",
+    "tag2",    "repeat",  "endnew",     "endtag", "JMPRep",   "ADD",      "IfIs",
+    "IfIsNot", "JMPIfIs", "JMPIfIsNot", "else",   "EndIfEnd", ":Str",     ":Numb",
+    "ID",      "date",    "time",       "STP"};
+static_assert(std::size(kOpTexts) == static_cast<std::size_t>(Op::Stop) + 1);
+
+constexpr std::string_view OpText(Op op) {
+  return kOpTexts[static_cast<std::size_t>(op)];
+}
 
 // What follows a command word, as the line checker tests it.
 enum class Shape : std::uint8_t {

@@ -39,11 +39,6 @@ struct EngineConfig {
   // Whether pages are always written (compared first or not), only when
   // changed, or never.
   WriteMode writeMode = WriteMode::Always;
-  // Called on the writer's thread before each page is written (tests use it
-  // to slow or stall the disk).
-  std::function<void(const std::string& path)> beforePageWrite;
-  // Called when the run starts to wait for the writer (tests use it too).
-  std::function<void()> onWriterWait;
 };
 
 // The state of one run, check or reformat; made afresh by each entry point.
@@ -94,6 +89,9 @@ class Engine {
 
   Host& host;
   EngineConfig config;
+  // What a test hooks into the writer's thread (to slow or stall the disk);
+  // hosts leave it empty.
+  WriterHooks writerHooks;
   RunState run;
   ProcessTables tables;
   // Made with the engine; a host may hand them from one engine to the next.
@@ -115,8 +113,11 @@ class Engine {
   void Fail(MessageId id, std::initializer_list<std::string_view> args = {}, int line = -1);
   void Fail(MessageKind kind, std::string text);
 
-  // Places the caret on a 0-based line of the document.
-  void PlaceCaret(int line) { host.PlaceCaret(line); }
+  // Places the caret on a 0-based line of the document; a line of a nested
+  // build file is not the document's, and the caret stays where it is.
+  void PlaceCaret(int line) {
+    if (run.NestedFileName.empty()) host.PlaceCaret(line);
+  }
 
   const Settings& settings() const { return run.prefs.settings; }
 };

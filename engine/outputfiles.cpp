@@ -62,10 +62,9 @@ void WriteOutputFile(Engine& engine, std::string_view fileName, OutputText& outp
   std::string resolved = ResolveFileName(engine.run.BaseFolder, fileName);
   if (!engine.run.outputs) {
     engine.run.outputs = std::make_unique<OutputQueue>();
-    if (engine.config.beforePageWrite)
-      engine.run.outputs->writer.SetBeforeWrite(engine.config.beforePageWrite);
-    if (engine.config.onWriterWait)
-      engine.run.outputs->writer.SetOnWait(engine.config.onWriterWait);
+    if (engine.writerHooks.beforeWrite)
+      engine.run.outputs->writer.SetBeforeWrite(engine.writerHooks.beforeWrite);
+    if (engine.writerHooks.onWait) engine.run.outputs->writer.SetOnWait(engine.writerHooks.onWait);
     engine.run.outputs->writer.SetMode(engine.config.writeMode);
   }
   OutputQueue& queue = *engine.run.outputs;

@@ -37,6 +37,12 @@ namespace ws {
 // writes it and told as Written.
 enum class WriteMode { Always, AlwaysCompared, OnlyChanged, DryRun };
 
+// What a test may hook into the writer: see SetBeforeWrite and SetOnWait.
+struct WriterHooks {
+  std::function<void(const std::string& path)> beforeWrite;
+  std::function<void()> onWait;
+};
+
 class OutputWriter {
  public:
   // At most maxFiles files or maxBytes bytes wait at once; Submit blocks

@@ -1,5 +1,6 @@
 // The user's preferences: the values that the preferences dialog's controls
-// hold, the Settings record in effect, and the "prop" file they are kept in.
+// hold and the Settings record in effect. The "prop" file they are kept in
+// is the hosts' (hosts/settingsfile.h).
 #pragma once
 
 #include <string>
@@ -8,8 +9,6 @@
 #include "rtf.h"
 
 namespace ws {
-
-class Host;
 
 // Style of one element of the colouring; a set of font styles in which an
 // element never has more than one.
@@ -53,36 +52,5 @@ struct SettingsStore {
 // The unit of indentation for an entry index of the indentation list: one,
 // two or three blanks, one or two tabs; two blanks when no entry is chosen.
 std::string IndentText(int indentIndex);
-
-// The sixteen named colours of the settings file.
-std::string ColorToSettingName(Color color);
-// Unknown names yield fallback.
-Color SettingNameToColor(std::string_view name, Color fallback);
-
-// Reads the settings file (RTF or plain lines) into the store's controls and
-// Settings. A missing or unreadable file shows "Cannot open file <path>"
-// through host (when given), leaves the controls as they are and puts the
-// defaults, with the controls' delimiters and font, in effect; returns false
-// in that case.
-bool LoadSettingsFile(SettingsStore& store, const std::string& path, Host* host);
-
-// Writes the 19-line settings file as RTF, atomically. Throws FileError(Create).
-void SaveSettingsFile(const SettingsStore& store, const std::string& path);
-
-// Where the settings file lives: "prop" in the program's folder, or the
-// per-user file (userFile, "" when there is no home to put it in) when the
-// program's folder is not writable. ForReading takes the per-user file when
-// the program's folder is not writable and that file exists, else the
-// program folder's. Where the per-user file is and whether a folder is
-// writable are the hosts' to find out (hosts/datafolder.h).
-std::string SettingsPathForReading(const std::string& programFolder, bool programFolderWritable,
-                                   const std::string& userFile);
-std::string SettingsPathForWriting(const std::string& programFolder, bool programFolderWritable,
-                                   const std::string& userFile);
-
-// The integer of the settings file's lines 9 and 11: leading blanks skipped,
-// an optional sign, the digits up to the first other character; no digits
-// give 0. Values beyond the range of int are held at its bounds.
-int SettingsLineInteger(std::string_view line);
 
 }  // namespace ws

@@ -36,16 +36,6 @@ void TextBuffer::SetLine(int index, std::string text) {
   lines_[static_cast<std::size_t>(index)] = std::move(text);
 }
 
-void TextBuffer::InsertLine(int index, std::string text) {
-  index = std::clamp(index, 0, LineCount());
-  lines_.insert(lines_.begin() + index, std::move(text));
-}
-
-void TextBuffer::DeleteLine(int index) {
-  if (index < 0 || index >= LineCount()) return;
-  lines_.erase(lines_.begin() + index);
-}
-
 void TextBuffer::SetLines(std::vector<std::string> lines) {
   lines_ = std::move(lines);
   endsWithBreak_ = false;
@@ -75,58 +65,20 @@ void RichBuffer::SetContent(std::string_view bytes) {
     TextBuffer::SetText(bytes);
     runs_.clear();
   }
-  selStart_ = selLength_ = 0;
 }
 
 void RichBuffer::Save(const std::string& path) const {
-  WriteFileAtomically(path, WriteRtf(RichText{lines_, runs_}, defaultFont_, defaultFontSize_));
+  WriteFileAtomically(path, WriteRtf(RichText{lines_, runs_}));
 }
 
 void RichBuffer::Clear() {
   TextBuffer::Clear();
   runs_.clear();
-  selStart_ = selLength_ = 0;
 }
 
 void RichBuffer::SetText(std::string_view text) {
   TextBuffer::SetText(text);
   runs_.clear();
-  selStart_ = selLength_ = 0;
-}
-
-void RichBuffer::SetDefaultFont(std::string name, int size) {
-  defaultFont_ = std::move(name);
-  defaultFontSize_ = size;
-}
-
-void RichBuffer::Select(std::size_t start, std::size_t length) {
-  selStart_ = start;
-  selLength_ = length;
-}
-
-CharFormat RichBuffer::SelectionFormat() const {
-  for (const FormatRun& run : runs_)
-    if (selStart_ >= run.start && selStart_ < run.start + run.length) return run.format;
-  return CharFormat{};
-}
-
-void RichBuffer::SetSelectionFormat(const CharFormat& format) {
-  if (selLength_ == 0) return;
-  const std::size_t a = selStart_, b = selStart_ + selLength_;
-  std::vector<FormatRun> out;
-  for (const FormatRun& run : runs_) {
-    std::size_t rs = run.start, re = run.start + run.length;
-    if (re <= a || rs >= b) {
-      out.push_back(run);
-      continue;
-    }
-    if (rs < a) out.push_back({rs, a - rs, run.format});
-    if (re > b) out.push_back({b, re - b, run.format});
-  }
-  out.push_back({a, b - a, format});
-  std::sort(out.begin(), out.end(),
-            [](const FormatRun& x, const FormatRun& y) { return x.start < y.start; });
-  runs_ = std::move(out);
 }
 
 }  // namespace ws

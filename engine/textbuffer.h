@@ -1,6 +1,6 @@
 // Line stores through which the engine passes whole files and texts: a plain
-// buffer of lines, and a rich buffer that also keeps character formats and a
-// selection and reads and writes RTF.
+// buffer of lines, and a rich buffer that also keeps the character formats it
+// read and reads and writes RTF.
 #pragma once
 
 #include <string>
@@ -27,8 +27,6 @@ class TextBuffer {
   const std::string& Line(int index) const;
   // Setting a line past the end first adds empty lines up to it.
   void SetLine(int index, std::string text);
-  void InsertLine(int index, std::string text);
-  void DeleteLine(int index);
   const std::vector<std::string>& Lines() const { return lines_; }
   void SetLines(std::vector<std::string> lines);
 
@@ -54,23 +52,10 @@ class RichBuffer : public TextBuffer {
   void Clear() override;
   void SetText(std::string_view text) override;
 
-  // The font of text without a format of its own.
-  void SetDefaultFont(std::string name, int size);
-
-  void Select(std::size_t start, std::size_t length);
-  std::size_t SelectionStart() const { return selStart_; }
-  std::size_t SelectionLength() const { return selLength_; }
-  // The format of the first selected character (default format when none).
-  CharFormat SelectionFormat() const;
-  void SetSelectionFormat(const CharFormat& format);
   const std::vector<FormatRun>& Runs() const { return runs_; }
 
  private:
   std::vector<FormatRun> runs_;
-  std::size_t selStart_ = 0;
-  std::size_t selLength_ = 0;
-  std::string defaultFont_ = "Courier New";
-  int defaultFontSize_ = 10;
 };
 
 }  // namespace ws

@@ -22,6 +22,7 @@
 #include "fuzz_support.h"
 #include "rtf.h"
 #include "settings.h"
+#include "settingsfile.h"
 
 namespace {
 

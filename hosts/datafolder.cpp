@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "settings.h"
+#include "settingsfile.h"
 
 // The installed data folder relative to the installed programs; the build
 // passes the one of its install layout.

@@ -4,6 +4,7 @@
 #include "fileio.h"
 #include "languagefeatures.h"
 #include "settings.h"
+#include "settingsfile.h"
 #include "textbuffer.h"
 
 namespace lsp {

@@ -24,6 +24,7 @@
 #include "messages.h"
 #include "paths.h"
 #include "positions.h"
+#include "settingsfile.h"
 
 namespace ws::desktop {
 

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "colouring.h"
+#include "settingsfile.h"
 #include "tagform.h"
 
 namespace ws::desktop {

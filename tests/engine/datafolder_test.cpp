@@ -8,6 +8,7 @@
 
 #include "fileio.h"
 #include "settings.h"
+#include "settingsfile.h"
 #include "test_support.h"
 
 namespace ws {

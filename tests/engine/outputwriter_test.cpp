@@ -122,7 +122,7 @@ class WrittenWhileRunning : public ::testing::Test {
     engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
   }
   void BeforeWrite(OutputWriter::WriteHook hook) {
-    engine.config.beforePageWrite = std::move(hook);
+    engine.writerHooks.beforeWrite = std::move(hook);
   }
   // Holds the write of the page whose path ends in name, when the writer's
   // thread takes it, until the run waits for the writer: the run goes on past
@@ -131,7 +131,7 @@ class WrittenWhileRunning : public ::testing::Test {
   // waits for it, and the write goes ahead. Holds once per call.
   void HoldUntilTheRunWaits(std::string name) {
     auto runWaits = std::make_shared<Gate>();
-    engine.config.onWriterWait = [runWaits] { runWaits->Open(); };
+    engine.writerHooks.onWait = [runWaits] { runWaits->Open(); };
     BeforeWrite([runWaits, name = std::move(name),
                  runner = std::this_thread::get_id()](const std::string& path) {
       if (path.ends_with(name) && std::this_thread::get_id() != runner) runWaits->Pass();
@@ -157,7 +157,7 @@ TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
   // wait for the writer or write the page itself, it is not held, and reached
   // is false.)
   host.openAtPage = 60;
-  engine.config.onWriterWait = [&] { host.pageReached.Open(); };
+  engine.writerHooks.onWait = [&] { host.pageReached.Open(); };
   std::atomic<bool> reached{false};
   BeforeWrite([&, runner = std::this_thread::get_id()](const std::string& path) {
     if (!path.ends_with("/p50.htm")) return;
@@ -180,7 +180,7 @@ TEST_F(WrittenWhileRunning, FailedPageEndsTheRunWhereItFailed) {
   // The next run writes again.
   std::filesystem::remove(dir.File("p50.htm"));
   BeforeWrite(nullptr);
-  engine.config.onWriterWait = nullptr;
+  engine.writerHooks.onWait = nullptr;
   host.Clear();
   EXPECT_EQ(Run({"new \"p50.htm\"", "end"}), RunOutcome::Completed);
   EXPECT_EQ(ReadFileBytes(dir.File("p50.htm")), "\r\n");

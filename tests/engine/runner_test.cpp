@@ -234,6 +234,21 @@ TEST_F(Runner, CheckerFailureEndsTheRunAndShowsOnlyItsMessage) {
   EXPECT_EQ(host.runEvents, (std::vector<std::string>{"started site.bld", "ended 1"}));
 }
 
+// A mistake in a nested build file names that file and its line, and leaves
+// the document's caret where it is: the line is not the document's.
+TEST_F(Runner, AMistakeInANestedFileLeavesTheDocumentsCaret) {
+  for (const char* inner : {"set x 1\r\nset y \"open\r\n", "set x 1\r\nend\r\n"}) {
+    host.Clear();
+    host.caretLines.clear();
+    dir.Write("inner.bld", inner);
+    EXPECT_EQ(Run({"set a 1", "run \"inner.bld\""}), RunOutcome::Stopped);
+    ASSERT_EQ(host.located.size(), 1u) << testing::PrintToString(host.Texts());
+    EXPECT_EQ(host.located[0].file, dir.File("inner.bld"));
+    EXPECT_EQ(host.located[0].line, 1);
+    EXPECT_TRUE(host.caretLines.empty());
+  }
+}
+
 TEST_F(Runner, CheckSyntaxIsSilentOnSuccess) {
   EXPECT_EQ(CheckSyntax(engine, {"new \"a.htm\"", "end"}), RunOutcome::Completed);
   EXPECT_TRUE(host.messages.empty());

@@ -1,4 +1,5 @@
 #include "settings.h"
+#include "settingsfile.h"
 
 #include <gtest/gtest.h>
 
