@@ -18,7 +18,7 @@ namespace {
 
 // Prepares and compiles the lines in Memo1; a failed compile stops the run.
 bool PrepareAndCompile(Engine& engine, CompiledProgram& program) {
-  PrepareSource(engine);
+  PrepareSource(engine.run.Memo1);
   if (CompileBuildFile(engine, program)) return true;
   engine.run.BuildStopped = true;
   return false;

@@ -1,6 +1,6 @@
 #include "prepare.h"
 
-#include "engine.h"
+#include "textbuffer.h"
 #include "texthelpers.h"
 
 namespace ws {
@@ -102,8 +102,7 @@ std::string PrepareLine(std::string_view line) {
   return InsertParameterComma(SeparateQuotesAndTabs(line));
 }
 
-void PrepareSource(Engine& engine) {
-  RichBuffer& memo = engine.run.Memo1;
+void PrepareSource(TextBuffer& memo) {
   const int count = memo.LineCount();
   for (int i = 0; i < count; ++i) {
     const std::string& line = memo.Line(i);

@@ -7,13 +7,13 @@
 
 namespace ws {
 
-class Engine;
+class TextBuffer;
 
-// Rewrites the lines of engine.Memo1 in place: a blank between every two
+// Rewrites the lines of a build file's text in place: a blank between every two
 // adjacent double quotes (the scanner cannot read an empty quoted text), every
 // tab to a blank, and " , " between the first and second parameter of `tag`
 // and `include` lines, which the grammar requires and authors do not write.
-void PrepareSource(Engine& engine);
+void PrepareSource(TextBuffer& memo);
 
 // The same rewrites for one line, as PrepareSource applies them.
 std::string PrepareLine(std::string_view line);

@@ -104,7 +104,7 @@ bool MayLeaveTheFolder(const std::vector<std::string>& lines,
   engine.config.ProgramFolder = WEFTSMITH_SOURCE_DIR "/data/";
   engine.caches->grammar = grammar;
   engine.run.Memo1.SetLines(lines);
-  ws::PrepareSource(engine);
+  ws::PrepareSource(engine.run.Memo1);
   ws::CompiledProgram program;
   const bool compiled = ws::CompileBuildFile(engine, program);
   grammar = engine.caches->grammar;

@@ -2,19 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "test_support.h"
+#include "textbuffer.h"
 
 namespace ws {
 namespace {
 
-// The lines of Memo1 after PrepareSource.
+// The lines after PrepareSource.
 std::vector<std::string> Prepared(std::vector<std::string> lines) {
-  test::RecordingHost host;
-  Engine engine(host);
-  engine.run.Memo1.SetLines(std::move(lines));
-  PrepareSource(engine);
-  EXPECT_TRUE(host.messages.empty());
-  return engine.run.Memo1.Lines();
+  TextBuffer memo;
+  memo.SetLines(std::move(lines));
+  PrepareSource(memo);
+  return memo.Lines();
 }
 
 std::string Prepared(const std::string& line) {
