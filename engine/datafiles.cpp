@@ -4,6 +4,7 @@
 #include <charconv>
 #include <limits>
 
+#include "caches.h"
 #include "engine.h"
 #include "outputfiles.h"
 #include "paths.h"

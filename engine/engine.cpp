@@ -1,9 +1,13 @@
 #include "engine.h"
 
+#include "caches.h"
 #include "grammar.h"
 #include "outputfiles.h"
 
 namespace ws {
+
+Engine::Engine(Host& host) : host(host), caches(std::make_unique<EngineCaches>()) {}
+Engine::~Engine() = default;
 
 void Engine::BeginCall(std::stop_token stop) {
   run = RunState();

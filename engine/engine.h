@@ -13,22 +13,17 @@
 #include <string_view>
 #include <vector>
 
-#include "datafiles.h"
-#include "filecache.h"
 #include "host.h"
-#include "markers.h"
 #include "messages.h"
 #include "outputfiles.h"
 #include "outputwriter.h"
-#include "program.h"
 #include "settings.h"
-#include "tags.h"
 #include "textbuffer.h"
 #include "values.h"
 
 namespace ws {
 
-struct GrammarTables;  // alpha, pred, rules as read from the program folder
+struct EngineCaches;  // caches.h
 
 // What the host sets, between calls.
 struct EngineConfig {
@@ -61,29 +56,10 @@ struct RunState {
   std::unique_ptr<OutputQueue> outputs;
 };
 
-// A build file run by "run", as read and as compiled on its first run.
-struct NestedBuildFile {
-  RichBuffer source;
-  // Made by the first run of the file and kept for later ones; a run of the
-  // file inside its own run (which would share the nodes' values) compiles
-  // a copy of its own.
-  mutable std::shared_ptr<CompiledProgram> program;
-};
-
-// Files read again and again during runs, kept until they change.
-// One watcher tells all of them of changes; it is made first and goes last.
-struct EngineCaches {
-  FileWatcher watcher;
-  std::shared_ptr<const GrammarTables> grammar;
-  IncludeCache includes{watcher};
-  DataFileCache dataFiles{watcher};
-  TagMarkerCache tagMarkers;
-  FileCache<NestedBuildFile> nestedFiles{watcher};
-};
-
 class Engine {
  public:
-  explicit Engine(Host& host) : host(host) {}
+  explicit Engine(Host& host);
+  ~Engine();
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
@@ -95,7 +71,8 @@ class Engine {
   RunState run;
   ProcessTables tables;
   // Made with the engine; a host may hand them from one engine to the next.
-  std::unique_ptr<EngineCaches> caches = std::make_unique<EngineCaches>();
+  // (caches.h)
+  std::unique_ptr<EngineCaches> caches;
 
   // Starts a call: a fresh run state with a copy of the settings and the
   // host's stop token.

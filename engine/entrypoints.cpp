@@ -5,6 +5,7 @@
 
 #include "checker.h"
 #include "compiler.h"
+#include "caches.h"
 #include "engine.h"
 #include "fileio.h"
 #include "interpreter.h"

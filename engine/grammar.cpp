@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "caches.h"
 #include "engine.h"
 #include "outputfiles.h"
 #include "texthelpers.h"

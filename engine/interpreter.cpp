@@ -3,6 +3,7 @@
 #include <string>
 
 #include "datafiles.h"
+#include "caches.h"
 #include "engine.h"
 #include "entrypoints.h"
 #include "outputfiles.h"

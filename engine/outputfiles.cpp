@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "caches.h"
 #include "engine.h"
 #include "fileio.h"
 #include "paths.h"

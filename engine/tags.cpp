@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "caches.h"
 #include "engine.h"
 #include "markers.h"
 #include "outputfiles.h"

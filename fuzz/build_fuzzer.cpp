@@ -36,6 +36,7 @@
 
 #include "compiler.h"
 #include "datafiles.h"  // complete types for the Engine's caches
+#include "caches.h"
 #include "engine.h"
 #include "entrypoints.h"
 #include "fileio.h"

@@ -16,6 +16,7 @@
 #include <system_error>
 #include <vector>
 
+#include "caches.h"
 #include "engine.h"
 #include "fileio.h"
 #include "host.h"
