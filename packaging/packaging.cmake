@@ -126,14 +126,10 @@ every record of a CSV data file, branches on equality and runs other build
 files.
 
 This package holds the desktop editor for build files (Weftsmith), the
-<<<<<<< HEAD
-command-line program weftsmith-build, the help, the manual and an example
-site, and syntax definitions of build files for Kate, KWrite, KDevelop and
-editors that read TextMate grammars.")
-=======
 command-line program weftsmith-build, the language server weftsmith-lsp for
-other editors, the help, the manual and an example site.")
->>>>>>> wt-lsp
+other editors, the help, the manual and an example site, and syntax
+definitions of build files for Kate, KWrite, KDevelop and editors that read
+TextMate grammars.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${WEFTSMITH_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
