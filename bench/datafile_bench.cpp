@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine.h"
 #include "datafiles.h"
+#include "engine.h"
 #include "fileio.h"
 #include "host.h"
 #include "tags.h"
