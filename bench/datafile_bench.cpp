@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine.h"
 #include "datafiles.h"
+#include "engine.h"
 #include "fileio.h"
 #include "host.h"
 #include "tags.h"
@@ -19,7 +19,7 @@ namespace {
 
 class SilentHost : public ws::Host {
  public:
-  void ShowMessage(ws::MessageKind, std::string_view) override {}
+  void ShowMessage(const ws::Message&) override {}
 };
 
 // A folder holding "records.csv" with a header and the given number of

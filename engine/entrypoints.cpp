@@ -106,14 +106,21 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
         return read;
       });
   // The compiled program of an earlier run serves again unless the file is
-  // being run already (a build file that runs itself).
+  // being run already (a build file that runs itself). It starts from the
+  // values its compile gave its nodes, not from those an earlier run (perhaps
+  // one undone by a failed page) left.
   std::shared_ptr<CompiledProgram> program = file.program;
   if (!program || program.use_count() > 2) {
     run.Memo1 = file.source;
     auto compiled = std::make_shared<CompiledProgram>();
     if (!PrepareAndCompile(engine, *compiled)) return;
-    if (!file.program) file.program = compiled;
+    if (!file.program) {
+      compiled->RememberStartValues();
+      file.program = compiled;
+    }
     program = std::move(compiled);
+  } else {
+    program->RestoreStartValues();
   }
   const std::string savedFolder = run.BaseFolder;
   run.BaseFolder = FolderOf(resolved);

@@ -18,6 +18,11 @@ namespace {
 constexpr std::uint32_t kFileEvents =
     IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
 
+// Runs a file may go unused before it stops being watched: the one that
+// ends and the one before it. A file that one run of a series skips (a page
+// built only now and then) is not read again by the next.
+constexpr std::uint64_t kRunsKept = 2;
+
 // Events the watch thread keeps for the run before it gives up on single
 // events and marks every file changed instead (a run that does not look for
 // a long while, during a storm of changes, must not make the list grow).
@@ -61,18 +66,25 @@ std::optional<FileWatcher::Version> FileWatcher::Watch(const std::string& path) 
   int wd = ::inotify_add_watch(fd_, path.c_str(), kFileEvents);
   if (wd < 0) return std::nullopt;
   int linkWd = ::inotify_add_watch(fd_, path.c_str(), kFileEvents | IN_DONT_FOLLOW);
-  if (linkWd < 0) return std::nullopt;
-  for (int w : {wd, linkWd}) {
-    std::vector<std::string>& files = filesOfWatch_[w];
-    if (std::find(files.begin(), files.end(), path) == files.end()) {
-      files.push_back(path);
-      ++watchesOf_[path];
-    }
+  if (linkWd < 0) {
+    // A watch that lists no file would only hold a kernel slot.
+    if (!filesOfWatch_.contains(wd)) ::inotify_rm_watch(fd_, wd);
+    return std::nullopt;
   }
   // Any event from here on gives the path a new version.
   // A file watched again after it was forgotten gets a version no cache
   // holds from before.
-  return versions_.try_emplace(path, ++clock_).first->second;
+  auto [watched, fresh] = watched_.try_emplace(path);
+  if (fresh) watched->second.version = ++clock_;
+  watched->second.usedInRun = runs_;
+  for (int w : {wd, linkWd}) {
+    std::vector<std::string>& files = filesOfWatch_[w];
+    if (std::find(files.begin(), files.end(), path) == files.end()) {
+      files.push_back(path);
+      watched->second.watches.push_back(w);
+    }
+  }
+  return watched->second.version;
 }
 
 bool FileWatcher::Changed(const std::string& path, Version since) {
@@ -88,8 +100,10 @@ bool FileWatcher::Changed(const std::string& path, Version since) {
   } else {
     Drain();
   }
-  auto it = versions_.find(path);
-  return it == versions_.end() || it->second != since;
+  auto it = watched_.find(path);
+  if (it == watched_.end()) return true;
+  it->second.usedInRun = runs_;
+  return it->second.version != since;
 }
 
 void FileWatcher::Note(const Event& event) {
@@ -99,22 +113,54 @@ void FileWatcher::Note(const Event& event) {
   }
   auto files = filesOfWatch_.find(event.wd);
   if (files == filesOfWatch_.end()) return;
-  for (const std::string& file : files->second) versions_[file] = ++clock_;
+  for (const std::string& file : files->second)
+    if (auto watched = watched_.find(file); watched != watched_.end())
+      watched->second.version = ++clock_;
   if (!(event.mask & IN_IGNORED)) return;
   // The kernel dropped the watch (the file was deleted): a file that no
   // other watch covers is no longer watched, and counts as changed.
   const std::vector<std::string> dropped = std::move(files->second);
   filesOfWatch_.erase(files);
   for (const std::string& file : dropped) {
-    auto count = watchesOf_.find(file);
-    if (count == watchesOf_.end() || --count->second > 0) continue;
-    watchesOf_.erase(count);
-    if (versions_.erase(file) != 0) ++forgotten_;
+    auto watched = watched_.find(file);
+    if (watched == watched_.end()) continue;
+    std::erase(watched->second.watches, event.wd);
+    if (!watched->second.watches.empty()) continue;
+    watched_.erase(watched);
+    ++forgotten_;
   }
 }
 
 void FileWatcher::MarkAll() {
-  for (auto& [path, version] : versions_) version = ++clock_;
+  for (auto& [path, watched] : watched_) watched.version = ++clock_;
+}
+
+void FileWatcher::ForgetUnused() {
+  ++runs_;
+  if (fd_ < 0) return;
+  std::vector<std::string> unused;
+  for (const auto& [path, watched] : watched_)
+    if (runs_ - watched.usedInRun >= kRunsKept) unused.push_back(path);
+  if (unused.empty()) return;
+  for (const std::string& path : unused) Unwatch(path);
+  forgotten_ += unused.size();
+  // The kernel has queued IN_IGNORED for each watch removed; they are read
+  // now, before any new watch could be given a number again.
+  Drain();
+}
+
+void FileWatcher::Unwatch(const std::string& path) {
+  auto watched = watched_.find(path);
+  if (watched == watched_.end()) return;
+  for (int wd : watched->second.watches) {
+    auto files = filesOfWatch_.find(wd);
+    if (files == filesOfWatch_.end()) continue;
+    std::erase(files->second, path);
+    if (!files->second.empty()) continue;  // another name of the same file
+    ::inotify_rm_watch(fd_, wd);
+    filesOfWatch_.erase(files);
+  }
+  watched_.erase(watched);
 }
 
 void FileWatcher::Drain() {
@@ -142,7 +188,9 @@ FileWatcher::RunScope::RunScope(FileWatcher& watcher) : watcher_(watcher) {
 }
 
 FileWatcher::RunScope::~RunScope() {
-  if (--watcher_.scopes_ == 0) watcher_.Stop();
+  if (--watcher_.scopes_ != 0) return;
+  watcher_.Stop();
+  watcher_.ForgetUnused();
 }
 
 void FileWatcher::Start() {

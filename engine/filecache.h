@@ -22,6 +22,11 @@
 //   in the caches when their write is confirmed. Changes made before a run
 //   starts are always seen by its first check.
 //
+// A program that runs builds for days must not hold on to every file it ever
+// read: when a run ends, files that neither it nor the run before it used are
+// no longer watched, and the caches forget them at their next look. A file
+// used by every run stays watched and is not read again.
+//
 // Nothing here touches process-wide state: no signals, no file-descriptor
 // ownership; the watch thread exists only while a RunScope does.
 #pragma once
@@ -61,16 +66,20 @@ class FileWatcher {
   // Whether path may have changed since Watch(path) returned since.
   bool Changed(const std::string& path, Version since);
   // Whether path is watched now; a file that was deleted (or whose file
-  // system went) is not, and its caches may forget it.
-  bool Watching(const std::string& path) const { return versions_.count(path) != 0; }
+  // system went), or that the last runs did not use, is not, and its caches
+  // may forget it.
+  bool Watching(const std::string& path) const { return watched_.count(path) != 0; }
   // Counts the files that stopped being watched, so that a cache knows when
   // to look for entries to forget.
   std::uint64_t Forgotten() const { return forgotten_; }
+  // The kernel's watches held now (one per file, or two for a symbolic link).
+  std::size_t WatchCount() const { return filesOfWatch_.size(); }
 
   // Runs the watch thread from construction to destruction; construct one at
   // the start of each run, on the thread that runs it. Scopes may nest (a
   // nested run): the outermost one starts and stops the thread. The thread is
-  // joined before the outermost scope's destructor returns.
+  // joined before the outermost scope's destructor returns; then the files
+  // that neither this run nor the one before used stop being watched.
   class RunScope {
    public:
     explicit RunScope(FileWatcher& watcher);
@@ -103,13 +112,23 @@ class FileWatcher {
   void TakeAnnounced();
   void Note(const Event& event);
   void MarkAll();
+  // Stops watching the files the last runs did not use; between runs only.
+  void ForgetUnused();
+  // Takes path off its watches and removes the watches no file is left on.
+  void Unwatch(const std::string& path);
+
+  struct Watched {
+    Version version = 0;
+    std::uint64_t usedInRun = 0;  // the value of runs_ when it was last used
+    std::vector<int> watches;     // the watches that list it
+  };
 
   int fd_ = -1;
   std::unordered_map<int, std::vector<std::string>> filesOfWatch_;
-  std::unordered_map<std::string, Version> versions_;
-  std::unordered_map<std::string, int> watchesOf_;  // the watches that list a path
+  std::unordered_map<std::string, Watched> watched_;
   Version clock_ = 0;
   std::uint64_t forgotten_ = 0;
+  std::uint64_t runs_ = 0;  // runs ended (outermost scopes)
 
   // The run's side of the watch thread.
   int scopes_ = 0;
@@ -139,8 +158,11 @@ class FileCache {
   // A cache on a shared watcher, which must outlive it.
   explicit FileCache(FileWatcher& watcher) : watcher_(watcher) {}
 
+  // Forgets the entries of files no longer watched before it looks: a
+  // reference an earlier Get returned may not be used after a later one.
   template <typename Parse>
   const T& Get(const std::string& path, Parse parse) {
+    ForgetGoneFiles();
     auto it = entries_.find(path);
     if (it != entries_.end()) {
       const Entry& e = it->second;
@@ -151,7 +173,7 @@ class FileCache {
     std::optional<FileWatcher::Version> version = watcher_.Watch(path);
     FileStamp stamp = version ? FileStamp{} : StampOf(path);
     T value = parse(ReadTextFile(path));
-    ForgetGoneFiles();
+    ForgetGoneFiles();  // the file may have gone meanwhile
     Entry& entry = entries_[path];
     entry.version = version;
     entry.stamp = stamp;
@@ -170,8 +192,9 @@ class FileCache {
     T value;
   };
   // A program that runs for days reads files that are deleted later (pages
-  // of old sites, renamed templates): their contents go once the watcher
-  // has stopped watching them, so the cache holds only files that exist.
+  // of old sites, renamed templates) or no longer used: their contents go
+  // once the watcher has stopped watching them, so the cache holds only
+  // files that exist and that the last runs used.
   void ForgetGoneFiles() {
     if (watcher_.Forgotten() == forgottenSeen_) return;
     forgottenSeen_ = watcher_.Forgotten();

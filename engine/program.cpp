@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include <algorithm>
+
 namespace ws {
 
 TNode* SymbolTree::Find(std::string_view name) const {
@@ -35,6 +37,23 @@ TNode* SymbolTree::NewDetachedNode(std::string name) {
   TNode& node = nodes_.emplace_back();
   node.name = std::move(name);
   return &node;
+}
+
+void CompiledProgram::RememberStartValues() {
+  // Only the operands of instructions are ever written by a run.
+  std::vector<TNode*> operands;
+  for (const TInstruction& instruction : table.records)
+    for (TNode* node : {instruction.operand1, instruction.operand2, instruction.operand3})
+      if (node) operands.push_back(node);
+  std::sort(operands.begin(), operands.end());
+  operands.erase(std::unique(operands.begin(), operands.end()), operands.end());
+  startValues_.clear();
+  for (TNode* node : operands) startValues_.emplace_back(node, node->value);
+}
+
+void CompiledProgram::RestoreStartValues() {
+  for (auto& [node, value] : startValues_)
+    if (node->value != value) node->value = value;
 }
 
 }  // namespace ws

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "commands.h"
 
@@ -72,6 +74,17 @@ struct TInstructionTable {
 struct CompiledProgram {
   std::unique_ptr<SymbolTree> tree = std::make_unique<SymbolTree>();
   TInstructionTable table;
+
+  // A program kept for later runs: a run writes values into the nodes its
+  // instructions name (temporaries, loop variables, data file operands), and
+  // the next run must start from the values the compile gave them.
+  // Remembers those values; call it once, right after the compile.
+  void RememberStartValues();
+  // Puts back what RememberStartValues kept, touching only nodes a run changed.
+  void RestoreStartValues();
+
+ private:
+  std::vector<std::pair<TNode*, std::string>> startValues_;
 };
 
 }  // namespace ws

@@ -214,6 +214,80 @@ TEST_F(EntryPoints, NestedBuildFilesAreCompiledOnceAndAgainWhenTheyChange) {
   }
 }
 
+// What a run of the build below leaves: its outcome, its messages (the folder
+// named as "DIR/"), its pages and the variables it sets.
+struct Outcome {
+  RunOutcome outcome;
+  std::vector<std::string> messages;
+  std::vector<std::string> pages;
+  std::string seen, last;
+  bool operator==(const Outcome&) const = default;
+  friend void PrintTo(const Outcome& o, std::ostream* os) {
+    *os << static_cast<int>(o.outcome) << ::testing::PrintToString(o.messages)
+        << ::testing::PrintToString(o.pages) << " seen=" << o.seen << " last=" << o.last;
+  }
+};
+
+// The nested file runs a loop with field references, a condition, a variable
+// read and a date (each a node the run writes), twice in one run.
+struct NestedLoopSite {
+  NestedLoopSite() {
+    engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
+    dir.Write("tpl.htm", "<h1>%%title%%</h1>%%seen%%");
+    dir.Write("inner.bld",
+              CrLfText({"repeat r \"rows.csv\"", "  if r:\"Kind\" is \"page\" then",
+                        "    new r:\"File\"", "      include \"tpl.htm\"",
+                        "      tag \"title\" r:2", "      tag \"seen\" seen", "    end", "  else",
+                        "    set seen r:\"Title\"", "  end", "  set last <date>", "end"}));
+  }
+  Outcome Run(const std::string& rows, bool uncached) {
+    dir.Write("rows.csv", rows);
+    if (uncached) engine.caches->nestedFiles.Invalidate(dir.File("inner.bld"));
+    host.Clear();
+    Outcome o{RunBuildFile(engine, {{"set seen \"-\"", "run \"inner.bld\"", "run \"inner.bld\""},
+                                    dir.Folder(),
+                                    "site.bld"}),
+              {},
+              {},
+              engine.tables.Variables.Find("seen")->Value,
+              engine.tables.Variables.Find("last") ? engine.tables.Variables.Find("last")->Value
+                                                   : "(none)"};
+    for (std::string text : host.Texts()) {
+      if (auto at = text.find(dir.Folder()); at != std::string::npos)
+        text.replace(at, dir.Folder().size(), "DIR/");
+      o.messages.push_back(text);
+    }
+    for (const char* page : {"a.htm", "b.htm"}) {
+      o.pages.push_back(std::filesystem::exists(dir.File(page)) ? ReadFileBytes(dir.File(page))
+                                                                : "");
+      std::filesystem::remove(dir.File(page));
+    }
+    return o;
+  }
+  RecordingHost host;
+  Engine engine{host};
+  TempFolder dir;
+};
+
+// A compiled nested file kept for later runs starts each run as a fresh compile
+// would, after a run that went well, a page that failed and a run stopped by
+// a missing column; the same runs on an engine that compiles the file afresh
+// each time give the same pages, messages and variables.
+TEST(NestedPrograms, EveryRunOfAKeptProgramStartsAsAFreshCompile) {
+  const std::string good = "Kind,Title,File\npage,A,a.htm\nnote,n1,x\npage,B,b.htm\nnote,n2,x\n";
+  const std::string failing = "Kind,Title,File\nnote,n3,x\npage,C,nofolder/c.htm\npage,D,b.htm\n";
+  const std::string shorter = "Kind,Title\nnote,n4\npage,E\n";
+  NestedLoopSite cached, fresh;
+  for (const std::string* rows : {&good, &failing, &good, &shorter, &good, &good}) {
+    const Outcome kept = cached.Run(*rows, false);
+    EXPECT_EQ(kept, fresh.Run(*rows, true));
+  }
+  const Outcome last = cached.Run(good, false);
+  EXPECT_EQ(last.outcome, RunOutcome::Completed);
+  EXPECT_EQ(last.pages, (std::vector<std::string>{"\r\n<h1>A</h1>n2\r\n", "\r\n<h1>B</h1>n1\r\n"}));
+  EXPECT_EQ(last.seen, "n2");
+}
+
 // The memory a run leaves behind does not grow with the number of runs (the
 // desktop program and --watch run builds for as long as they are open).
 TEST_F(EntryPoints, ManyRunsDoNotGrowTheMemoryKept) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "entrypoints.h"
 #include "test_support.h"
 
 namespace ws {
@@ -106,6 +107,68 @@ TEST(FileCache, DeletedFilesAreForgottenAndReadAfreshWhenTheyComeBack) {
   EXPECT_EQ(data.Get(gone[0]), "again");
   EXPECT_EQ(includes.Get(gone[0]), "again");
   EXPECT_EQ(includes.Get(kept), "kept");
+}
+
+// A program left running builds, run after run, over a changing set of files
+// (some deleted, made again, rewritten in place while no run uses them). The
+// files the last two runs did not use stop being watched, so the kernel's
+// watches stay few however many runs go by; a file changed while it was not
+// watched is read afresh when used again; a file used by every run is read
+// only once.
+TEST(FileCache, ManyRunsOverChangingFilesKeepTheWatchesFew) {
+  TempFolder dir;
+  test::RecordingHost host;
+  Engine engine{host};
+  engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
+  FileWatcher& watcher = engine.caches->watcher;
+  CountingCache everyRun(watcher);
+  dir.Write("common.htm", "C;");
+  constexpr int kFiles = 40;
+  std::vector<int> stamp(kFiles, 0), lastUsed(kFiles, -10);  // stamp -1: deleted
+  auto name = [](int f) { return "f" + std::to_string(f) + ".htm"; };
+  auto text = [&](int f) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%s@%03d;", name(f).c_str(), stamp[f]);
+    return std::string(buffer);
+  };
+  for (int f = 0; f < kFiles; ++f) dir.Write(name(f), text(f));
+  int changedWhileUnwatched = 0;
+  for (int run = 1; run <= 200; ++run) {
+    const int touched = (run * 7) % kFiles;
+    if (run % 4 == 0) {
+      if (stamp[touched] < 0) {
+        stamp[touched] = run;
+        dir.Write(name(touched), text(touched));
+      } else {
+        std::filesystem::remove(dir.File(name(touched)));
+        stamp[touched] = -1;
+      }
+    } else if (stamp[touched] >= 0) {
+      stamp[touched] = run;
+      WriteInPlace(dir.File(name(touched)), text(touched).c_str());
+      if (lastUsed[touched] < run - 2 && lastUsed[touched] > 0) ++changedWhileUnwatched;
+    }
+    std::vector<std::string> lines = {"new \"out.htm\"", "include \"common.htm\""};
+    std::vector<int> used;
+    for (int k = 0; k < 3; ++k) {
+      const int f = (run * 3 + k * 11) % kFiles;
+      if (stamp[f] < 0) continue;
+      used.push_back(f);
+      lastUsed[f] = run;
+      lines.push_back("include \"" + name(f) + "\"");
+    }
+    lines.push_back("end");
+    ASSERT_EQ(RunBuildFile(engine, {lines, dir.Folder(), "site.bld"}), RunOutcome::Completed)
+        << run << ::testing::PrintToString(host.Texts());
+    host.Clear();
+    const std::string page = ReadFileBytes(dir.File("out.htm"));
+    for (int f : used) ASSERT_NE(page.find(text(f)), std::string::npos) << run << " " << page;
+    // The common file and at most three others of this run and the one before.
+    ASSERT_LE(watcher.WatchCount(), 7u) << run;
+    EXPECT_EQ(everyRun.Get(dir.File("common.htm")), "C;");
+  }
+  EXPECT_GT(changedWhileUnwatched, 10);
+  EXPECT_EQ(everyRun.reads, 1);
 }
 
 TEST(FileCache, DuringARunAChangeIsSeenOnceTheWatchThreadReadIt) {

@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <tuple>
 #include <type_traits>
 
 #include "engine.h"
@@ -156,6 +157,52 @@ TEST(ProcessTablesJournal, LongLoopAfterAPageKeepsTheJournalSmall) {
   EXPECT_LE(host.journalSize, 6u);
   EXPECT_EQ(engine.tables.JournalSize(), 0u);  // the page is written by now
   EXPECT_EQ(ReadFileBytes(dir.File("page.htm")), "\r\n");
+}
+
+// Notes the bytes in use each time the run asks for the date: the least and
+// the most seen.
+class MemoryWatchingHost : public test::RecordingHost {
+ public:
+  std::string CurrentDateText() const override {
+    const std::size_t bytes = test::AllocatedBytes();
+    least = std::min(least, bytes);
+    most = std::max(most, bytes);
+    return RecordingHost::CurrentDateText();
+  }
+  mutable std::size_t least = SIZE_MAX, most = 0;
+};
+
+// However many sets a loop after a pending page makes, the memory in use
+// does not grow while it goes: the journal keeps one old value per key, not
+// one per change. The memory is sampled once per outer record; the growth
+// over the loop is the same for N and 2N records.
+TEST(ProcessTablesJournal, LongLoopAfterAPageKeepsTheMemoryFlat) {
+  std::size_t growth[2] = {};
+  for (int pass = 0; pass < 2; ++pass) {
+    const int records = 300 * (pass + 1);  // 300 x 300 sets, then 600 x 600
+    test::TempFolder dir;
+    std::string text = "N\n";
+    for (int i = 1; i <= records; ++i) text += std::to_string(i) + "\n";
+    dir.Write("n.csv", text);
+    MemoryWatchingHost host;
+    Engine engine{host};
+    engine.config.ProgramFolder = std::string(WEFTSMITH_SOURCE_DIR) + "/data/";
+    const std::vector<std::string> lines = {"new \"page.htm\"",
+                                            "end",
+                                            "repeat outer \"n.csv\"",
+                                            "  repeat inner \"n.csv\"",
+                                            "    set v inner:1",
+                                            "    set w v",
+                                            "  end",
+                                            "  set d <date>",
+                                            "end"};
+    ASSERT_EQ(RunBuildFile(engine, {lines, dir.Folder(), "site.bld"}), RunOutcome::Completed)
+        << ::testing::PrintToString(host.Texts());
+    EXPECT_EQ(engine.tables.Variables.Find("w")->Value, std::to_string(records));
+    growth[pass] = host.most - host.least;
+  }
+  EXPECT_LT(growth[0], 64u * 1024);
+  EXPECT_LT(growth[1], 64u * 1024);
 }
 
 }  // namespace
