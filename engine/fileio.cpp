@@ -1,4 +1,5 @@
 #include "fileio.h"
+#include "codepages.h"
 
 #include "messages.h"
 
@@ -44,11 +45,6 @@ std::string ReadFileBytes(const std::string& path) {
   }
   ::close(fd);
   return data;
-}
-
-std::string_view StripByteOrderMark(std::string_view text) {
-  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  return text;
 }
 
 std::string ReadTextFile(const std::string& path) {

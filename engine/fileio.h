@@ -32,8 +32,6 @@ class FileError : public std::runtime_error {
 std::string ReadTextFile(const std::string& path);
 // The same without removing a byte-order mark.
 std::string ReadFileBytes(const std::string& path);
-// Drops a leading UTF-8 byte-order mark.
-std::string_view StripByteOrderMark(std::string_view text);
 
 // Lines of a text whose line ends are CR LF, LF or a lone CR. A final line
 // break does not start another line; endsWithBreak tells whether there was one.

@@ -34,9 +34,9 @@
 #include <system_error>
 #include <vector>
 
+#include "caches.h"
 #include "compiler.h"
 #include "datafiles.h"  // complete types for the Engine's caches
-#include "caches.h"
 #include "engine.h"
 #include "entrypoints.h"
 #include "fileio.h"

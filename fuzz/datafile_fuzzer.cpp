@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codepages.h"
 #include "datafiles.h"
 #include "engine.h"
 #include "fuzz_support.h"

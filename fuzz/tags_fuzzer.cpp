@@ -30,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "codepages.h"
 #include "datafiles.h"  // complete types for the Engine's caches
 #include "engine.h"
 #include "fileio.h"

@@ -14,6 +14,7 @@
 #include <sstream>
 #include <thread>
 
+#include "caches.h"
 #include "messages.h"
 #include "test_support.h"
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "caches.h"
 #include "entrypoints.h"
 #include "test_support.h"
 

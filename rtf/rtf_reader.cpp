@@ -9,7 +9,6 @@
 #include <map>
 
 #include "codepages.h"
-#include "fileio.h"
 
 namespace ws {
 

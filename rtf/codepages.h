@@ -31,4 +31,7 @@ void AppendUtf8(std::string& out, char32_t ch);
 char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
 constexpr char32_t kInvalidUtf8Flag = 0x80000000u;
 
+// Drops a leading UTF-8 byte-order mark.
+std::string_view StripByteOrderMark(std::string_view text);
+
 }  // namespace ws

@@ -191,4 +191,9 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
   return ch;
 }
 
+std::string_view StripByteOrderMark(std::string_view text) {
+  if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  return text;
+}
+
 }  // namespace ws
