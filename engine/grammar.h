@@ -1,7 +1,9 @@
 // The tables that drive the compiler: the alphabet ("alpha": symbol texts and
 // their codes), the precedence relations ("pred": 70 rows of 70 bytes) and the
-// rules ("rules"), read from the program's folder. They are data: the language
-// can change without rebuilding the program.
+// rules ("rules"), read from the program's folder. They are made from
+// data/grammar.txt, and so are the bindings of the rule numbers to the
+// compiler's actions (rulebindings.h), which the build compiles in: a changed
+// grammar needs the tables regenerated and the program rebuilt.
 #pragma once
 
 #include <array>
