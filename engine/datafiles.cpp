@@ -19,7 +19,7 @@ constexpr std::size_t npos = std::string_view::npos;
 // The data file at path, after any page of that name being written is done;
 // null when one of them failed (reported).
 const DataFile* DataFileAt(Engine& engine, const std::string& path) {
-  engine.host.FileRead(path);
+  engine.FileRead(path);
   if (!AwaitOutput(engine, path)) return nullptr;
   return &engine.caches->dataFiles.File(path);
 }

@@ -6,7 +6,7 @@
 
 namespace ws {
 
-Engine::Engine(Host& host) : host(host), caches(std::make_unique<EngineCaches>()) {}
+Engine::Engine(Host& host) : caches(std::make_unique<EngineCaches>()), host_(host) {}
 Engine::~Engine() = default;
 
 void Engine::BeginCall(std::stop_token stop) {
@@ -17,7 +17,7 @@ void Engine::BeginCall(std::stop_token stop) {
 
 void Engine::Show(MessageKind kind, std::string text, int line) {
   if (run.OutputFailed || !SettleOutputs(*this)) return;
-  host.ShowMessage({kind, std::move(text), line >= 0 ? run.NestedFileName : std::string(), line});
+  host_.ShowMessage({kind, std::move(text), line >= 0 ? run.NestedFileName : std::string(), line});
 }
 
 void Engine::Report(MessageId id, std::initializer_list<std::string_view> args, int line) {

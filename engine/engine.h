@@ -24,6 +24,7 @@
 namespace ws {
 
 struct EngineCaches;  // caches.h
+struct BuildSource;   // entrypoints.h
 
 // What the host sets, between calls.
 struct EngineConfig {
@@ -63,7 +64,6 @@ class Engine {
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 
-  Host& host;
   EngineConfig config;
   // What a test hooks into the writer's thread (to slow or stall the disk);
   // hosts leave it empty.
@@ -93,10 +93,24 @@ class Engine {
   // Places the caret on a 0-based line of the document; a line of a nested
   // build file is not the document's, and the caret stays where it is.
   void PlaceCaret(int line) {
-    if (run.NestedFileName.empty()) host.PlaceCaret(line);
+    if (run.NestedFileName.empty()) host_.PlaceCaret(line);
   }
 
+  // What the units tell the host, and ask of it: a file about to be read, a
+  // page written, the date and time words.
+  void FileRead(std::string_view path) { host_.FileRead(path); }
+  void PageWritten(std::string_view path, PageState state) { host_.OutputWritten(path, state); }
+  std::string DateText() const { return host_.CurrentDateText(); }
+  std::string TimeText() const { return host_.CurrentTimeText(); }
+
   const Settings& settings() const { return run.prefs.settings; }
+
+ private:
+  // The entry points tell the host of a run's start, ticks and end.
+  friend RunOutcome RunBuildFile(Engine& engine, BuildSource source, std::stop_token stop);
+  friend void RunTick(Engine& engine);
+
+  Host& host_;
 };
 
 }  // namespace ws

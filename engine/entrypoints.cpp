@@ -57,7 +57,7 @@ RunOutcome RunBuildFile(Engine& engine, BuildSource source, std::stop_token stop
   FileWatcher::RunScope watching(engine.caches->watcher);
   RunState& run = engine.run;
   run.BaseFolder = std::move(source.folder);
-  engine.host.RunStarted(source.name);
+  engine.host_.RunStarted(source.name);
 
   CheckBuildFile(engine, source.lines);
   if (!run.BuildStopped) {
@@ -69,7 +69,7 @@ RunOutcome RunBuildFile(Engine& engine, BuildSource source, std::stop_token stop
       SettleOutputs(engine);
     });
   }
-  engine.host.RunEnded(OutcomeOf(engine));
+  engine.host_.RunEnded(OutcomeOf(engine));
   if (!run.BuildStopped) engine.Report(MessageId::BuildFileComplete);
   const RunOutcome outcome = OutcomeOf(engine);
   run.outputs.reset();  // the writer's thread ends with the run
@@ -97,7 +97,7 @@ void RunNestedBuildFile(Engine& engine, std::string_view name) {
     engine.Fail(MessageId::TooManyNestedRuns, {std::to_string(kMaxRunDepth), resolved});
     return;
   }
-  engine.host.FileRead(resolved);
+  engine.FileRead(resolved);
   if (!AwaitOutput(engine, resolved)) return;
   const NestedBuildFile& file =
       engine.caches->nestedFiles.Get(resolved, [](std::string_view bytes) {
@@ -149,7 +149,7 @@ void RunTick(Engine& engine) {
     if (!engine.run.BuildStopped) engine.Fail(MessageId::BuildStopped);
     return;
   }
-  engine.host.RunTick();
+  engine.host_.RunTick();
 }
 
 }  // namespace ws

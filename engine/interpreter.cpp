@@ -125,10 +125,10 @@ void ExecuteInstruction(Engine& engine, OutputText& current, const TInstructionT
         SetValue(in.operand3, *value);
       break;
     case Op::Date:
-      SetValue(in.operand3, engine.host.CurrentDateText());
+      SetValue(in.operand3, engine.DateText());
       break;
     case Op::Time:
-      SetValue(in.operand3, engine.host.CurrentTimeText());
+      SetValue(in.operand3, engine.TimeText());
       break;
     case Op::Stop:
       engine.run.ProgramEnded = true;

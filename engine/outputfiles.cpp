@@ -25,7 +25,7 @@ void Confirm(Engine& engine, OutputQueue& queue, const std::string& path, PageSt
   // notice of it arrives.
   engine.caches->includes.Invalidate(path);
   engine.caches->dataFiles.Invalidate(path);
-  engine.host.OutputWritten(path, state);
+  engine.PageWritten(path, state);
 }
 
 // Takes in what the writer did; on a failure, undoes what came after the

@@ -44,7 +44,7 @@ const TagMarkers& MarkersFor(Engine& engine, std::string_view tagName) {
 // The flattened text of an included file, after any page of that name being
 // written is done; null when one of them failed (reported).
 const std::string* IncludedText(Engine& engine, const std::string& path) {
-  engine.host.FileRead(path);
+  engine.FileRead(path);
   if (!AwaitOutput(engine, path)) return nullptr;
   return &engine.caches->includes.FlattenedText(path);
 }
