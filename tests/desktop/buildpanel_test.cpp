@@ -51,26 +51,12 @@ int CaretLine(const TMainForm& document) {
 
 }  // namespace
 
-class BuildPanelTest : public QObject {
+class BuildPanelTest : public QObject, DesktopFixture {
   Q_OBJECT
 
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program;
-  QString site;
-
  private slots:
-  void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
-    site = dir->path() + "/site/";
-    QDir().mkpath(site);
-  }
-  void cleanup() {
-    const QStringList problems = seams.Problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-  }
+  void init() { SetUpFolders(); }
+  void cleanup() { VerifySeams(); }
 
   void runsAndChecksOfASite() {
     const QString state = dir->path() + "/desktop.conf";

@@ -32,13 +32,8 @@ int Caret(const TMainForm& doc) {
 
 }  // namespace
 
-class CommandsTest : public QObject {
+class CommandsTest : public QObject, DesktopFixture {
   Q_OBJECT
-
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program;
-  QString site;
 
   // A document window holding `text`, loaded from site/site.bld.
   TMainForm* Load(TFrameForm& frame, const QByteArray& text) {
@@ -50,16 +45,10 @@ class CommandsTest : public QObject {
 
  private slots:
   void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
-    site = dir->path() + "/site/";
+    SetUpFolders();
     QDir().mkpath(site + "parts");
   }
-  void cleanup() {
-    const QStringList problems = seams.Problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-  }
+  void cleanup() { VerifySeams(); }
 
   void fileCommands() {
     TFrameForm frame(seams, {program, {}});

@@ -49,13 +49,8 @@ void TypeLines(Editor* editor, const QStringList& lines) {
 
 }  // namespace
 
-class DocumentTest : public QObject {
+class DocumentTest : public QObject, DesktopFixture {
   Q_OBJECT
-
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program;
-  QString site;
 
   TMainForm* OpenThroughFrame(TFrameForm& frame, const QString& path) {
     seams.ExpectOpenFile("Select build file to open...", path);
@@ -67,11 +62,7 @@ class DocumentTest : public QObject {
 
  private slots:
   void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
-    site = dir->path() + "/site/";
-    QDir().mkpath(site);
+    SetUpFolders();
     QGuiApplication::clipboard()->setText("the user's copied text");
   }
   void cleanup() {

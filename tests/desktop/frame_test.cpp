@@ -119,23 +119,12 @@ void SelectText(Editor* editor, int from, int to) {
 
 }  // namespace
 
-class FrameTest : public QObject {
+class FrameTest : public QObject, DesktopFixture {
   Q_OBJECT
 
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program;
-
  private slots:
-  void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
-  }
-  void cleanup() {
-    const QStringList problems = seams.Problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-  }
+  void init() { SetUpFolders(); }
+  void cleanup() { VerifySeams(); }
 
   void startUpMenusToolbarAndEnabling() {
     TFrameForm frame(seams, {program, {}});
@@ -456,8 +445,6 @@ class FrameTest : public QObject {
     const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
     const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", config.toUtf8());
-    const QString site = dir->path() + "/site/";
-    QDir().mkpath(site);
     WriteFile(site + "page.htm", "<p>%%t%%</p>");
     WriteFile(site + "site.bld",
               "new \"out.htm\"\r\n  include \"page.htm\"\r\n  tag \"t\" \"one\"\r\nend\r\n");

@@ -27,24 +27,17 @@ QColor GutterColourAt(Editor* editor, int line) {
 
 }  // namespace
 
-class GutterTest : public QObject {
+class GutterTest : public QObject, DesktopFixture {
   Q_OBJECT
 
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program, state;
+  QString state;
 
  private slots:
   void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
+    SetUpFolders();
     state = dir->path() + "/desktop.conf";
   }
-  void cleanup() {
-    const QStringList problems = seams.Problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-  }
+  void cleanup() { VerifySeams(); }
 
   void numbersTheViewItemAndTheErrorMark() {
     auto frame = std::make_unique<TFrameForm>(seams, FrameOptions{program, {}, state});

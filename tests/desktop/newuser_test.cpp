@@ -42,26 +42,12 @@ void SendKey(QWidget* widget, const QKeySequence& key) {
 
 }  // namespace
 
-class NewUserTest : public QObject {
+class NewUserTest : public QObject, DesktopFixture {
   Q_OBJECT
 
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program;
-  QString site;
-
  private slots:
-  void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
-    site = dir->path() + "/site/";
-    QDir().mkpath(site);
-  }
-  void cleanup() {
-    const QStringList problems = seams.Problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-  }
+  void init() { SetUpFolders(); }
+  void cleanup() { VerifySeams(); }
 
   void aNewUsersFirstMinutes() {
     // On a dark desktop theme the text area keeps its light ground and dark

@@ -101,13 +101,8 @@ bool BalancedRtf(const QByteArray& rtf) {
 
 }  // namespace
 
-class PreferencesTest : public QObject {
+class PreferencesTest : public QObject, DesktopFixture {
   Q_OBJECT
-
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program;
-  QString site;
 
   TPreferences* Open(TFrameForm& frame) {
     TMainForm* doc = frame.ActiveDocument();
@@ -117,13 +112,7 @@ class PreferencesTest : public QObject {
   }
 
  private slots:
-  void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
-    site = dir->path() + "/site/";
-    QDir().mkpath(site);
-  }
+  void init() { SetUpFolders(); }
   void cleanup() {
     const QStringList problems = seams.Problems();
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));

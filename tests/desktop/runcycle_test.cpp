@@ -53,24 +53,14 @@ QString LongScript() {
 
 }  // namespace
 
-class RunCycleTest : public QObject {
+class RunCycleTest : public QObject, DesktopFixture {
   Q_OBJECT
 
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program;
   HeldClock clock;
 
  private slots:
-  void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
-  }
-  void cleanup() {
-    const QStringList problems = seams.Problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-  }
+  void init() { SetUpFolders(); }
+  void cleanup() { VerifySeams(); }
 
   void windowsDuringARun() {
     TFrameForm frame(seams, {program, {}});

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <deque>
 #include <functional>
+#include <memory>
 
 #include "frameform.h"
 #include "mainform.h"
@@ -239,6 +240,30 @@ inline QByteArray ReadFile(const QString& path) {
 }
 
 // A menu item or tool button of a window by its object name.
+// What a desktop test sets up before each test function: scripted seams, a
+// temporary folder with a program folder and an empty site folder in it.
+class DesktopFixture {
+ protected:
+  void SetUpFolders() {
+    seams.Reset();
+    dir = std::make_unique<QTemporaryDir>();
+    program = MakeProgramFolder(*dir);
+    site = dir->path() + "/site/";
+    QDir().mkpath(site);
+  }
+  // Fails the test function when a message or question went otherwise than
+  // scripted.
+  void VerifySeams() {
+    const QStringList problems = seams.Problems();
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+  }
+
+  ScriptedSeams seams;
+  std::unique_ptr<QTemporaryDir> dir;
+  QString program;
+  QString site;  // with the trailing "/"
+};
+
 inline QAction* ActionNamed(const QObject& owner, const QString& name) {
   return owner.findChild<QAction*>(name);
 }

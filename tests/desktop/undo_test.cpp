@@ -46,12 +46,8 @@ void NativeKey(QWidget* widget, Qt::Key key, quint32 keysym) {
 
 }  // namespace
 
-class UndoTest : public QObject {
+class UndoTest : public QObject, DesktopFixture {
   Q_OBJECT
-
-  ScriptedSeams seams;
-  std::unique_ptr<QTemporaryDir> dir;
-  QString program;
 
   TMainForm* Load(TFrameForm& frame, const QString& name, const QByteArray& text) {
     const QString path = dir->path() + "/" + name;
@@ -68,16 +64,9 @@ class UndoTest : public QObject {
   }
 
  private slots:
-  void init() {
-    seams.Reset();
-    dir = std::make_unique<QTemporaryDir>();
-    program = MakeProgramFolder(*dir);
-  }
+  void init() { SetUpFolders(); }
 
-  void cleanup() {
-    const QStringList problems = seams.Problems();
-    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
-  }
+  void cleanup() { VerifySeams(); }
 
   void keysFeedTheRecord() {
     TFrameForm frame(seams, {program, {}});
