@@ -47,13 +47,6 @@ constexpr const char* kHelp =
     "build file, a missing tag or column, ...); 2 usage errors and files that cannot\n"
     "be opened or created.\n";
 
-std::string ProgramFolder() {
-  std::error_code ec;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return {};
-  return self.parent_path().string() + "/";
-}
-
 int ExitStatus(ws::RunOutcome outcome) {
   switch (outcome) {
     case ws::RunOutcome::Completed:
@@ -130,7 +123,7 @@ int main(int argc, char** argv) {
   ws::Engine engine(host);
   // The grammar tables and the default settings: beside the program, or in
   // the installed data folder.
-  const ws::DataFolder data = ws::DataFolderFor(ProgramFolder());
+  const ws::DataFolder data = ws::DataFolderFor(ws::RunningProgramFolder());
   engine.config.ProgramFolder = data.path;
   if (!o.settingsPath.empty()) {
     if (!ws::LoadSettingsFile(engine.config.prefs, o.settingsPath, &host)) return 2;

@@ -32,6 +32,13 @@ bool HoldsGrammar(const std::string& folder) {
 
 }  // namespace
 
+std::string RunningProgramFolder() {
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  return self.parent_path().string() + "/";
+}
+
 DataFolder DataFolderFor(const std::string& programFolder) {
   return DataFolderFor(programFolder, WEFTSMITH_INSTALLED_DATA_FOLDER);
 }

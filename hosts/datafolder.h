@@ -7,6 +7,10 @@
 
 namespace ws {
 
+// The folder of the running program, with a trailing "/"; "" when it cannot
+// be found out.
+std::string RunningProgramFolder();
+
 struct DataFolder {
   // The folder, with a trailing "/" ("" for the current folder).
   std::string path;

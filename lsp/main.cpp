@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -30,13 +29,6 @@ constexpr const char* kHelp =
     "                   output are always used\n"
     "  --help           show this help\n"
     "  --version        show the version\n";
-
-std::string ProgramFolder() {
-  std::error_code ec;
-  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return {};
-  return self.parent_path().string() + "/";
-}
 
 bool WriteAll(std::string_view bytes) {
   while (!bytes.empty()) {
@@ -71,7 +63,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const ws::DataFolder data = ws::DataFolderFor(ProgramFolder());
+  const ws::DataFolder data = ws::DataFolderFor(ws::RunningProgramFolder());
   if (settingsFile.empty()) {
     const std::string path = ws::SettingsPathForReading(data);
     if (ws::StampOf(path).exists) settingsFile = path;

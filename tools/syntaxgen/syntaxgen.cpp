@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "commands.h"
 
 namespace ws::syntaxgen {
@@ -44,15 +46,6 @@ std::string XmlEscaped(std::string_view text) {
       default:
         out += c;
     }
-  }
-  return out;
-}
-
-std::string JsonEscaped(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
   }
   return out;
 }
@@ -146,39 +139,35 @@ std::string KdeDefinition(int version) {
 }
 
 std::string TextMateGrammar() {
-  const auto rule = [](std::string_view key, std::string_view match, std::string_view scope,
-                       bool last = false) {
-    return "    \"" + std::string(key) + "\": {\n      \"match\": \"" + JsonEscaped(match) +
-           "\",\n      \"name\": \"" + std::string(scope) + ".weftsmith\"\n    }" +
-           (last ? "\n" : ",\n");
+  using Json = nlohmann::ordered_json;
+  Json repository;
+  const auto rule = [&repository](const char* key, std::string_view match, std::string_view scope) {
+    repository[key] = {{"match", match}, {"name", std::string(scope) + ".weftsmith"}};
   };
-  std::string j;
-  j += "{\n";
-  j += "  \"comment\": \"Made by syntaxgen from the command table of Weftsmith; do not edit.\",\n";
-  j += "  \"name\": \"" + JsonEscaped(kLanguage) + "\",\n";
-  j += "  \"scopeName\": \"source.weftsmith\",\n";
-  j += "  \"fileTypes\": [\"bld\"],\n";
+  rule("reserved", ReservedPattern(), "keyword.control");
+  rule("comment", "--.*$", "comment.line.double-dash");
+  rule("string", "\"[^\"\\n]*(?:\"|$)", "string.quoted.double");
+  // meta scopes: themes leave them plain, as the editor does.
+  rule("date-or-time", kDateOrTime, "meta.date-or-time");
+  rule("field-reference", std::string(kNotInName) + std::string(kFieldReference),
+       "meta.field-reference");
+  rule("number", std::string(kNotInName) + std::string(kNumber), "meta.number");
+
   // At one position the first rule listed wins: a reserved word before a
   // field reference ("end :3" colours "end", as the editor does).
-  j += "  \"patterns\": [\n";
-  const char* order[] = {"reserved",     "comment",         "string",
-                         "date-or-time", "field-reference", "number"};
-  for (std::size_t i = 0; i < std::size(order); ++i)
-    j += std::string("    { \"include\": \"#") + order[i] + "\" }" +
-         (i + 1 < std::size(order) ? ",\n" : "\n");
-  j += "  ],\n";
-  j += "  \"repository\": {\n";
-  j += rule("reserved", ReservedPattern(), "keyword.control");
-  j += rule("comment", "--.*$", "comment.line.double-dash");
-  j += rule("string", "\"[^\"\\n]*(?:\"|$)", "string.quoted.double");
-  // meta scopes: themes leave them plain, as the editor does.
-  j += rule("date-or-time", kDateOrTime, "meta.date-or-time");
-  j += rule("field-reference", std::string(kNotInName) + std::string(kFieldReference),
-            "meta.field-reference");
-  j += rule("number", std::string(kNotInName) + std::string(kNumber), "meta.number", true);
-  j += "  }\n";
-  j += "}\n";
-  return j;
+  Json patterns = Json::array();
+  for (const char* key :
+       {"reserved", "comment", "string", "date-or-time", "field-reference", "number"})
+    patterns.push_back({{"include", std::string("#") + key}});
+
+  const Json grammar = {
+      {"comment", "Made by syntaxgen from the command table of Weftsmith; do not edit."},
+      {"name", kLanguage},
+      {"scopeName", "source.weftsmith"},
+      {"fileTypes", {"bld"}},
+      {"patterns", patterns},
+      {"repository", repository}};
+  return grammar.dump(2) + "\n";
 }
 
 }  // namespace ws::syntaxgen
