@@ -76,7 +76,7 @@ bool IsBlockOpener(const QString& line) {
     const QString word = QString::fromLatin1(command.word);
     if (!Contains(line, QString(word + u' '))) continue;
     if (Contains(line, QString(QStringLiteral("end ") + word)) && !HasQuote(line)) return false;
-    return command.block == Block::Opens || ExtractTagValue(line).isEmpty();
+    return OpensBlock(command, !ExtractTagValue(line).isEmpty());
   }
   return false;
 }

@@ -104,6 +104,13 @@ inline constexpr std::array<Command, 9> kCommands{{
     {"else", Shape::Nothing, Block::None, Op::None, "else"},
 }};
 
+// Whether a line of the command opens a block, given whether a second
+// parameter follows its word.
+constexpr bool OpensBlock(const Command& command, bool hasSecondParameter) {
+  return command.block == Block::Opens ||
+         (command.block == Block::OpensWithoutValue && !hasSecondParameter);
+}
+
 // Words that are reserved only as parts of a command.
 inline constexpr std::array<std::string_view, 3> kPartWords{"is", "isnot", "then"};
 

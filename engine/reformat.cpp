@@ -17,17 +17,8 @@ enum class LineKind { OpensBlock, ClosesBlock, Other };
 LineKind Classify(const Parameters& p) {
   const std::optional<Command> command = FindCommand(p[0]);
   if (!command) return LineKind::Other;
-  switch (command->block) {
-    case Block::Opens:
-      return LineKind::OpensBlock;
-    case Block::OpensWithoutValue:
-      return p[2].empty() ? LineKind::OpensBlock : LineKind::Other;
-    case Block::Closes:
-      return LineKind::ClosesBlock;
-    case Block::None:
-      break;
-  }
-  return LineKind::Other;
+  if (OpensBlock(*command, !p[2].empty())) return LineKind::OpensBlock;
+  return command->block == Block::Closes ? LineKind::ClosesBlock : LineKind::Other;
 }
 
 }  // namespace

@@ -79,8 +79,7 @@ std::string NearestInclude(const std::vector<std::string>& lines, std::size_t la
     if (pieces.empty()) continue;
     const std::optional<ws::Command> command = ws::FindCommand(pieces.front().text);
     if (!command) continue;
-    if (command->block == ws::Block::Opens ||
-        (command->block == ws::Block::OpensWithoutValue && pieces.size() < 3)) {
+    if (ws::OpensBlock(*command, pieces.size() >= 3)) {
       open.push_back(i);
     } else if (command->block == ws::Block::Closes) {
       std::size_t from = 0;
